@@ -1,0 +1,162 @@
+#include "design/file_system.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "design/errors.h"
+
+namespace duvendal {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::runtime_error cannotCreate(const std::string& target) {
+  return std::runtime_error("Cannot Create file: " + target);
+}
+
+IOError failedWriting(const std::string& target) {
+  return IOError("Failed writing file: " + target);
+}
+
+// The file a write to `target` really changes: a symbolic link is followed, so the link stays
+// and the file it points to gets the new contents.
+fs::path resolvedTarget(const std::string& target) {
+  std::error_code error;
+  const fs::path path = fs::path(target);
+  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
+  const fs::path resolved = fs::weakly_canonical(path, error);
+  return error ? path : resolved;
+}
+
+// Whether an existing file may be written, asked of the system itself (an open for update
+// that changes nothing), so that every platform's own rules decide.
+bool isWritable(const fs::path& path) {
+  std::FILE* file = std::fopen(path.string().c_str(), "r+b");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+std::string temporaryNameBeside(const fs::path& target) {
+  static std::mt19937_64 generator{std::random_device{}()};
+  std::ostringstream name;
+  name << target.string() << ".tmp-" << std::hex << generator();
+  return name.str();
+}
+
+// Writes straight into a device or pipe, which cannot be replaced by renaming.
+class DirectOutputFile final : public OutputFile {
+ public:
+  DirectOutputFile(std::string target, const fs::path& path)
+      : target_(std::move(target)), out_(path, std::ios::out | std::ios::trunc) {
+    if (!out_.is_open()) throw cannotCreate(target_);
+  }
+  std::ostream& stream() override { return out_; }
+  void commit() override {
+    out_.flush();
+    const bool written = static_cast<bool>(out_);
+    out_.close();
+    if (!written || out_.fail()) throw failedWriting(target_);
+  }
+
+ private:
+  std::string target_;
+  std::ofstream out_;
+};
+
+// Writes a temporary file beside the target and renames it over the target on commit.
+class ReplacingOutputFile final : public OutputFile {
+ public:
+  ReplacingOutputFile(std::string target, fs::path path)
+      : target_(std::move(target)), path_(std::move(path)), temporary_(temporaryNameBeside(path_)) {
+    out_.open(fs::path(temporary_), std::ios::out | std::ios::trunc);
+    if (!out_.is_open()) throw cannotCreate(target_);
+  }
+  ~ReplacingOutputFile() override {
+    if (committed_) return;
+    out_.close();
+    std::error_code ignored;
+    fs::remove(fs::path(temporary_), ignored);
+  }
+  ReplacingOutputFile(const ReplacingOutputFile&) = delete;
+  ReplacingOutputFile& operator=(const ReplacingOutputFile&) = delete;
+
+  std::ostream& stream() override { return out_; }
+
+  void commit() override {
+    out_.flush();
+    const bool written = static_cast<bool>(out_);
+    out_.close();
+    if (!written || out_.fail()) throw failedWriting(target_);
+    std::error_code error;
+    const fs::path temporary = fs::path(temporary_);
+    const auto existing = fs::status(path_, error);
+    if (!error && fs::exists(existing)) {
+      fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, error);
+      if (error) throw failedWriting(target_);
+    }
+    fs::rename(temporary, path_, error);
+    if (error) throw failedWriting(target_);
+    committed_ = true;
+  }
+
+ private:
+  std::string target_;
+  fs::path path_;
+  std::string temporary_;
+  std::ofstream out_;
+  bool committed_ = false;
+};
+
+class RealFileSystem final : public FileSystem {
+ public:
+  std::string readFile(const std::string& path) override {
+    std::error_code error;
+    const fs::path file = fs::path(path);
+    if (path.empty() || fs::is_directory(file, error)) throw OpenFileError(path);
+    std::ifstream in(file, std::ios::in | std::ios::binary);
+    if (!in.is_open()) throw OpenFileError(path);
+    std::string contents;
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+      contents.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) throw IOError("Failed reading file: " + path);
+    return contents;
+  }
+
+  std::unique_ptr<OutputFile> createFile(const std::string& target) override {
+    if (target.empty()) throw cannotCreate(target);
+    const fs::path path = resolvedTarget(target);
+    std::error_code error;
+    const auto status = fs::status(path, error);
+    if (!error && fs::exists(status)) {
+      if (fs::is_directory(status) || !isWritable(path)) throw cannotCreate(target);
+      if (!fs::is_regular_file(status)) return std::make_unique<DirectOutputFile>(target, path);
+    }
+    return std::make_unique<ReplacingOutputFile>(target, path);
+  }
+};
+
+}  // namespace
+
+FileSystem& realFileSystem() {
+  static RealFileSystem disk;
+  return disk;
+}
+
+void writeFile(FileSystem& files, const std::string& target,
+               const std::function<void(std::ostream&)>& writeContents) {
+  auto file = files.createFile(target);
+  writeContents(file->stream());
+  if (!file->stream()) throw failedWriting(target);
+  file->commit();
+}
+
+}  // namespace duvendal

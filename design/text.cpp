@@ -1,0 +1,72 @@
+#include "design/text.h"
+
+#include <cctype>
+#include <stdexcept>
+
+#include "design/errors.h"
+#include "design/number_text.h"
+
+namespace duvendal {
+
+OpenFileError::OpenFileError(const std::string& path)
+    : IOError("Failed opening for reading: " + path) {}
+
+std::string fileNameOf(std::string_view path) {
+  const auto separator = path.find_last_of("/\\");
+  if (separator == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(separator + 1));
+}
+
+bool hasExtension(std::string_view path, std::string_view extension) {
+  if (path.size() < extension.size() + 1) return false;
+  const auto dot = path.size() - extension.size() - 1;
+  return path[dot] == '.' && path.substr(dot + 1) == extension;
+}
+
+std::string pathWithoutExtension(std::string_view path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(0, dot));
+}
+
+std::string replaceExtension(std::string_view path, std::string_view newExtension) {
+  return pathWithoutExtension(path) + std::string(newExtension);
+}
+
+std::string insertBeforeExtension(std::string_view path, std::string_view text) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos) return std::string(path) + std::string(text);
+  std::string result(path.substr(0, dot));
+  result += text;
+  result += path.substr(dot);
+  return result;
+}
+
+std::vector<std::string> splitLines(std::string_view text, char delimiter) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto end = text.find(delimiter, start);
+    if (end == std::string_view::npos) {
+      pieces.emplace_back(text.substr(start));
+      break;
+    }
+    pieces.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return pieces;
+}
+
+float parseFloat(std::string_view text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end && std::isspace(static_cast<unsigned char>(*p))) ++p;
+  const auto number = scanDouble(p, end);
+  if (number.status == NumberScan::noNumber) throw std::invalid_argument("invalid stof argument");
+  if (number.status == NumberScan::outOfRange) {
+    throw std::out_of_range("stof argument out of range");
+  }
+  return static_cast<float>(number.value);
+}
+
+}  // namespace duvendal

@@ -1,0 +1,44 @@
+#pragma once
+
+// Path and text helpers shared by the readers, the writers and the workflows.
+//
+// Paths are plain byte strings in the host's conventions: a slash or a backslash separates
+// directories, and an extension is everything from the last dot of the whole path on (that dot
+// may lie in a directory name when the file name has none). Comparisons are exact and
+// case-sensitive. None of these functions changes its input.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace duvendal {
+
+// The part after the last slash or backslash; the whole path when it has neither.
+std::string fileNameOf(std::string_view path);
+
+// True when `path` ends with a dot followed by exactly `extension` (given without its dot).
+bool hasExtension(std::string_view path, std::string_view extension);
+
+// The part before the last dot; the whole path when it has no dot.
+std::string pathWithoutExtension(std::string_view path);
+
+// pathWithoutExtension(path) followed by `newExtension` (given with its dot, e.g. ".sdm").
+std::string replaceExtension(std::string_view path, std::string_view newExtension);
+
+// `text` inserted directly in front of the last dot, or appended when the path has no dot.
+std::string insertBeforeExtension(std::string_view path, std::string_view text);
+
+// The pieces between delimiters, in order. Two delimiters in a row give an empty piece; a
+// delimiter at the very end gives no empty last piece; an empty text gives no pieces. A carriage
+// return before a newline delimiter stays at the end of its piece.
+std::vector<std::string> splitLines(std::string_view text, char delimiter);
+
+// Converts the longest decimal number at the start of `text` (after white space) as
+// string-to-double does, then narrows it to float; the rest of the text is ignored.
+// Throws std::invalid_argument("invalid stof argument") when no number starts there, and
+// std::out_of_range("stof argument out of range") when the number lies beyond the double range or
+// is non-zero but becomes zero in double precision. Beyond the float range only, the result is an
+// infinity of its sign.
+float parseFloat(std::string_view text);
+
+}  // namespace duvendal
