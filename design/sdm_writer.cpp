@@ -1,0 +1,106 @@
+#include <iomanip>
+#include <ostream>
+#include <string>
+
+#include "design/design_matrix.h"
+#include "design/file_system.h"
+#include "design/number_text.h"
+#include "design/sdm_format.h"
+
+namespace duvendal {
+namespace {
+
+// Rows are formatted into one text and handed to the stream in large pieces.
+constexpr std::size_t kChunk = 1 << 16;
+
+template <typename Field>
+void appendEntry(std::string& text, const Field& field, std::string_view value, bool emptyLine) {
+  if (!field.present) return;
+  const auto start = text.size();
+  text += field.label;
+  text += ':';
+  const auto written = static_cast<std::int32_t>(text.size() - start);
+  // A width no larger than the key and colon (a value that stood on the next line) would glue
+  // the value to the colon, which no reader takes for a key: keep one blank there.
+  const std::int32_t padding = field.width > written ? field.width - written : 1;
+  text.append(static_cast<std::size_t>(padding), ' ');
+  text += value;
+  text += emptyLine ? "\n\n" : "\n";
+}
+
+void appendHeader(std::string& text, const DesignMatrix& m) {
+  appendEntry(text, m.fileVersion, std::to_string(m.fileVersion.value), true);
+  appendEntry(text, m.nrOfPredictors, std::to_string(m.nrOfPredictors.value), false);
+  appendEntry(text, m.nrOfDataPoints, std::to_string(m.nrOfDataPoints.value), false);
+  appendEntry(text, m.includesConstant, m.includesConstant.value ? "1" : "0", false);
+  appendEntry(text, m.firstConfoundPredictor, std::to_string(m.firstConfoundPredictor.value),
+              true);
+}
+
+void appendColoursAndNames(std::string& text, const DesignMatrix& m, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i != 0) text += "   ";
+    text += std::to_string(m.colorRed[i]);
+    text += ' ';
+    text += std::to_string(m.colorGreen[i]);
+    text += ' ';
+    text += std::to_string(m.colorBlue[i]);
+  }
+  text += '\n';
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i != 0) text += ' ';
+    text += '"';
+    text += m.predictorNames[i];
+    text += '"';
+  }
+  text += '\n';
+}
+
+void appendRow(std::string& text, const DesignMatrix& m, std::size_t count, std::size_t t) {
+  for (std::size_t k = 0; k < count; ++k) {
+    const float x = m.values[k][t];
+    text += k == 0 ? " " : "  ";
+    // A non-negative value (negative zero included) gets the room of a minus sign.
+    if (x >= 0.0F) text += ' ';
+    appendFixed(text, x, sdm::kDecimals);
+  }
+  text += '\n';
+}
+
+std::size_t countOf(std::int32_t value) {
+  return value > 0 ? static_cast<std::size_t>(value) : 0;
+}
+
+}  // namespace
+
+void DesignMatrix::write(std::ostream& out) const {
+  const std::size_t predictors = countOf(nrOfPredictors.value);
+  const std::size_t dataPoints = countOf(nrOfDataPoints.value);
+  std::string text;
+  appendHeader(text, *this);
+  appendColoursAndNames(text, *this, predictors);
+  for (std::size_t t = 0; t < dataPoints; ++t) {
+    appendRow(text, *this, predictors, t);
+    if (text.size() >= kChunk) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
+  }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out << std::fixed << std::setprecision(sdm::kDecimals) << std::left;
+}
+
+void DesignMatrix::save() const { save(realFileSystem()); }
+
+void DesignMatrix::save(FileSystem& files) const {
+  writeFile(files, fileName, [this](std::ostream& out) { write(out); });
+}
+
+void DesignMatrix::saveAs(const std::string& path) { saveAs(path, realFileSystem()); }
+
+void DesignMatrix::saveAs(const std::string& path, FileSystem& files) {
+  fileName = path;
+  save(files);
+}
+
+}  // namespace duvendal
