@@ -6,7 +6,7 @@
 #include "design/sdm_format.h"
 #include "design/text.h"
 
-namespace duvendal {
+namespace duv {
 namespace {
 
 IntHeaderField defaultIntField(std::string_view label, std::int32_t value) {
@@ -35,4 +35,4 @@ DesignMatrix::DesignMatrix(RtcFile rtc) : DesignMatrix() {
   values = std::move(rtc.values);
 }
 
-}  // namespace duvendal
+}  // namespace duv

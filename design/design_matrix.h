@@ -7,7 +7,7 @@
 
 #include "design/header_field.h"
 
-namespace duvendal {
+namespace duv {
 
 class FileSystem;
 struct RtcFile;
@@ -65,4 +65,4 @@ struct DesignMatrix {
   std::vector<std::vector<float>> values;   // values[p][t]: predictor p at data point t
 };
 
-}  // namespace duvendal
+}  // namespace duv

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace duvendal {
+namespace duv {
 
 // Common base of the file errors. Never thrown by itself.
 class IOError : public std::runtime_error {
@@ -18,4 +18,4 @@ class OpenFileError : public IOError {
   explicit OpenFileError(const std::string& path);
 };
 
-}  // namespace duvendal
+}  // namespace duv

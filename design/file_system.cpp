@@ -11,7 +11,7 @@
 
 #include "design/errors.h"
 
-namespace duvendal {
+namespace duv {
 namespace fs = std::filesystem;
 
 namespace {
@@ -159,4 +159,4 @@ void writeFile(FileSystem& files, const std::string& target,
   file->commit();
 }
 
-}  // namespace duvendal
+}  // namespace duv

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace duvendal {
+namespace duv {
 
 // A file being written. Its text becomes the target's contents only through commit(); a file
 // destroyed without commit is discarded and the target left as it was.
@@ -46,4 +46,4 @@ FileSystem& realFileSystem();
 void writeFile(FileSystem& files, const std::string& target,
                const std::function<void(std::ostream&)>& writeContents);
 
-}  // namespace duvendal
+}  // namespace duv

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace duvendal {
+namespace duv {
 
 // One header entry of a design-matrix or time-course file, as the file gave it. `label` is the
 // key without its colon; `width` is how many characters after the start of the key its value
@@ -33,4 +33,4 @@ struct TextHeaderField {
   bool present = false;
 };
 
-}  // namespace duvendal
+}  // namespace duv

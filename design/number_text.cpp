@@ -5,7 +5,7 @@
 #include <limits>
 #include <system_error>
 
-namespace duvendal {
+namespace duv {
 namespace {
 
 bool isSign(char c) { return c == '+' || c == '-'; }
@@ -136,4 +136,4 @@ void appendFixed(std::string& out, float value, int decimals) {
   out.append(buffer, result.ptr);
 }
 
-}  // namespace duvendal
+}  // namespace duv

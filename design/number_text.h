@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string>
 
-namespace duvendal {
+namespace duv {
 
 enum class NumberScan { ok, noNumber, outOfRange };
 
@@ -39,4 +39,4 @@ ScannedFloat scanFloat(const char* first, const char* last);
 // (the sign taken from the sign bit), on every platform.
 void appendFixed(std::string& out, float value, int decimals);
 
-}  // namespace duvendal
+}  // namespace duv

@@ -4,7 +4,7 @@
 
 #include "design/file_system.h"
 
-namespace duvendal {
+namespace duv {
 
 RtcFile::RtcFile(const std::string& path) : RtcFile(readRtcFile(path, realFileSystem())) {}
 
@@ -14,4 +14,4 @@ RtcFile readRtcFile(const std::string& path, FileSystem& files) {
 
 RtcFile readRtc(std::string_view, const std::string&) { throw std::logic_error("in progress"); }
 
-}  // namespace duvendal
+}  // namespace duv

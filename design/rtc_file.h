@@ -6,7 +6,7 @@
 
 #include "design/header_field.h"
 
-namespace duvendal {
+namespace duv {
 
 class FileSystem;
 
@@ -47,4 +47,4 @@ struct RtcFile {
 RtcFile readRtc(std::string_view text, const std::string& name);
 RtcFile readRtcFile(const std::string& path, FileSystem& files);
 
-}  // namespace duvendal
+}  // namespace duv

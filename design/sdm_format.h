@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace duvendal::sdm {
+namespace duv::sdm {
 
 inline constexpr std::string_view kFileVersion = "FileVersion";
 inline constexpr std::string_view kNrOfPredictors = "NrOfPredictors";
@@ -37,4 +37,4 @@ inline constexpr std::string_view kNoName = "NoName";
 inline constexpr std::int32_t kMaxPredictors = 100000;
 inline constexpr std::int32_t kMaxDataPoints = 10000000;
 
-}  // namespace duvendal::sdm
+}  // namespace duv::sdm

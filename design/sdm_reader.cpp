@@ -4,7 +4,7 @@
 
 #include "design/file_system.h"
 
-namespace duvendal {
+namespace duv {
 
 DesignMatrix::DesignMatrix(const std::string& path)
     : DesignMatrix(readSdmFile(path, realFileSystem())) {}
@@ -15,4 +15,4 @@ DesignMatrix readSdmFile(const std::string& path, FileSystem& files) {
 
 DesignMatrix readSdm(std::string_view, const std::string&) { throw std::logic_error("in progress"); }
 
-}  // namespace duvendal
+}  // namespace duv

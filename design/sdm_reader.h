@@ -6,7 +6,7 @@
 
 #include "design/design_matrix.h"
 
-namespace duvendal {
+namespace duv {
 
 class FileSystem;
 
@@ -20,4 +20,4 @@ DesignMatrix readSdm(std::string_view text, const std::string& name);
 DesignMatrix readSdm(std::istream& in, const std::string& name);
 DesignMatrix readSdmFile(const std::string& path, FileSystem& files);
 
-}  // namespace duvendal
+}  // namespace duv

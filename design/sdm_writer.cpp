@@ -7,7 +7,7 @@
 #include "design/number_text.h"
 #include "design/sdm_format.h"
 
-namespace duvendal {
+namespace duv {
 namespace {
 
 // Rows are formatted into one text and handed to the stream in large pieces.
@@ -103,4 +103,4 @@ void DesignMatrix::saveAs(const std::string& path, FileSystem& files) {
   save(files);
 }
 
-}  // namespace duvendal
+}  // namespace duv

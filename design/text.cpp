@@ -6,7 +6,7 @@
 #include "design/errors.h"
 #include "design/number_text.h"
 
-namespace duvendal {
+namespace duv {
 
 OpenFileError::OpenFileError(const std::string& path)
     : IOError("Failed opening for reading: " + path) {}
@@ -69,4 +69,4 @@ float parseFloat(std::string_view text) {
   return static_cast<float>(number.value);
 }
 
-}  // namespace duvendal
+}  // namespace duv

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace duvendal {
+namespace duv {
 
 // The part after the last slash or backslash; the whole path when it has neither.
 std::string fileNameOf(std::string_view path);
@@ -41,4 +41,4 @@ std::vector<std::string> splitLines(std::string_view text, char delimiter);
 // infinity of its sign.
 float parseFloat(std::string_view text);
 
-}  // namespace duvendal
+}  // namespace duv

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace duvendal {
+namespace duv {
 
 class HostServices {
  public:
@@ -35,4 +35,4 @@ class HostServices {
   virtual void log(std::string_view literal, std::string_view argument) = 0;
 };
 
-}  // namespace duvendal
+}  // namespace duv

@@ -6,7 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace duvendal {
+namespace duv {
 namespace {
 
 TEST(PathTest, FileNameIsAfterTheLastSlashOrBackslash) {
@@ -106,4 +106,4 @@ TEST(ParseFloatTest, BeyondDoubleOrUnderflowToZeroIsOutOfRange) {
 }
 
 }  // namespace
-}  // namespace duvendal
+}  // namespace duv

@@ -7,7 +7,7 @@
 
 #include "design/errors.h"
 
-namespace duvendal::testing {
+namespace duv::testing {
 namespace {
 
 // A string buffer that fails every write once `limit` characters are stored, like a full disk.
@@ -81,4 +81,4 @@ std::optional<std::string> MemoryFileSystem::contents(const std::string& path) c
   return file->second;
 }
 
-}  // namespace duvendal::testing
+}  // namespace duv::testing

@@ -10,7 +10,7 @@
 
 #include "design/file_system.h"
 
-namespace duvendal::testing {
+namespace duv::testing {
 
 class MemoryFileSystem : public FileSystem {
  public:
@@ -31,4 +31,4 @@ class MemoryFileSystem : public FileSystem {
   std::optional<std::string> contents(const std::string& path) const;
 };
 
-}  // namespace duvendal::testing
+}  // namespace duv::testing

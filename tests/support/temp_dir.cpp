@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace duvendal::testing {
+namespace duv::testing {
 
 TempDir::TempDir() {
   std::random_device seed;
@@ -49,4 +49,4 @@ std::string sourceDir() {
   return dir != nullptr ? dir : ".";
 }
 
-}  // namespace duvendal::testing
+}  // namespace duv::testing

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace duvendal::testing {
+namespace duv::testing {
 
 // A fresh folder for one test, removed with everything in it when the object goes.
 class TempDir {
@@ -28,4 +28,4 @@ void writeText(const std::string& path, const std::string& contents);
 // The project's source folder, for the bundled examples.
 std::string sourceDir();
 
-}  // namespace duvendal::testing
+}  // namespace duv::testing
