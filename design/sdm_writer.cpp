@@ -33,8 +33,7 @@ void appendHeader(std::string& text, const DesignMatrix& m) {
   appendEntry(text, m.nrOfPredictors, std::to_string(m.nrOfPredictors.value), false);
   appendEntry(text, m.nrOfDataPoints, std::to_string(m.nrOfDataPoints.value), false);
   appendEntry(text, m.includesConstant, m.includesConstant.value ? "1" : "0", false);
-  appendEntry(text, m.firstConfoundPredictor, std::to_string(m.firstConfoundPredictor.value),
-              true);
+  appendEntry(text, m.firstConfoundPredictor, std::to_string(m.firstConfoundPredictor.value), true);
 }
 
 void appendColoursAndNames(std::string& text, const DesignMatrix& m, std::size_t count) {
@@ -67,9 +66,7 @@ void appendRow(std::string& text, const DesignMatrix& m, std::size_t count, std:
   text += '\n';
 }
 
-std::size_t countOf(std::int32_t value) {
-  return value > 0 ? static_cast<std::size_t>(value) : 0;
-}
+std::size_t countOf(std::int32_t value) { return value > 0 ? static_cast<std::size_t>(value) : 0; }
 
 }  // namespace
 

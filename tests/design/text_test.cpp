@@ -52,9 +52,9 @@ TEST(ParseFloatTest, ReadsTheLeadingNumberAndIgnoresTheRest) {
     float expected;
   };
   const Case cases[] = {
-      {"  0.25 xyz", 0.25F}, {" -0.5", -0.5F},     {"+1.5", 1.5F},     {"1e-05", 1e-05F},
-      {"12", 12.0F},         {".5", 0.5F},         {"5.", 5.0F},       {"1.5e", 1.5F},
-      {"0x10", 0.0F},        {"\t\r\n3", 3.0F},    {"1e-310", 0.0F},   {"-0", -0.0F},
+      {"  0.25 xyz", 0.25F}, {" -0.5", -0.5F},  {"+1.5", 1.5F},   {"1e-05", 1e-05F},
+      {"12", 12.0F},         {".5", 0.5F},      {"5.", 5.0F},     {"1.5e", 1.5F},
+      {"0x10", 0.0F},        {"\t\r\n3", 3.0F}, {"1e-310", 0.0F}, {"-0", -0.0F},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

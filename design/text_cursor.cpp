@@ -1,0 +1,77 @@
+#include "design/text_cursor.h"
+
+#include <algorithm>
+
+namespace duv {
+
+void TextCursor::skipSpace() {
+  while (position_ < text_.size() && isSpace(text_[position_])) ++position_;
+}
+
+std::string_view TextCursor::token() {
+  skipSpace();
+  const auto start = position_;
+  while (position_ < text_.size() && !isSpace(text_[position_])) ++position_;
+  return text_.substr(start, position_ - start);
+}
+
+std::int32_t TextCursor::skipBlanks() {
+  std::int32_t count = 0;
+  while (position_ < text_.size() && isBlank(text_[position_])) {
+    ++position_;
+    ++count;
+  }
+  return count;
+}
+
+std::optional<std::int32_t> TextCursor::integer() {
+  skipSpace();
+  std::size_t p = position_;
+  bool negative = false;
+  if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) negative = text_[p++] == '-';
+  if (p >= text_.size() || !isDigit(text_[p])) return std::nullopt;
+  std::int64_t value = 0;
+  bool tooLarge = false;
+  for (; p < text_.size() && isDigit(text_[p]); ++p) {
+    value = value * 10 + (text_[p] - '0');
+    if (value > INT32_MAX + std::int64_t{1}) {
+      tooLarge = true;
+      value = INT32_MAX + std::int64_t{1};
+    }
+  }
+  if (negative) value = -value;
+  position_ = p;
+  if (tooLarge || value > INT32_MAX || value < INT32_MIN) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+std::string_view TextCursor::restOfLine() {
+  const auto start = position_;
+  const auto newline = text_.find('\n', start);
+  const auto end = newline == std::string_view::npos ? text_.size() : newline;
+  position_ = newline == std::string_view::npos ? text_.size() : newline + 1;
+  return text_.substr(start, end - start);
+}
+
+std::size_t TextCursor::lineAt(std::size_t position) const {
+  const auto end = text_.begin() + static_cast<std::ptrdiff_t>(std::min(position, text_.size()));
+  return static_cast<std::size_t>(std::count(text_.begin(), end, '\n')) + 1;
+}
+
+std::string TextCursor::fileContext(std::string_view what) const {
+  return name_ + ": " + std::string(what);
+}
+
+std::string TextCursor::lineContext(std::size_t position, std::string_view what) const {
+  return name_ + ", line " + std::to_string(lineAt(position)) + ": " + std::string(what);
+}
+
+bool beginsWithNumber(std::string_view line) {
+  std::size_t p = 0;
+  while (p < line.size() && isBlank(line[p])) ++p;
+  if (p < line.size() && (line[p] == '+' || line[p] == '-')) ++p;
+  if (p < line.size() && line[p] == '.') ++p;
+  return p < line.size() && isDigit(line[p]);
+}
+
+}  // namespace duv
