@@ -17,11 +17,11 @@ class LimitedBuffer : public std::stringbuf {
 
  protected:
   std::streamsize xsputn(const char* text, std::streamsize count) override {
-    const auto room = static_cast<std::streamsize>(limit_ - std::min(limit_, stored_));
-    const auto taken = std::min(room, count);
-    stored_ += static_cast<std::size_t>(taken);
-    std::stringbuf::xsputn(text, taken);
-    return taken;
+    const std::size_t room = limit_ - std::min(limit_, stored_);
+    const std::size_t taken = std::min(room, static_cast<std::size_t>(count));
+    stored_ += taken;
+    std::stringbuf::xsputn(text, static_cast<std::streamsize>(taken));
+    return static_cast<std::streamsize>(taken);
   }
   int_type overflow(int_type c) override {
     if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
