@@ -1,0 +1,24 @@
+#pragma once
+
+// Z-transformation of confound predictors: each non-constant column is centred on its mean and
+// scaled to unit sample standard deviation, in single precision, in place.
+
+#include <cstdint>
+
+#include "design/design_matrix.h"
+
+namespace duv {
+
+// zTransformFrom(matrix, firstConfoundPredictor - 1): every confound; nothing when
+// firstConfoundPredictor is 0 or less. Main predictors are never changed.
+void zTransformConfounds(DesignMatrix& matrix);
+
+// Transforms the columns from the 0-based index `first` to the last one; nothing when `first` is
+// negative or not below the number of columns. A constant column (isConstantColumn) is left as it
+// is. Every other column, with mean m and deviation s from meanAndDeviation taken before any
+// value changes, gets each value x replaced by (x - m) / d, where d is s, or 1.0 when s is below
+// 0.0001 (such a column is only centred). A NaN deviation is not below the threshold: a single
+// data point of 0 becomes NaN. Counts, names, colours and flags are not touched.
+void zTransformFrom(DesignMatrix& matrix, std::int32_t first);
+
+}  // namespace duv
