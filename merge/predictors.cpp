@@ -90,7 +90,7 @@ void insertPredictor(DesignMatrix& matrix, const std::vector<float>& column,
 void appendPredictors(DesignMatrix& receiver, const DesignMatrix& other) {
   if (&receiver == &other) {
     // Inserting into the matrix being read would move the columns under the loop.
-    const DesignMatrix copy = other;
+    const DesignMatrix copy = other;  // NOLINT(performance-unnecessary-copy-initialization)
     appendPredictors(receiver, copy);
     return;
   }

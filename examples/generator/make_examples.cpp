@@ -76,8 +76,8 @@ void writeStudy(const Options& options) {
     const auto path = out / ("sub01_motion_run" + std::to_string(run) + ".sdm");
     // The last motion file comes in the compact layout other tools write.
     if (run == options.motionFiles && run > 1) {
-      writeText(path, compactSdmText(motionParameters(options.points, random,
-                                                      RotationUnit::radians)));
+      writeText(path,
+                compactSdmText(motionParameters(options.points, random, RotationUnit::radians)));
     } else {
       motionParameters(options.points, random).saveAs(path.string());
     }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <sstream>
 
-
 namespace duv::examples {
 namespace {
 
@@ -13,9 +12,7 @@ constexpr double kRepetitionTime = 2.0;
 
 // Rounded to the six decimals every value is written with, so that the text a file holds is
 // the value it holds.
-float sixDecimals(double value) {
-  return static_cast<float>(std::round(value * 1e6) / 1e6);
-}
+float sixDecimals(double value) { return static_cast<float>(std::round(value * 1e6) / 1e6); }
 
 DesignMatrix emptyMatrix(int predictors, int dataPoints, int firstConfound) {
   DesignMatrix m;
@@ -65,11 +62,12 @@ DesignMatrix taskDesign(int conditions, int dataPoints, Random& random) {
   const int predictors = conditions + 1;
   auto m = emptyMatrix(predictors, dataPoints, predictors);
   m.includesConstant.value = true;
-  static const std::int32_t palette[][3] = {
-      {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+  static const std::int32_t palette[][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                            {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
   // Blocks of 8 to 12 volumes, each condition in turn, with rests of 6 to 10 between them.
-  std::vector<std::vector<double>> onsets(static_cast<std::size_t>(conditions),
-                                          std::vector<double>(static_cast<std::size_t>(dataPoints)));
+  std::vector<std::vector<double>> onsets(
+      static_cast<std::size_t>(conditions),
+      std::vector<double>(static_cast<std::size_t>(dataPoints)));
   int t = 4;
   for (int block = 0; t < dataPoints; ++block) {
     const int length = 8 + static_cast<int>(random.uniform() * 5);
@@ -101,7 +99,8 @@ DesignMatrix taskDesign(int conditions, int dataPoints, Random& random) {
 DesignMatrix motionParameters(int dataPoints, Random& random, RotationUnit rotations) {
   auto m = emptyMatrix(6, dataPoints, 1);
   const bool radians = rotations == RotationUnit::radians;
-  const char* const names[] = {"Translation BV-X [mm]", "Translation BV-Y [mm]",
+  const char* const names[] = {"Translation BV-X [mm]",
+                               "Translation BV-Y [mm]",
                                "Translation BV-Z [mm]",
                                radians ? "Rotation BV-X [rad]" : "Rotation BV-X [deg]",
                                radians ? "Rotation BV-Y [rad]" : "Rotation BV-Y [deg]",
@@ -163,8 +162,8 @@ std::string compactSdmText(const DesignMatrix& matrix) {
 
 std::string keyedRtcText(const DesignMatrix& matrix) {
   std::string text = "FileVersion:     2\nType:            DesignMatrix\nNrOfPredictors:  " +
-                     std::to_string(matrix.nrOfPredictors.value) + "\nNrOfDataPoints:  " +
-                     std::to_string(matrix.nrOfDataPoints.value) + "\n\n";
+                     std::to_string(matrix.nrOfPredictors.value) +
+                     "\nNrOfDataPoints:  " + std::to_string(matrix.nrOfDataPoints.value) + "\n\n";
   for (std::size_t p = 0; p < matrix.predictorNames.size(); ++p) {
     text += (p == 0 ? "\"" : " \"") + matrix.predictorNames[p] + "\"";
   }
@@ -180,8 +179,7 @@ std::string keyedRtcText(const DesignMatrix& matrix) {
 
 std::string olderRtcText(const DesignMatrix& matrix) {
   std::string text = "NrOfRTCs: " + std::to_string(matrix.nrOfPredictors.value) +
-                     "\nNrOfDataPoints: " + std::to_string(matrix.nrOfDataPoints.value) +
-                     "\n\n";
+                     "\nNrOfDataPoints: " + std::to_string(matrix.nrOfDataPoints.value) + "\n\n";
   for (int t = 0; t < matrix.nrOfDataPoints.value; ++t) {
     for (std::size_t p = 0; p < matrix.values.size(); ++p) {
       text += (p == 0 ? "" : "  ") + toString(matrix.values[p][static_cast<std::size_t>(t)]);

@@ -37,8 +37,8 @@ TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
   EXPECT_EQ(task.nrOfPredictors.value, 5);
   EXPECT_EQ(task.firstConfoundPredictor.value, 5);
   EXPECT_TRUE(task.includesConstant.value);
-  for (const char* name : {"sub01_motion_run1.sdm", "sub01_motion_run2.sdm",
-                           "sub01_motion_run3.sdm"}) {
+  for (const char* name :
+       {"sub01_motion_run1.sdm", "sub01_motion_run2.sdm", "sub01_motion_run3.sdm"}) {
     const DesignMatrix motion((examples() / name).string());
     EXPECT_EQ(motion.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
     EXPECT_EQ(motion.firstConfoundPredictor.value, 1) << name;
