@@ -102,8 +102,13 @@ void appendPredictors(DesignMatrix& receiver, const DesignMatrix& other) {
                       i + 1 >= other.firstConfoundPredictor.value);
     }
   }
-  receiver.fileName = insertBeforeExtension(
-      receiver.fileName, mergeSuffix(baseName(receiver.fileName), baseName(other.fileName)));
+  receiver.fileName = mergedFileName(receiver.fileName, other.fileName);
+}
+
+std::string mergedFileName(const std::string& receiverFileName,
+                           const std::string& otherFileName) {
+  return insertBeforeExtension(receiverFileName,
+                               mergeSuffix(baseName(receiverFileName), baseName(otherFileName)));
 }
 
 DesignMatrix mergedCopy(const DesignMatrix& base, const DesignMatrix& other) {
