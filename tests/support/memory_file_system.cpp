@@ -17,8 +17,10 @@ class LimitedBuffer : public std::stringbuf {
 
  protected:
   std::streamsize xsputn(const char* text, std::streamsize count) override {
-    const auto room = static_cast<std::streamsize>(limit_ - std::min(limit_, stored_));
-    const auto taken = std::min(room, count);
+    // The room stays unsigned: without a limit it exceeds what std::streamsize can hold.
+    const std::size_t room = limit_ - std::min(limit_, stored_);
+    const auto taken =
+        static_cast<std::streamsize>(std::min(room, static_cast<std::size_t>(count)));
     stored_ += static_cast<std::size_t>(taken);
     std::stringbuf::xsputn(text, taken);
     return taken;
