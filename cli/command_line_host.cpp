@@ -17,7 +17,9 @@ std::string outputPathFor(const std::string& suggestedName,
 
 CommandLineHost::CommandLineHost(std::ostream& messages, std::optional<std::string> outDir,
                                  bool quiet, bool showProgress)
-    : messages_(messages), outDir_(std::move(outDir)), quiet_(quiet),
+    : messages_(messages),
+      outDir_(std::move(outDir)),
+      quiet_(quiet),
       showProgress_(showProgress && !quiet) {}
 
 std::string CommandLineHost::stringParameter(const std::string& name) {

@@ -21,8 +21,9 @@ constexpr const char* kExitCodes =
     "inputs differ in their number of data points, 64 usage error.";
 
 void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
-  command.add_option("SECONDARY", arguments.secondaries,
-                     "Secondary design matrices (.sdm) or time-course files (.rtc), in order")
+  command
+      .add_option("SECONDARY", arguments.secondaries,
+                  "Secondary design matrices (.sdm) or time-course files (.rtc), in order")
       ->required();
   command.add_option("--out-dir", arguments.outDir,
                      "Save results in DIR under their suggested file names (created if "
@@ -38,7 +39,7 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.add_flag("--allcorr", arguments.allCorrelations,
                    "Write a correlation report (.txt) and table (.csv) beside every result");
   command.add_flag("-q,--quiet", arguments.quiet, "No log lines or progress; errors still show");
-  command.footer(std::string(kReplaceNote) + "\n" + kExitCodes);
+  command.footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
 }
 
 int usageError(const std::string& what) {
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
       "duvendal"};
   app.set_version_flag("--version", "duvendal " DUVENDAL_VERSION);
   app.require_subcommand(1);
-  app.footer(kExitCodes);
+  app.footer(std::string(kExitCodes) + "\n");
 
   MergeArguments mergeAll;
   auto* mergeAllCommand = app.add_subcommand(
@@ -67,8 +68,8 @@ int main(int argc, char** argv) {
   addMergeOptions(*mergeAllCommand, mergeAll);
 
   MergeArguments mergeSecondary;
-  auto* mergeSecondaryCommand = app.add_subcommand(
-      "merge-sec", "Merge all secondary designs, in order, into one result");
+  auto* mergeSecondaryCommand =
+      app.add_subcommand("merge-sec", "Merge all secondary designs, in order, into one result");
   addMergeOptions(*mergeSecondaryCommand, mergeSecondary);
 
   std::vector<std::string> correlationFiles;
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
   correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm)")->required();
   correlationCommand->add_flag("-q,--quiet", quietCorrelations,
                                "No log lines or progress; errors still show");
-  correlationCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes);
+  correlationCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
 
   try {
     app.parse(argc, argv);

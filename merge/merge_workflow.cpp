@@ -48,7 +48,8 @@ std::vector<DesignMatrix> readSecondaries(const std::vector<std::string>& paths,
 }
 
 std::string mismatchMessage(const DesignMatrix& differing, const DesignMatrix& reference) {
-  return fileNameOf(differing.fileName) + texts::kDataPointMismatch + fileNameOf(reference.fileName);
+  return fileNameOf(differing.fileName) + texts::kDataPointMismatch +
+         fileNameOf(reference.fileName);
 }
 
 void processResult(DesignMatrix& result, const MergeOptions& options, HostServices& host,
@@ -59,8 +60,7 @@ void processResult(DesignMatrix& result, const MergeOptions& options, HostServic
     removeConstant(result);
   }
   if (options.zTransform) zTransformConfounds(result);
-  const auto path =
-      host.saveFileName(texts::kSaveResultTitle, result.fileName, texts::kSdmFilter);
+  const auto path = host.saveFileName(texts::kSaveResultTitle, result.fileName, texts::kSdmFilter);
   if (!path) return;
   result.saveAs(*path, files);
   host.log(texts::kSavedLog, *path);

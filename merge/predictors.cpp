@@ -44,7 +44,11 @@ std::string mergeSuffix(std::string_view s1, std::string_view s2) {
   while (b != std::string_view::npos && s1.substr(0, b) != s2.substr(0, b)) {
     b = lastSeparatorBefore(s2, b);
   }
-  if (b == std::string_view::npos) return "_" + std::string(s2);
+  if (b == std::string_view::npos) {
+    std::string suffix = "_";
+    suffix += s2;
+    return suffix;
+  }
   return std::string(s2.substr(b));
 }
 
@@ -105,8 +109,7 @@ void appendPredictors(DesignMatrix& receiver, const DesignMatrix& other) {
   receiver.fileName = mergedFileName(receiver.fileName, other.fileName);
 }
 
-std::string mergedFileName(const std::string& receiverFileName,
-                           const std::string& otherFileName) {
+std::string mergedFileName(const std::string& receiverFileName, const std::string& otherFileName) {
   return insertBeforeExtension(receiverFileName,
                                mergeSuffix(baseName(receiverFileName), baseName(otherFileName)));
 }

@@ -19,7 +19,6 @@ class FileSystem;
 // A deviation below this (strictly; NaN is not below) makes a column correlate 0 with anything.
 inline constexpr float kCorrelationDeviationThreshold = 0.0001F;
 
-
 // Pearson's coefficient with sample deviations and the numerator from the raw sum of products:
 // (p - mean_b * mean_a * n) / (s_b * s_a * (n - 1)), each product from left to right, with
 // p = sum of a[k] * b[k] from 0 in index order. 0 when the lengths differ or either deviation is

@@ -12,6 +12,7 @@ struct ProcessResult {
 };
 
 // Runs a program with arguments (no shell interpretation of them) and waits for it.
-ProcessResult runProcess(const std::vector<std::string>& command, const std::string& workingDir = "");
+ProcessResult runProcess(const std::vector<std::string>& command,
+                         const std::string& workingDir = "");
 
 }  // namespace duv::testing
