@@ -1,8 +1,11 @@
 // Writes the bundled example study, or a scaled one for tests and benchmarks.
 //
-//   make_examples --out DIR [--points N] [--conditions K] [--motion-files M] [--seed S]
+//   make_examples --out DIR [--points N] [--conditions K] [--predictors P] [--motion-files M]
+//                 [--seed S]
 //
-// With the defaults it writes exactly the files committed in examples/.
+// With the defaults it writes exactly the files committed in examples/. --predictors widens
+// the task design to P predictors with the confounds of a modern study (motion terms, drifts,
+// spikes, noise components) before its constant, as benchmarks of large designs need.
 
 #include <cstdlib>
 #include <exception>
@@ -20,6 +23,7 @@ struct Options {
   std::string out;
   int points = 240;
   int conditions = 4;
+  int predictors = 0;  // 0: the task conditions and the constant only
   int motionFiles = 3;
   unsigned seed = 2026;
 };
@@ -51,6 +55,8 @@ Options parse(int argc, char** argv) {
       options.points = number(arg, value);
     } else if (arg == "--conditions") {
       options.conditions = number(arg, value);
+    } else if (arg == "--predictors") {
+      options.predictors = number(arg, value);
     } else if (arg == "--motion-files") {
       options.motionFiles = number(arg, value);
     } else if (arg == "--seed") {
@@ -60,6 +66,9 @@ Options parse(int argc, char** argv) {
     }
   }
   if (options.out.empty()) throw std::runtime_error("--out DIR is required");
+  if (options.predictors != 0 && options.predictors < options.conditions + 1) {
+    throw std::runtime_error("--predictors must be at least the conditions and the constant");
+  }
   return options;
 }
 
@@ -71,6 +80,9 @@ void writeStudy(const Options& options) {
   Random random(options.seed);
 
   auto task = taskDesign(options.conditions, options.points, random);
+  // Their own random sequence, so that the files after the task design do not change.
+  Random confoundRandom(options.seed + 1);
+  addStudyConfounds(task, options.predictors, confoundRandom);
   task.saveAs((out / "sub01_task.sdm").string());
   for (int run = 1; run <= options.motionFiles; ++run) {
     const auto path = out / ("sub01_motion_run" + std::to_string(run) + ".sdm");

@@ -1,8 +1,12 @@
 #include "examples/generator/study_generator.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace duv::examples {
 namespace {
@@ -40,6 +44,46 @@ std::string toString(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", value);
   return text;
+}
+
+// A column of the design: name and values, white.
+void appendConfound(std::vector<std::string>& names, std::vector<std::vector<float>>& columns,
+                    std::string name, const std::vector<double>& values) {
+  names.push_back(std::move(name));
+  std::vector<float> column(values.size());
+  for (std::size_t t = 0; t < values.size(); ++t) column[t] = sixDecimals(values[t]);
+  columns.push_back(std::move(column));
+}
+
+// Six realignment parameters as slow random walks, with their derivatives and the squares of
+// both: the 24-parameter motion model.
+std::vector<std::pair<std::string, std::vector<double>>> motionTerms(int dataPoints,
+                                                                     Random& random) {
+  const char* const axes[] = {"Translation X", "Translation Y", "Translation Z",
+                              "Rotation X",    "Rotation Y",    "Rotation Z"};
+  const auto points = static_cast<std::size_t>(dataPoints);
+  std::vector<std::pair<std::string, std::vector<double>>> parameters;
+  std::vector<std::pair<std::string, std::vector<double>>> derivatives;
+  for (std::size_t p = 0; p < 6; ++p) {
+    const double step = p < 3 ? 0.05 : 0.03;
+    const double drift = (random.uniform() - 0.5) * step / 5;
+    std::vector<double> position(points);
+    std::vector<double> change(points);
+    for (std::size_t t = 1; t < points; ++t) {
+      position[t] = position[t - 1] + drift + step * random.normal();
+      change[t] = position[t] - position[t - 1];
+    }
+    parameters.emplace_back(axes[p], std::move(position));
+    derivatives.emplace_back(std::string("d ") + axes[p], std::move(change));
+  }
+  auto terms = parameters;
+  terms.insert(terms.end(), derivatives.begin(), derivatives.end());
+  for (std::size_t q = 0; q < 12; ++q) {
+    std::vector<double> square(points);
+    for (std::size_t t = 0; t < points; ++t) square[t] = terms[q].second[t] * terms[q].second[t];
+    terms.emplace_back(terms[q].first + "^2", std::move(square));
+  }
+  return terms;
 }
 
 }  // namespace
@@ -138,6 +182,66 @@ DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Ra
   return m;
 }
 
+void addStudyConfounds(DesignMatrix& design, int predictors, Random& random) {
+  const int missing = predictors - design.nrOfPredictors.value;
+  if (missing <= 0 || design.nrOfPredictors.value < 1) return;
+  const int dataPoints = design.nrOfDataPoints.value;
+  const auto points = static_cast<std::size_t>(dataPoints);
+  std::vector<std::string> names;
+  std::vector<std::vector<float>> columns;
+  const auto room = [&] { return missing - static_cast<int>(columns.size()); };
+
+  for (auto& [name, values] : motionTerms(dataPoints, random)) {
+    if (room() == 0) break;
+    appendConfound(names, columns, name, values);
+  }
+  // Discrete cosine basis of a 128 s high-pass filter.
+  const int cosines = static_cast<int>(2.0 * dataPoints * kRepetitionTime / 128.0);
+  for (int k = 1; k <= cosines && room() > 0; ++k) {
+    std::vector<double> values(points);
+    for (std::size_t t = 0; t < points; ++t) {
+      values[t] = std::cos(kPi * k * (2.0 * static_cast<double>(t) + 1) / (2.0 * dataPoints));
+    }
+    appendConfound(names, columns, "Cosine " + std::to_string(k), values);
+  }
+  // One spike regressor per 50 volumes, at distinct volumes.
+  std::vector<bool> spiked(points, false);
+  for (int s = 0; s < dataPoints / 50 && room() > 0; ++s) {
+    std::size_t volume = 0;
+    do {
+      volume = static_cast<std::size_t>(random.uniform() * dataPoints);
+    } while (spiked[volume]);
+    spiked[volume] = true;
+    std::vector<double> values(points, 0.0);
+    values[volume] = 1.0;
+    appendConfound(names, columns, "Spike " + std::to_string(volume + 1), values);
+  }
+  // Noise components: smooth random courses of unit size.
+  for (int c = 1; room() > 0; ++c) {
+    const double smoothness = 0.3 + 0.65 * random.uniform();
+    std::vector<double> values(points);
+    double level = 0;
+    for (std::size_t t = 0; t < points; ++t) {
+      level = smoothness * level + random.normal();
+      values[t] = level * std::sqrt(1 - smoothness * smoothness);
+    }
+    appendConfound(names, columns, "Noise component " + std::to_string(c), values);
+  }
+
+  // The confounds go before the last predictor, which stays last.
+  const auto at = static_cast<std::ptrdiff_t>(design.nrOfPredictors.value - 1);
+  design.predictorNames.insert(design.predictorNames.begin() + at, names.begin(), names.end());
+  design.values.insert(design.values.begin() + at, columns.begin(), columns.end());
+  const auto added = columns.size();
+  design.colorRed.insert(design.colorRed.begin() + at, added, 160);
+  design.colorGreen.insert(design.colorGreen.begin() + at, added, 160);
+  design.colorBlue.insert(design.colorBlue.begin() + at, added, 160);
+  if (design.firstConfoundPredictor.value > design.nrOfPredictors.value) {
+    design.firstConfoundPredictor.value = design.nrOfPredictors.value;
+  }
+  design.nrOfPredictors.value = predictors;
+}
+
 std::string compactSdmText(const DesignMatrix& matrix) {
   auto header = matrix;
   header.nrOfDataPoints.value = 0;
@@ -165,12 +269,15 @@ std::string keyedRtcText(const DesignMatrix& matrix) {
                      std::to_string(matrix.nrOfPredictors.value) +
                      "\nNrOfDataPoints:  " + std::to_string(matrix.nrOfDataPoints.value) + "\n\n";
   for (std::size_t p = 0; p < matrix.predictorNames.size(); ++p) {
-    text += (p == 0 ? "\"" : " \"") + matrix.predictorNames[p] + "\"";
+    text += p == 0 ? "\"" : " \"";
+    text += matrix.predictorNames[p];
+    text += '"';
   }
   text += '\n';
   for (int t = 0; t < matrix.nrOfDataPoints.value; ++t) {
     for (std::size_t p = 0; p < matrix.values.size(); ++p) {
-      text += (p == 0 ? "" : " ") + toString(matrix.values[p][static_cast<std::size_t>(t)]);
+      if (p != 0) text += ' ';
+      text += toString(matrix.values[p][static_cast<std::size_t>(t)]);
     }
     text += '\n';
   }
@@ -182,7 +289,8 @@ std::string olderRtcText(const DesignMatrix& matrix) {
                      "\nNrOfDataPoints: " + std::to_string(matrix.nrOfDataPoints.value) + "\n\n";
   for (int t = 0; t < matrix.nrOfDataPoints.value; ++t) {
     for (std::size_t p = 0; p < matrix.values.size(); ++p) {
-      text += (p == 0 ? "" : "  ") + toString(matrix.values[p][static_cast<std::size_t>(t)]);
+      if (p != 0) text += "  ";
+      text += toString(matrix.values[p][static_cast<std::size_t>(t)]);
     }
     text += '\n';
   }

@@ -39,6 +39,14 @@ DesignMatrix motionParameters(int dataPoints, Random& random,
 // Confound courses with the given names (noisy slow waves), all confounds.
 DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Random& random);
 
+// Widens a design to `predictors` predictors with the confounds a modern study regresses out,
+// inserted before its last predictor (the constant of taskDesign) and counted as confounds:
+// 24 motion terms (six parameters, their temporal derivatives, and the squares of both),
+// discrete cosine drifts up to 1/128 Hz, spike regressors (one volume each, one per 50
+// volumes) and noise components, in that order, as many of each as fit. A design that already
+// holds `predictors` predictors or more is left as it is.
+void addStudyConfounds(DesignMatrix& design, int predictors, Random& random);
+
 // The same matrix as SDM text whose data rows are written compactly, as other writers do: each
 // value in %g style right-aligned in 12 columns (a negative value of 12 characters touches the
 // previous one), integers without a decimal point.
