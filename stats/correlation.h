@@ -30,6 +30,13 @@ float correlation(const std::vector<float>& a, const std::vector<float>& b);
 float correlation(const std::vector<float>& a, const MeanAndDeviation& ofA,
                   const std::vector<float>& b, const MeanAndDeviation& ofB);
 
+// |correlation(values[i], values[j])| for every ordered pair of the matrix's first
+// nrOfPredictors predictors, as element (i, j) of a square row-major table; the same bits as
+// pair by pair, computed together: each column's mean and deviation once, and the sums of
+// products of all pairs in one pass over the data points (each sum still in index order).
+// Precondition: values holds nrOfPredictors entries.
+std::vector<float> absoluteCorrelations(const DesignMatrix& matrix);
+
 // Writes the table: a header line of " ; " + name for every entry of predictorNames, then for
 // every predictor i < nrOfPredictors a line of its name followed by " ; " + |correlation(i, j)|
 // for every j < nrOfPredictors, diagonal included. Values have two decimals ("nan" when not a

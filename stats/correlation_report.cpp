@@ -13,6 +13,7 @@
 #include "design/text.h"
 #include "merge/predictors.h"
 #include "stats/correlation.h"
+#include "stats/regression_fits.h"
 
 namespace duv {
 namespace {
@@ -37,28 +38,20 @@ Positions positionsOf(const DesignMatrix& matrix) {
   return {firstConfound - 1, lastColumnIsConstant(matrix) ? count - 1 : count};
 }
 
-// |correlation| of two predictors, every column's mean and deviation taken once.
+// |correlation| of every pair of predictors, all computed at once.
 class Correlations {
  public:
-  explicit Correlations(const DesignMatrix& matrix) : matrix_(matrix) {
-    const auto count = indexOf(std::max(matrix.nrOfPredictors.value, 0));
-    statistics_.reserve(count);
-    for (std::size_t p = 0; p < count; ++p) {
-      statistics_.push_back(meanAndDeviation(matrix.values[p]));
-    }
-  }
+  explicit Correlations(const DesignMatrix& matrix)
+      : count_(indexOf(std::max(matrix.nrOfPredictors.value, 0))),
+        values_(absoluteCorrelations(matrix)) {}
 
-  CorrelationPair pair(std::int32_t first, std::int32_t second) const {
-    const auto j = indexOf(first);
-    const auto i = indexOf(second);
-    const float r =
-        correlation(matrix_.values[j], statistics_[j], matrix_.values[i], statistics_[i]);
-    return {std::abs(r), matrix_.predictorNames[j], matrix_.predictorNames[i]};
+  float value(std::int32_t first, std::int32_t second) const {
+    return values_[indexOf(first) * count_ + indexOf(second)];
   }
 
  private:
-  const DesignMatrix& matrix_;
-  std::vector<MeanAndDeviation> statistics_;
+  std::size_t count_;
+  std::vector<float> values_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -70,11 +63,36 @@ bool higherFirst(float a, float b) {
   return a > b;
 }
 
-void sortHighestFirst(std::vector<CorrelationPair>& pairs) {
-  std::stable_sort(pairs.begin(), pairs.end(),
-                   [](const CorrelationPair& a, const CorrelationPair& b) {
-                     return higherFirst(a.value, b.value);
-                   });
+// A pair that may enter a list: its value, its place in the order of generation, and its two
+// predictors. Only the pairs shown get their names.
+struct Candidate {
+  float value;
+  std::uint32_t order;
+  std::int32_t first;
+  std::int32_t second;
+};
+
+// Highest value first, equal values in their order of generation: the order a stable sort by
+// value gives, as a total order, so that sorting only the pairs shown gives the same ones.
+bool shownBefore(const Candidate& a, const Candidate& b) {
+  if (higherFirst(a.value, b.value)) return true;
+  if (higherFirst(b.value, a.value)) return false;
+  return a.order < b.order;
+}
+
+// The first `count` candidates in that order, with their names.
+std::vector<CorrelationPair> firstPairs(std::vector<Candidate>& candidates, std::size_t count,
+                                        const DesignMatrix& matrix) {
+  const auto shown = std::min(count, candidates.size());
+  const auto end = candidates.begin() + static_cast<std::ptrdiff_t>(shown);
+  std::partial_sort(candidates.begin(), end, candidates.end(), shownBefore);
+  std::vector<CorrelationPair> pairs;
+  pairs.reserve(shown);
+  for (auto candidate = candidates.begin(); candidate != end; ++candidate) {
+    pairs.push_back({candidate->value, matrix.predictorNames[indexOf(candidate->first)],
+                     matrix.predictorNames[indexOf(candidate->second)]});
+  }
+  return pairs;
 }
 
 // Positions are distinct, so this order is total.
@@ -92,7 +110,7 @@ void sortEntries(std::vector<RSquared>& entries, std::int32_t mainCount) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Lists
+// Lists: the pairs shown of each, in order.
 
 struct CorrelationLists {
   std::vector<CorrelationPair> main;
@@ -100,33 +118,49 @@ struct CorrelationLists {
   std::vector<CorrelationPair> confound;
 };
 
-CorrelationLists buildLists(const Correlations& correlations, Positions positions) {
+class CandidateList {
+ public:
+  explicit CandidateList(const Correlations& correlations) : correlations_(correlations) {}
+  void add(std::int32_t first, std::int32_t second) {
+    candidates_.push_back({correlations_.value(first, second),
+                           static_cast<std::uint32_t>(candidates_.size()), first, second});
+  }
+  std::vector<Candidate>& candidates() { return candidates_; }
+
+ private:
+  const Correlations& correlations_;
+  std::vector<Candidate> candidates_;
+};
+
+CorrelationLists buildLists(const DesignMatrix& matrix, const Correlations& correlations,
+                            Positions positions) {
   const std::int32_t m = positions.mainCount;
   const std::int32_t l = positions.end;
-  CorrelationLists lists;
+  CandidateList main(correlations);
   for (std::int32_t i = 1; i < m; ++i) {
-    for (std::int32_t j = 0; j < i; ++j) lists.main.push_back(correlations.pair(j, i));
+    for (std::int32_t j = 0; j < i; ++j) main.add(j, i);
   }
+  CandidateList mixed(correlations);
   for (std::int32_t i = m; i < l; ++i) {
-    for (std::int32_t j = 0; j < m; ++j) lists.mixed.push_back(correlations.pair(j, i));
+    for (std::int32_t j = 0; j < m; ++j) mixed.add(j, i);
   }
+  CandidateList confound(correlations);
   for (std::int32_t i = m + 1; i < l; ++i) {
-    for (std::int32_t j = m; j < i; ++j) lists.confound.push_back(correlations.pair(j, i));
+    for (std::int32_t j = m; j < i; ++j) confound.add(j, i);
   }
-  sortHighestFirst(lists.main);
-  sortHighestFirst(lists.mixed);
-  sortHighestFirst(lists.confound);
-  return lists;
+  return {firstPairs(main.candidates(), kListLength, matrix),
+          firstPairs(mixed.candidates(), kListLength, matrix),
+          firstPairs(confound.candidates(), kListLength, matrix)};
 }
 
-std::vector<CorrelationPair> partnersOf(const Correlations& correlations, Positions positions,
+std::vector<CorrelationPair> partnersOf(const DesignMatrix& matrix,
+                                        const Correlations& correlations, Positions positions,
                                         std::int32_t k) {
-  std::vector<CorrelationPair> partners;
+  CandidateList partners(correlations);
   for (std::int32_t j = 0; j < positions.end; ++j) {
-    if (j != k) partners.push_back(correlations.pair(j, k));
+    if (j != k) partners.add(j, k);
   }
-  sortHighestFirst(partners);
-  return partners;
+  return firstPairs(partners.candidates(), kPartnerCount, matrix);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -146,13 +180,12 @@ void appendListSection(std::string& text, std::string_view title,
                        const std::vector<CorrelationPair>& list) {
   text += title;
   text += '\n';
-  const auto shown = std::min(list.size(), kListLength);
-  for (std::size_t p = 0; p < shown; ++p) {
-    appendValue(text, list[p].value);
+  for (const auto& pair : list) {
+    appendValue(text, pair.value);
     text += " between  ";
-    text += list[p].firstName;
+    text += pair.firstName;
     text += "   and   ";
-    text += list[p].secondName;
+    text += pair.secondName;
     text += '\n';
   }
 }
@@ -176,79 +209,15 @@ std::string rSquaredSection(const DesignMatrix& matrix, const std::vector<RSquar
     text += " for \"";
     text += matrix.predictorNames[indexOf(entry.position)];
     text += "\" which has the 3 highest correlations with: \n";
-    const auto partners = partnersOf(correlations, positions, entry.position);
-    const auto shown = std::min(partners.size(), kPartnerCount);
-    for (std::size_t p = 0; p < shown; ++p) {
+    for (const auto& partner : partnersOf(matrix, correlations, positions, entry.position)) {
       text += "   ";
-      text += partners[p].firstName;
+      text += partner.firstName;
       text += ": ";
-      appendValue(text, partners[p].value);
+      appendValue(text, partner.value);
     }
     text += "\n\n";
   }
   return text;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Fits
-
-bool sameBits(const Matrix& matrix, std::int32_t first, std::int32_t second) {
-  for (std::int32_t r = 0; r < matrix.rows(); ++r) {
-    if (std::bit_cast<std::uint32_t>(matrix(r, first)) !=
-        std::bit_cast<std::uint32_t>(matrix(r, second))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// For every column, the first column holding the same bits (itself when none does).
-std::vector<std::int32_t> firstOfEqualColumns(const Matrix& matrix) {
-  std::vector<std::int32_t> first(indexOf(matrix.cols()));
-  for (std::int32_t c = 0; c < matrix.cols(); ++c) {
-    first[indexOf(c)] = c;
-    for (std::int32_t earlier = 0; earlier < c; ++earlier) {
-      if (first[indexOf(earlier)] == earlier && sameBits(matrix, earlier, c)) {
-        first[indexOf(c)] = earlier;
-        break;
-      }
-    }
-  }
-  return first;
-}
-
-// The regressors of target k: every column but k, less the columns whose bits repeat an
-// earlier one of them. A repeated column adds nothing to a least-squares fit, but it makes
-// X^T X exactly singular, and the float inverse then turns rounding noise into nonsense R².
-Matrix fitRegressors(const Matrix& regressors, const std::vector<std::int32_t>& firstOfEqual,
-                     std::int32_t k) {
-  Matrix x = removeColumn(regressors, k);
-  std::vector<bool> groupTaken(firstOfEqual.size(), false);
-  std::vector<std::int32_t> repeats;  // positions in x
-  for (std::int32_t c = 0; c < regressors.cols(); ++c) {
-    if (c == k) continue;
-    const auto group = indexOf(firstOfEqual[indexOf(c)]);
-    if (groupTaken[group]) {
-      repeats.push_back(c < k ? c : c - 1);
-    } else {
-      groupTaken[group] = true;
-    }
-  }
-  for (auto repeat = repeats.rbegin(); repeat != repeats.rend(); ++repeat) {
-    x = removeColumn(x, *repeat);
-  }
-  return x;
-}
-
-float rSquared(const Vector& y, const Matrix& x) {
-  const float mean = y.mean();
-  const float total = (y - mean).squared().sum();
-  const Matrix xTransposed = x.transpose();
-  const Matrix a = (xTransposed * x).inverse();
-  const Vector b = (a * xTransposed) * y;
-  const Vector fit = x * b;
-  const float residual = (y - fit).squared().sum();
-  return 1.0F - residual / total;
 }
 
 }  // namespace
@@ -274,23 +243,23 @@ Matrix removeColumn(const Matrix& matrix, std::int32_t k) {
   return result;
 }
 
-std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix) {
+std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix, std::size_t workers) {
   std::vector<RSquared> entries;
   if (matrix.nrOfDataPoints.value < 1) return entries;
   const Matrix regressors = buildRegressorMatrix(matrix);
-  const auto firstOfEqual = firstOfEqualColumns(regressors);
-  for (std::int32_t k = 0; k < regressors.cols() - 1; ++k) {
-    const Vector y(matrix.values[indexOf(k)]);
-    entries.push_back({rSquared(y, fitRegressors(regressors, firstOfEqual, k)), k});
+  const auto values = rSquaredOfTargets(regressors, regressors.cols() - 1, workers);
+  entries.reserve(values.size());
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    entries.push_back({values[k], static_cast<std::int32_t>(k)});
   }
   return entries;
 }
 
-void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out) {
+void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out, std::size_t workers) {
   const Positions positions = positionsOf(matrix);
   const Correlations correlations(matrix);
-  out << listSections(buildLists(correlations, positions));
-  auto entries = rSquaredValues(matrix);
+  out << listSections(buildLists(matrix, correlations, positions));
+  auto entries = rSquaredValues(matrix, workers);
   sortEntries(entries, positions.mainCount);
   out << rSquaredSection(matrix, entries, correlations, positions);
 }
@@ -299,11 +268,11 @@ void writeCorrelationReport(const DesignMatrix& matrix) {
   writeCorrelationReport(matrix, realFileSystem());
 }
 
-void writeCorrelationReport(const DesignMatrix& matrix, FileSystem& files) {
+void writeCorrelationReport(const DesignMatrix& matrix, FileSystem& files, std::size_t workers) {
   const std::string target = pathWithoutExtension(matrix.fileName) + ".txt";
   const auto file = files.createFile(target);
   try {
-    writeCorrelationReport(matrix, file->stream());
+    writeCorrelationReport(matrix, file->stream(), workers);
   } catch (const MatrixInversionError&) {
     // The list sections are complete and useful on their own: they stay.
     file->commit();

@@ -37,7 +37,12 @@
 // highest first, the first min(M, number of entries) entries (main predictors) sorted among
 // themselves, then the rest. A NaN value sorts after every number, and equal values keep their
 // order of generation (lists, partners) or go by the higher position first (R² entries).
+//
+// The coefficients of all pairs are computed together and the fits share one pass over the data
+// (stats/correlation.h, stats/regression_fits.h); the results are the same bits as pair by pair
+// and fit by fit.
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -78,13 +83,16 @@ Matrix removeColumn(const Matrix& matrix, std::int32_t k);
 //   total = sum((y - mean(y))^2), A = inverse(X^T X), b = (A X^T) y, fit = X b,
 //   R² = 1 - sum((y - fit)^2) / total   (float Matrix/Vector arithmetic; not clamped).
 // Empty without data points. Throws MatrixInversionError when an inverse cannot be formed.
-std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix);
+// `workers` threads, the calling one among them, share the fits; the results are the same for
+// any number (the plug-in keeps to the host's thread with 1).
+std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix, std::size_t workers = 1);
 
-// Writes the report. The three list sections are written before any fit; when a fit throws
-// MatrixInversionError they are all that was written, and the error passes on.
+// Writes the report, its fits shared by `workers` threads as in rSquaredValues. The three list
+// sections are written before any fit; when a fit throws MatrixInversionError they are all that
+// was written, and the error passes on.
 // Precondition: predictorNames and values hold nrOfPredictors entries of nrOfDataPoints values.
 // A failure of the stream is left in its state, not thrown.
-void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out);
+void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out, std::size_t workers = 1);
 
 // Writes the report to pathWithoutExtension(matrix.fileName) + ".txt", replacing that file only
 // when complete, except that after a MatrixInversionError the three list sections are put in
@@ -92,6 +100,6 @@ void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out);
 // name when it cannot be created (nothing is written), and IOError "Failed writing file: " +
 // that name when writing fails (the previous file is then left as it was).
 void writeCorrelationReport(const DesignMatrix& matrix);
-void writeCorrelationReport(const DesignMatrix& matrix, FileSystem& files);
+void writeCorrelationReport(const DesignMatrix& matrix, FileSystem& files, std::size_t workers = 1);
 
 }  // namespace duv

@@ -93,6 +93,10 @@ class Matrix {
   std::int32_t rows() const { return rows_; }
   std::int32_t cols() const { return cols_; }
 
+  // The array, element (r, c) at r + c * rows(); null for a matrix without elements.
+  float* data() { return data_.get(); }
+  const float* data() const { return data_.get(); }
+
   // No bounds check.
   float& operator()(std::int32_t r, std::int32_t c) { return data_[index(r, c)]; }
   float operator()(std::int32_t r, std::int32_t c) const { return data_[index(r, c)]; }

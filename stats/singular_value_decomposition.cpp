@@ -1,0 +1,372 @@
+#include "stats/singular_value_decomposition.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace duv {
+namespace {
+
+using kernels::ColumnRotation;
+
+// |magnitude| with the sign of `sign`; a zero `sign` counts as positive.
+float withSignOf(float magnitude, float sign) {
+  return sign >= 0.0F ? std::abs(magnitude) : -std::abs(magnitude);
+}
+
+// sqrt(x^2 + y^2) without overflow or underflow in the squares.
+float hypotenuse(float x, float y) {
+  const float absX = std::abs(x);
+  const float absY = std::abs(y);
+  if (absX > absY) {
+    const float ratio = absY / absX;
+    return absX * std::sqrt(1.0F + ratio * ratio);
+  }
+  if (absY == 0.0F) return 0.0F;
+  const float ratio = absX / absY;
+  return absY * std::sqrt(1.0F + ratio * ratio);
+}
+
+// Counts as zero next to the largest bidiagonal entry.
+bool negligible(float value, float anorm) { return std::abs(value) + anorm == anorm; }
+
+// A column-major matrix in a caller's array.
+struct Columns {
+  float* data;
+  std::size_t stride;
+  float& operator()(std::size_t r, std::size_t c) const { return data[r + c * stride]; }
+  float* column(std::size_t c) const { return data + c * stride; }
+};
+
+// A row-major matrix in the workspace.
+struct Rows {
+  float* data;
+  std::size_t stride;
+  float& operator()(std::size_t r, std::size_t c) const { return data[r * stride + c]; }
+  float* row(std::size_t r) const { return data + r * stride; }
+};
+
+class Decomposition {
+ public:
+  Decomposition(float* a, std::size_t m, std::size_t n, std::size_t aStride, float* w, float* v,
+                std::size_t vStride, SvdWorkspace& workspace)
+      : a_{a, aStride},
+        m_(m),
+        n_(n),
+        w_(w),
+        v_{v, vStride},
+        table_(workspace.table),
+        e_(workspace.superdiagonal),
+        sums_(workspace.sums),
+        factors_(workspace.factors),
+        vector_(workspace.householder),
+        left_(workspace.leftRotations),
+        right_(workspace.rightRotations) {
+    table_.resize(std::max(m * n, n * n));
+    e_.resize(n);
+    sums_.resize(std::max(m, n));
+    factors_.resize(std::max(m, n));
+    vector_.resize(std::max(m, n));
+    left_.clear();
+    right_.clear();
+  }
+
+  bool run() {
+    bidiagonalize();
+    accumulateRight();
+    accumulateLeft();
+    const bool converged = diagonalize();
+    kernels::applyRotations(v_.data, v_.stride, n_, right_.data(), right_.size());
+    kernels::applyRotations(a_.data, a_.stride, m_, left_.data(), left_.size());
+    return converged;
+  }
+
+ private:
+  // -------------------------------------------------------------------------------------------
+  // Householder reduction to upper bidiagonal form. The row-major copy r_ holds the same values
+  // as a_ in rows and columns from i on, before step i.
+
+  void bidiagonalize() {
+    r_ = Rows{table_.data(), n_};
+    for (std::size_t row = 0; row < m_; ++row) {
+      for (std::size_t c = 0; c < n_; ++c) r_(row, c) = a_(row, c);
+    }
+    float superdiagonal = 0.0F;
+    for (std::size_t i = 0; i < n_; ++i) {
+      e_[i] = superdiagonal;
+      w_[i] = reflectColumn(i);
+      superdiagonal = reflectRow(i);
+      const float size = std::abs(w_[i]) + std::abs(e_[i]);
+      // Once NaN, anorm stays NaN: no later comparison replaces it.
+      if (std::isnan(size) || size > anorm_) anorm_ = size;
+    }
+  }
+
+  float reflectColumn(std::size_t i) {
+    if (i >= m_) return 0.0F;
+    float* column = a_.column(i);
+    float scale = 0.0F;
+    for (std::size_t k = i; k < m_; ++k) scale += std::abs(column[k]);
+    if (scale == 0.0F) return 0.0F;
+    float s = 0.0F;
+    for (std::size_t k = i; k < m_; ++k) {
+      column[k] /= scale;
+      s += column[k] * column[k];
+    }
+    const float f = column[i];
+    const float g = -withSignOf(std::sqrt(s), f);
+    const float h = f * g - s;
+    column[i] = f - g;
+    const std::size_t rest = n_ - i - 1;
+    if (rest > 0) {
+      // dot(j) = sum over k of a(k, i) * a(k, j), from 0; then a(k, j) += (dot(j) / h) * a(k, i).
+      float* dots = sums_.data();
+      std::fill_n(dots, rest, 0.0F);
+      kernels::accumulateRows(dots, column + i, r_.row(i) + i + 1, r_.stride, m_ - i, rest);
+      for (std::size_t j = 0; j < rest; ++j) factors_[j] = dots[j] / h;
+      kernels::addOuterProduct(&a_(i, i + 1), a_.stride, rest, m_ - i, factors_.data(), column + i);
+      // The same update on the copy, row by row.
+      kernels::addOuterProduct(r_.row(i) + i + 1, r_.stride, m_ - i, rest, column + i,
+                               factors_.data());
+    }
+    for (std::size_t k = i; k < m_; ++k) column[k] *= scale;
+    return scale * g;
+  }
+
+  float reflectRow(std::size_t i) {
+    const std::size_t l = i + 1;
+    if (i >= m_ || i == n_ - 1) return 0.0F;
+    float* row = r_.row(i);
+    float scale = 0.0F;
+    for (std::size_t k = l; k < n_; ++k) scale += std::abs(row[k]);
+    if (scale == 0.0F) return 0.0F;
+    float s = 0.0F;
+    for (std::size_t k = l; k < n_; ++k) {
+      row[k] /= scale;
+      s += row[k] * row[k];
+    }
+    const float f = row[l];
+    const float g = -withSignOf(std::sqrt(s), f);
+    const float h = f * g - s;
+    row[l] = f - g;
+    float* work = vector_.data();
+    for (std::size_t k = l; k < n_; ++k) work[k] = row[k] / h;
+    if (m_ > l) {
+      // dot(j) = sum over k of a(j, k) * a(i, k), from 0; then a(j, k) += dot(j) * work(k).
+      const std::size_t rows = m_ - l;
+      const std::size_t columns = n_ - l;
+      float* dots = sums_.data();
+      std::fill_n(dots, rows, 0.0F);
+      kernels::accumulateRows(dots, row + l, &a_(l, l), a_.stride, columns, rows);
+      kernels::addOuterProduct(&a_(l, l), a_.stride, columns, rows, work + l, dots);
+      kernels::addOuterProduct(r_.row(l) + l, r_.stride, rows, columns, dots, work + l);
+    }
+    for (std::size_t k = l; k < n_; ++k) {
+      row[k] *= scale;
+      a_(i, k) = row[k];
+    }
+    return scale * g;
+  }
+
+  // -------------------------------------------------------------------------------------------
+  // Accumulation of the transformations.
+
+  // V from the right reflections, last first, on a row-major V.
+  void accumulateRight() {
+    const Rows vr{table_.data(), n_};
+    float* householder = vector_.data();
+    float* temporary = factors_.data();
+    for (std::size_t i = n_; i-- > 0;) {
+      const std::size_t l = i + 1;
+      if (i < n_ - 1) {
+        const float g = e_[l];
+        if (g != 0.0F) {
+          for (std::size_t j = l; j < n_; ++j) householder[j] = a_(i, j);
+          // Column i of V holds (a(i, j) / a(i, l)) / g while the other columns are updated.
+          for (std::size_t j = l; j < n_; ++j) temporary[j] = (householder[j] / householder[l]) / g;
+          // s(j) = sum over k of a(i, k) * v(k, j), from 0; then v(k, j) += s(j) * v(k, i).
+          const std::size_t count = n_ - l;
+          float* s = sums_.data();
+          std::fill_n(s, count, 0.0F);
+          kernels::accumulateRows(s, householder + l, vr.row(l) + l, vr.stride, count, count);
+          kernels::addOuterProduct(vr.row(l) + l, vr.stride, count, count, temporary + l, s);
+        }
+        for (std::size_t j = l; j < n_; ++j) {
+          vr(i, j) = 0.0F;
+          vr(j, i) = 0.0F;
+        }
+      }
+      vr(i, i) = 1.0F;
+    }
+    for (std::size_t c = 0; c < n_; ++c) {
+      for (std::size_t r = 0; r < n_; ++r) v_(r, c) = vr(r, c);
+    }
+  }
+
+  // U from the left reflections, last first, on a row-major copy of a, written back into a.
+  void accumulateLeft() {
+    const Rows ur{table_.data(), n_};
+    for (std::size_t r = 0; r < m_; ++r) {
+      for (std::size_t c = 0; c < n_; ++c) ur(r, c) = a_(r, c);
+    }
+    float* householder = vector_.data();
+    float* f = factors_.data();
+    for (std::size_t i = std::min(m_, n_); i-- > 0;) {
+      const std::size_t l = i + 1;
+      for (std::size_t j = l; j < n_; ++j) ur(i, j) = 0.0F;
+      if (w_[i] != 0.0F) {
+        const float g = 1.0F / w_[i];
+        if (l < n_) {
+          // s(j) = sum over k > i of a(k, i) * a(k, j), from 0; then for k >= i
+          // a(k, j) += ((s(j) / a(i, i)) * g) * a(k, i).
+          const std::size_t count = n_ - l;
+          for (std::size_t k = i; k < m_; ++k) householder[k] = ur(k, i);
+          float* s = sums_.data();
+          std::fill_n(s, count, 0.0F);
+          kernels::accumulateRows(s, householder + l, ur.row(l) + l, ur.stride, m_ - l, count);
+          for (std::size_t j = 0; j < count; ++j) f[j] = (s[j] / ur(i, i)) * g;
+          kernels::addOuterProduct(ur.row(i) + l, ur.stride, m_ - i, count, householder + i, f);
+        }
+        for (std::size_t j = i; j < m_; ++j) ur(j, i) *= g;
+      } else {
+        for (std::size_t j = i; j < m_; ++j) ur(j, i) = 0.0F;
+      }
+      ur(i, i) += 1.0F;
+    }
+    for (std::size_t c = 0; c < n_; ++c) {
+      for (std::size_t r = 0; r < m_; ++r) a_(r, c) = ur(r, c);
+    }
+  }
+
+  // -------------------------------------------------------------------------------------------
+  // Diagonalisation of the bidiagonal form. Only w_ and e_ decide the rotations; they are
+  // recorded for U and V and applied afterwards.
+
+  void rotateLeft(std::size_t first, std::size_t second, float c, float s) {
+    left_.push_back({static_cast<std::int32_t>(first), static_cast<std::int32_t>(second), c, s});
+  }
+
+  void rotateRight(std::size_t first, std::size_t second, float c, float s) {
+    right_.push_back({static_cast<std::int32_t>(first), static_cast<std::int32_t>(second), c, s});
+  }
+
+  // The start l of the unreduced block ending at k: e[l] negligible (then returns true), or
+  // w[l - 1] negligible (returns false, and e[l] must be cancelled first). e[0] is zero by
+  // construction, so position 0 always ends the search, also when anorm is NaN.
+  bool findBlockStart(std::size_t k, std::size_t& l) const {
+    for (l = k; l > 0; --l) {
+      if (negligible(e_[l], anorm_)) return true;
+      if (negligible(w_[l - 1], anorm_)) return false;
+    }
+    return true;
+  }
+
+  // With w[l - 1] negligible, rotates e[l .. k] away into column l - 1 of U.
+  void cancelSuperdiagonal(std::size_t l, std::size_t k) {
+    const std::size_t nm = l - 1;
+    float c = 0.0F;
+    float s = 1.0F;
+    for (std::size_t i = l; i <= k; ++i) {
+      const float f = s * e_[i];
+      e_[i] = c * e_[i];
+      if (negligible(f, anorm_)) break;
+      const float g = w_[i];
+      float h = hypotenuse(f, g);
+      w_[i] = h;
+      h = 1.0F / h;
+      c = g * h;
+      s = -f * h;
+      rotateLeft(nm, i, c, s);
+    }
+  }
+
+  // One implicitly shifted QR sweep over the block l .. k.
+  void shiftedSweep(std::size_t l, std::size_t k) {
+    const std::size_t nm = k - 1;
+    float x = w_[l];
+    float y = w_[nm];
+    float z = w_[k];
+    float g = e_[nm];
+    float h = e_[k];
+    float f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0F * h * y);
+    g = hypotenuse(f, 1.0F);
+    f = ((x - z) * (x + z) + h * ((y / (f + withSignOf(g, f))) - h)) / x;
+    float c = 1.0F;
+    float s = 1.0F;
+    for (std::size_t j = l; j <= nm; ++j) {
+      const std::size_t i = j + 1;
+      g = e_[i];
+      y = w_[i];
+      h = s * g;
+      g = c * g;
+      z = hypotenuse(f, h);
+      e_[j] = z;
+      c = f / z;
+      s = h / z;
+      f = x * c + g * s;
+      g = g * c - x * s;
+      h = y * s;
+      y *= c;
+      rotateRight(j, i, c, s);
+      z = hypotenuse(f, h);
+      w_[j] = z;
+      if (z != 0.0F) {
+        z = 1.0F / z;
+        c = f * z;
+        s = h * z;
+      }
+      f = c * g + s * y;
+      x = c * y - s * g;
+      rotateLeft(j, i, c, s);
+    }
+    e_[l] = 0.0F;
+    e_[k] = f;
+    w_[k] = x;
+  }
+
+  static constexpr int kMaxPasses = 30;
+
+  bool diagonalize() {
+    for (std::size_t k = n_; k-- > 0;) {
+      for (int pass = 1;; ++pass) {
+        std::size_t l = 0;
+        if (!findBlockStart(k, l)) cancelSuperdiagonal(l, k);
+        if (l == k) {
+          if (w_[k] < 0.0F) {
+            w_[k] = -w_[k];
+            right_.push_back({static_cast<std::int32_t>(k), ColumnRotation::kNegate, 0.0F, 0.0F});
+          }
+          break;
+        }
+        if (pass == kMaxPasses) return false;
+        shiftedSweep(l, k);
+      }
+    }
+    return true;
+  }
+
+  Columns a_;
+  std::size_t m_;
+  std::size_t n_;
+  float* w_;
+  Columns v_;
+  std::vector<float>& table_;
+  std::vector<float>& e_;
+  std::vector<float>& sums_;
+  std::vector<float>& factors_;
+  std::vector<float>& vector_;
+  std::vector<ColumnRotation>& left_;
+  std::vector<ColumnRotation>& right_;
+  Rows r_{nullptr, 0};
+  float anorm_ = 0.0F;
+};
+
+}  // namespace
+
+bool singularValueDecomposition(float* a, std::int32_t m, std::int32_t n, std::size_t aStride,
+                                float* w, float* v, std::size_t vStride, SvdWorkspace& workspace) {
+  Decomposition decomposition(a, static_cast<std::size_t>(m), static_cast<std::size_t>(n), aStride,
+                              w, v, vStride, workspace);
+  return decomposition.run();
+}
+
+}  // namespace duv

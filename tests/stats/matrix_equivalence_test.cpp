@@ -1,0 +1,165 @@
+// The fast decomposition and inverse against the straightforward reference: the same bits in
+// U, w, V and the inverse, the same success or failure, for every instruction set the kernels
+// can use, on random matrices of every kind (normal matrices of near-collinear designs
+// included) and of sizes around the vector widths.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "stats/matrix.h"
+#include "tests/reference/instruction_sets.h"
+#include "tests/reference/random_designs.h"
+#include "tests/reference/reference_matrix.h"
+
+namespace duv {
+namespace {
+
+using testing::DesignKind;
+using testing::kDesignKinds;
+using testing::nameOf;
+using testing::randomMatrix;
+using testing::sameResult;
+
+Matrix copyOf(const reference::Matrix& matrix) {
+  Matrix copy(matrix.rows(), matrix.cols());
+  for (std::int32_t c = 0; c < matrix.cols(); ++c) {
+    for (std::int32_t r = 0; r < matrix.rows(); ++r) copy(r, c) = matrix(r, c);
+  }
+  return copy;
+}
+
+// The first element whose result differs (bits, NaN aside), or "" when all agree.
+std::string firstDifference(const Matrix& actual, const reference::Matrix& expected) {
+  if (actual.rows() != expected.rows() || actual.cols() != expected.cols()) return "size";
+  for (std::int32_t c = 0; c < expected.cols(); ++c) {
+    for (std::int32_t r = 0; r < expected.rows(); ++r) {
+      if (!sameResult(actual(r, c), expected(r, c))) {
+        return "(" + std::to_string(r) + ", " + std::to_string(c) +
+               "): " + std::to_string(actual(r, c)) + " instead of " +
+               std::to_string(expected(r, c));
+      }
+    }
+  }
+  return "";
+}
+
+std::string firstDifference(const Vector& actual, const reference::Vector& expected) {
+  if (actual.size() != expected.size()) return "size";
+  for (std::int32_t i = 0; i < expected.size(); ++i) {
+    if (!sameResult(actual[i], expected[i])) {
+      return "[" + std::to_string(i) + "]: " + std::to_string(actual[i]) + " instead of " +
+             std::to_string(expected[i]);
+    }
+  }
+  return "";
+}
+
+// X^T X of a random design: the matrices the report inverts.
+reference::Matrix normalMatrix(std::mt19937& random, DesignKind kind, std::int32_t points,
+                               std::int32_t columns) {
+  const auto x = randomMatrix(random, kind, points, columns);
+  return x.transpose() * x;
+}
+
+void expectSameDecomposition(const reference::Matrix& input) {
+  reference::Matrix expectedU = input;
+  reference::Vector expectedW;
+  reference::Matrix expectedV;
+  const bool expectedConverged = expectedU.svd(expectedW, expectedV);
+  Matrix actualU = copyOf(input);
+  Vector actualW;
+  Matrix actualV;
+  const bool actualConverged = actualU.svd(actualW, actualV);
+  ASSERT_EQ(actualConverged, expectedConverged);
+  EXPECT_EQ(firstDifference(actualW, expectedW), "") << "w";
+  EXPECT_EQ(firstDifference(actualU, expectedU), "") << "U";
+  EXPECT_EQ(firstDifference(actualV, expectedV), "") << "V";
+}
+
+void expectSameInverse(const reference::Matrix& input) {
+  reference::Matrix expected = input;
+  const bool expectedInverted = expected.invert();
+  Matrix actual = copyOf(input);
+  ASSERT_EQ(actual.invert(), expectedInverted);
+  EXPECT_EQ(firstDifference(actual, expected), "") << "inverse";
+}
+
+class MatrixEquivalenceTest : public testing::EveryInstructionSet {};
+
+TEST_P(MatrixEquivalenceTest, SquareMatricesGiveTheReferenceDecompositionAndInverse) {
+  const std::int32_t sizes[] = {0, 1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 40, 47, 65, 97};
+  unsigned seed = 1;
+  for (const auto kind : kDesignKinds) {
+    for (const auto n : sizes) {
+      for (int repeat = 0; repeat < 2; ++repeat, ++seed) {
+        std::mt19937 random(seed);
+        const auto general = randomMatrix(random, kind, n, n);
+        const auto normal = normalMatrix(random, kind, n + 3 * repeat, n);
+        SCOPED_TRACE(nameOf(kind) + ", n = " + std::to_string(n) + ", seed " +
+                     std::to_string(seed));
+        expectSameDecomposition(general);
+        expectSameInverse(general);
+        expectSameDecomposition(normal);
+        expectSameInverse(normal);
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
+TEST_P(MatrixEquivalenceTest, OblongMatricesGiveTheReferenceDecomposition) {
+  const std::pair<std::int32_t, std::int32_t> sizes[] = {{1, 3},  {3, 1},  {2, 9},   {9, 2},
+                                                         {17, 5}, {5, 17}, {40, 33}, {33, 40}};
+  unsigned seed = 500;
+  for (const auto kind : kDesignKinds) {
+    for (const auto& [m, n] : sizes) {
+      std::mt19937 random(++seed);
+      SCOPED_TRACE(nameOf(kind) + ", " + std::to_string(m) + " x " + std::to_string(n));
+      expectSameDecomposition(randomMatrix(random, kind, m, n));
+      expectSameInverse(randomMatrix(random, kind, m, n));
+      if (HasFailure()) return;
+    }
+  }
+}
+
+TEST_P(MatrixEquivalenceTest, SpecialMatricesGiveTheReferenceDecompositionAndInverse) {
+  const std::vector<reference::Matrix> matrices = [] {
+    std::vector<reference::Matrix> list;
+    list.emplace_back(4, 4, 0.0F);
+    list.emplace_back(9, 9, 1.0F);
+    reference::Matrix identity(10, 10, 0.0F);
+    for (std::int32_t i = 0; i < 10; ++i) identity(i, i) = 1.0F;
+    list.push_back(identity);
+    reference::Matrix singular(2, 2);
+    singular(0, 0) = 1.0F;
+    singular(0, 1) = 2.0F;
+    singular(1, 0) = 2.0F;
+    singular(1, 1) = 4.0F;
+    list.push_back(singular);
+    reference::Matrix diagonal(2, 2, 0.0F);
+    diagonal(0, 0) = -2.0F;
+    diagonal(1, 1) = 3.0F;
+    list.push_back(diagonal);
+    reference::Matrix withNaN(12, 12, 0.5F);
+    withNaN(3, 7) = std::numeric_limits<float>::quiet_NaN();
+    list.push_back(withNaN);
+    reference::Matrix withInfinity(12, 12, 0.5F);
+    withInfinity(5, 5) = std::numeric_limits<float>::infinity();
+    list.push_back(withInfinity);
+    return list;
+  }();
+  for (std::size_t i = 0; i < matrices.size(); ++i) {
+    SCOPED_TRACE("matrix " + std::to_string(i));
+    expectSameDecomposition(matrices[i]);
+    expectSameInverse(matrices[i]);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryInstructionSet, MatrixEquivalenceTest, testing::everyInstructionSet(),
+                         testing::instructionSetName);
+
+}  // namespace
+}  // namespace duv
