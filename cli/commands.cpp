@@ -1,9 +1,11 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
+#include <thread>
 
 #include "cli/command_line_host.h"
 #include "cli/output_plan.h"
@@ -45,6 +47,9 @@ std::vector<std::string> plannedOutputs(const MergeArguments& arguments, bool wi
   return outputs;
 }
 
+// The reports' fits run on every core.
+std::size_t workerCount() { return std::max(1U, std::thread::hardware_concurrency()); }
+
 std::string joinedLines(const std::vector<std::string>& paths) {
   std::string text;
   for (const auto& path : paths) {
@@ -72,7 +77,7 @@ int runMerge(const MergeArguments& arguments, bool withPrimary) {
   if (withPrimary) host.setString(texts::kPrimaryParameter, arguments.primary);
   host.expectResults(withPrimary ? arguments.secondaries.size() : 1);
 
-  const bool completed = mergeSdms(host, realFileSystem(), withPrimary);
+  const bool completed = mergeSdms(host, realFileSystem(), withPrimary, workerCount());
   host.finishProgress();
   if (!completed) {
     std::cerr << host.lastMessage().value_or("") << '\n';
@@ -96,7 +101,7 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet) {
     host.progress(i + 1, files.size(), files[i]);
     host.setString(texts::kPrimaryParameter, files[i]);
     try {
-      correlateSdm(host, realFileSystem());
+      correlateSdm(host, realFileSystem(), workerCount());
     } catch (const std::exception& error) {
       host.finishProgress();
       std::cerr << "Error: " << error.what() << '\n';

@@ -22,6 +22,7 @@ struct MergeOptions {
   bool zTransform = false;
   bool baseline = false;
   bool allCorrelations = false;
+  std::size_t workers = 1;
 };
 
 MergeOptions readOptions(HostServices& host) {
@@ -65,17 +66,18 @@ void processResult(DesignMatrix& result, const MergeOptions& options, HostServic
   result.saveAs(*path, files);
   host.log(texts::kSavedLog, *path);
   if (options.allCorrelations) {
-    writeCorrelationReport(result, files);
+    writeCorrelationReport(result, files, options.workers);
     writeCorrelationTable(result, files);
   }
 }
 
 }  // namespace
 
-bool mergeSdms(HostServices& host, FileSystem& files, bool withPrimary) {
+bool mergeSdms(HostServices& host, FileSystem& files, bool withPrimary, std::size_t workers) {
   host.log(texts::kStartMergingLog,
            withPrimary ? texts::kMergeAllArgument : texts::kMergeSecondaryArgument);
-  const auto options = readOptions(host);
+  auto options = readOptions(host);
+  options.workers = workers;
   const auto paths = splitLines(host.stringParameter(texts::kSecondaryParameter), '\n');
   if (paths.empty()) throw std::runtime_error(texts::kNoSecondaries);
   if (paths.size() == 1 && !withPrimary) throw std::runtime_error(texts::kNotEnoughSecondaries);

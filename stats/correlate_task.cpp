@@ -8,9 +8,9 @@
 
 namespace duv {
 
-void correlateSdm(HostServices& host, FileSystem& files) {
+void correlateSdm(HostServices& host, FileSystem& files, std::size_t workers) {
   const auto matrix = readSdmFile(host.stringParameter(texts::kPrimaryParameter), files);
-  writeCorrelationReport(matrix, files);
+  writeCorrelationReport(matrix, files, workers);
   writeCorrelationTable(matrix, files);
   host.log(texts::kSavedCorrelationsLog, pathWithoutExtension(matrix.fileName) + ".csv");
 }
