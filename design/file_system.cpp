@@ -123,8 +123,16 @@ class RealFileSystem final : public FileSystem {
     std::ifstream in(file, std::ios::in | std::ios::binary);
     if (!in.is_open()) throw OpenFileError(path);
     std::string contents;
+    // One allocation for a file whose size is known (the text is read whole); the chunks take
+    // whatever follows, and all of a stream whose size is not known.
+    const auto size = fs::file_size(file, error);
+    if (!error && size > 0) {
+      contents.resize(static_cast<std::size_t>(size));
+      in.read(contents.data(), static_cast<std::streamsize>(size));
+      contents.resize(static_cast<std::size_t>(in.gcount()));
+    }
     char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    while (in && (in.read(chunk, sizeof chunk) || in.gcount() > 0)) {
       contents.append(chunk, static_cast<std::size_t>(in.gcount()));
     }
     if (in.bad()) throw IOError("Failed reading file: " + path);

@@ -1,8 +1,11 @@
 #include "design/number_text.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
-#include <limits>
+#include <cstdint>
+#include <string_view>
 #include <system_error>
 
 namespace duv {
@@ -81,11 +84,64 @@ SignedScan<T> scanSigned(const char* first, const char* last) {
   return scan;
 }
 
+// The decimal numbers data files hold ("-0.250000", "12", "3.5"): digits with an optional
+// point and no exponent, at most 19 significant digits making a mantissa of at most 2^53 and
+// at most 22 decimals. Such a number is mantissa / 10^decimals, both exactly representable in
+// double precision, so one division gives the correctly rounded double: the value a
+// string-to-double conversion gives. Anything else is left to the general conversion.
+struct PlainDecimal {
+  bool read = false;
+  double magnitude = 0.0;
+  const char* end = nullptr;
+};
+
+PlainDecimal plainDecimal(const char* first, const char* last) {
+  constexpr int kMaxSignificantDigits = 19;
+  constexpr std::uint64_t kMaxExactMantissa = std::uint64_t{1} << 53;
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  PlainDecimal number;
+  std::uint64_t mantissa = 0;
+  int significantDigits = 0;
+  int digits = 0;
+  int decimals = 0;
+  const char* p = first;
+  for (; p != last && isDigit(*p); ++p, ++digits) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    if (mantissa != 0 && ++significantDigits > kMaxSignificantDigits) return number;
+  }
+  if (p != last && *p == '.') {
+    for (++p; p != last && isDigit(*p); ++p, ++digits, ++decimals) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+      if (mantissa != 0 && ++significantDigits > kMaxSignificantDigits) return number;
+    }
+  }
+  if (digits == 0 || decimals > 22 || mantissa > kMaxExactMantissa) return number;
+  if (p != last && (*p == 'e' || *p == 'E')) return number;
+  number.read = true;
+  number.magnitude = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+  number.end = p;
+  return number;
+}
+
 }  // namespace
 
 ScannedNumber scanDouble(const char* first, const char* last) {
   ScannedNumber number;
   number.end = first;
+  {
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (p != last && isSign(*p)) ++p;
+    const auto plain = plainDecimal(p, last);
+    if (plain.read) {
+      number.status = NumberScan::ok;
+      number.value = negative ? -plain.magnitude : plain.magnitude;
+      number.end = plain.end;
+      return number;
+    }
+  }
   const auto scan = scanSigned<double>(first, last);
   if (scan.result.ec == std::errc::invalid_argument) return number;
   number.end = scan.result.ptr;
@@ -120,20 +176,76 @@ ScannedFloat scanFloat(const char* first, const char* last) {
   return number;
 }
 
+namespace {
+
+// Fixed notation of a float below 2^32 in magnitude with at most 9 decimals, from integers:
+// |value| = m * 2^e exactly, so |value| * 10^decimals = m * 10^decimals * 2^e is rounded to the
+// nearest integer, ties to even, as printf does with the exact binary value; m * 10^decimals is
+// below 2^54. Returns null for other values, having written nothing.
+char* writeSmallFixed(char* out, float value, int decimals) {
+  constexpr std::uint64_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                            100000, 1000000, 10000000, 100000000, 1000000000};
+  if (decimals < 0 || decimals > 9) return nullptr;
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const bool negative = (bits >> 31) != 0;
+  const auto biasedExponent = static_cast<int>((bits >> 23) & 0xFF);
+  const std::uint32_t fraction = bits & 0x7FFFFF;
+  if (biasedExponent >= 127 + 32) return nullptr;  // 2^32 and above, infinities and NaN
+  // |value| = mantissa * 2^exponent; subnormals have no implicit bit and the smallest exponent.
+  const std::uint64_t mantissa =
+      biasedExponent == 0 ? fraction : (fraction | (std::uint64_t{1} << 23));
+  const int exponent = (biasedExponent == 0 ? 1 : biasedExponent) - 127 - 23;
+  const std::uint64_t scale = kPowersOfTen[decimals];
+  std::uint64_t scaled = 0;
+  if (exponent >= 0) {
+    scaled = (mantissa << exponent) * scale;  // below 2^32 * 10^9 < 2^62
+  } else {
+    const std::uint64_t product = mantissa * scale;  // below 2^54
+    const int shift = -exponent;
+    if (shift < 64) {  // else below half of 1: product < 2^54 <= 2^(shift - 1)
+      scaled = product >> shift;
+      const std::uint64_t remainder = product & ((std::uint64_t{1} << shift) - 1);
+      const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+      if (remainder > half || (remainder == half && (scaled & 1) != 0)) ++scaled;
+    }
+  }
+  // Digits from the last one back, into a buffer, then copied in order.
+  char digits[32];
+  char* const end = digits + sizeof digits;
+  char* p = end;
+  std::uint64_t decimalDigits = scaled % scale;
+  for (int d = 0; d < decimals; ++d) {
+    *--p = static_cast<char>('0' + decimalDigits % 10);
+    decimalDigits /= 10;
+  }
+  if (decimals > 0) *--p = '.';
+  std::uint64_t integer = scaled / scale;
+  do {
+    *--p = static_cast<char>('0' + integer % 10);
+    integer /= 10;
+  } while (integer != 0);
+  if (negative) *out++ = '-';
+  return std::copy(p, end, out);
+}
+
+char* copyText(char* out, std::string_view text) {
+  return std::copy(text.begin(), text.end(), out);
+}
+
+}  // namespace
+
+char* writeFixed(char* out, float value, int decimals) {
+  if (char* end = writeSmallFixed(out, value, decimals)) return end;
+  if (std::isnan(value)) return copyText(out, std::signbit(value) ? "-nan" : "nan");
+  if (std::isinf(value)) return copyText(out, value < 0 ? "-inf" : "inf");
+  return std::to_chars(out, out + maxFixedLength(decimals), static_cast<double>(value),
+                       std::chars_format::fixed, decimals)
+      .ptr;
+}
+
 void appendFixed(std::string& out, float value, int decimals) {
-  if (std::isnan(value)) {
-    out += std::signbit(value) ? "-nan" : "nan";
-    return;
-  }
-  if (std::isinf(value)) {
-    out += value < 0 ? "-inf" : "inf";
-    return;
-  }
-  // The widest fixed text of a float: 39 integer digits, sign, point and the decimals.
-  char buffer[64 + std::numeric_limits<double>::max_digits10];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                    std::chars_format::fixed, decimals);
-  out.append(buffer, result.ptr);
+  char buffer[maxFixedLength(20)];
+  out.append(buffer, writeFixed(buffer, value, decimals));
 }
 
 }  // namespace duv

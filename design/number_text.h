@@ -35,8 +35,19 @@ struct ScannedFloat {
 ScannedFloat scanFloat(const char* first, const char* last);
 
 // Appends `value` widened to double in fixed notation with `decimals` digits after the point
-// ("-0.250000" for -0.25 and 6). Non-finite values are written "nan", "-nan", "inf", "-inf"
-// (the sign taken from the sign bit), on every platform.
+// ("-0.250000" for -0.25 and 6), rounded as printf's "%.*f" rounds the exact value (to the
+// nearest, ties to even). Non-finite values are written "nan", "-nan", "inf", "-inf" (the sign
+// taken from the sign bit), on every platform. 0 <= decimals <= 20.
 void appendFixed(std::string& out, float value, int decimals);
+
+// The longest text appendFixed writes: a sign, the 39 integer digits of the largest float, the
+// point and the decimals.
+constexpr std::size_t maxFixedLength(int decimals) {
+  return 41 + static_cast<std::size_t>(decimals);
+}
+
+// As appendFixed, into `out`, which has room for maxFixedLength(decimals) characters; returns
+// the end of what it wrote.
+char* writeFixed(char* out, float value, int decimals);
 
 }  // namespace duv

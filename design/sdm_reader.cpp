@@ -248,11 +248,11 @@ class RowReader {
 void readRows(TextCursor& cursor, DesignMatrix& m, std::size_t predictors, std::size_t dataPoints) {
   m.values.assign(predictors, {});
   if (predictors == 0) return;  // no values to read: empty rows are optional
-  // Memory follows what the file holds, not what its header announces: a row takes at least a
-  // character and a separator per value.
+  // Memory follows what the file holds, not what its header announces: a row normally takes at
+  // least a character and a separator per value. Rows beyond that estimate are appended.
   const std::size_t remaining = cursor.text().size() - cursor.position();
   const std::size_t possibleRows = std::min(dataPoints, remaining / (2 * predictors) + 1);
-  for (auto& column : m.values) column.reserve(possibleRows);
+  for (auto& column : m.values) column.resize(possibleRows);
 
   RowReader reader(cursor, predictors);
   std::vector<float> row(predictors);
@@ -268,7 +268,11 @@ void readRows(TextCursor& cursor, DesignMatrix& m, std::size_t predictors, std::
       line = cursor.restOfLine();
     } while (isWhiteSpaceOnly(line));
     reader.read(line, lineStart, row.data());
-    for (std::size_t p = 0; p < predictors; ++p) m.values[p].push_back(row[p]);
+    if (t < possibleRows) {
+      for (std::size_t p = 0; p < predictors; ++p) m.values[p][t] = row[p];
+    } else {
+      for (std::size_t p = 0; p < predictors; ++p) m.values[p].push_back(row[p]);
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #include <iomanip>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "design/design_matrix.h"
 #include "design/file_system.h"
@@ -55,16 +56,21 @@ void appendColoursAndNames(std::string& text, const DesignMatrix& m, std::size_t
   text += '\n';
 }
 
-void appendRow(std::string& text, const DesignMatrix& m, std::size_t count, std::size_t t) {
+// One row into `out`, which has room for rowRoom(count) characters; returns its end.
+char* writeRow(char* out, const DesignMatrix& m, std::size_t count, std::size_t t) {
   for (std::size_t k = 0; k < count; ++k) {
     const float x = m.values[k][t];
-    text += k == 0 ? " " : "  ";
+    *out++ = ' ';
+    if (k != 0) *out++ = ' ';
     // A non-negative value (negative zero included) gets the room of a minus sign.
-    if (x >= 0.0F) text += ' ';
-    appendFixed(text, x, sdm::kDecimals);
+    if (x >= 0.0F) *out++ = ' ';
+    out = writeFixed(out, x, sdm::kDecimals);
   }
-  text += '\n';
+  *out++ = '\n';
+  return out;
 }
+
+std::size_t rowRoom(std::size_t count) { return count * (3 + maxFixedLength(sdm::kDecimals)) + 1; }
 
 std::size_t countOf(std::int32_t value) { return value > 0 ? static_cast<std::size_t>(value) : 0; }
 
@@ -76,14 +82,20 @@ void DesignMatrix::write(std::ostream& out) const {
   std::string text;
   appendHeader(text, *this);
   appendColoursAndNames(text, *this, predictors);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  // Rows are formatted straight into a buffer that holds a chunk and one more row.
+  const std::size_t room = rowRoom(predictors);
+  std::vector<char> buffer(kChunk + room);
+  char* const start = buffer.data();
+  char* end = start;
   for (std::size_t t = 0; t < dataPoints; ++t) {
-    appendRow(text, *this, predictors, t);
-    if (text.size() >= kChunk) {
-      out.write(text.data(), static_cast<std::streamsize>(text.size()));
-      text.clear();
+    end = writeRow(end, *this, predictors, t);
+    if (static_cast<std::size_t>(end - start) >= kChunk) {
+      out.write(start, end - start);
+      end = start;
     }
   }
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.write(start, end - start);
   out << std::fixed << std::setprecision(sdm::kDecimals) << std::left;
 }
 
