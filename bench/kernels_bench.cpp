@@ -90,9 +90,13 @@ void BM_FitCoefficients(benchmark::State& state) {
   std::vector<float> b(data.p);
   std::vector<float> scratch(4 * data.p);
   const float* y = data.regressors.data();
+  const auto q = static_cast<std::size_t>(data.regressors.cols());
+  std::vector<const float*> regressorColumns;
+  for (std::size_t c = 0; c < q; ++c) regressorColumns.push_back(y + c * kPoints);
+  const ColumnTable table(regressorColumns, kPoints);
   for (auto _ : state) {
-    kernels::fitCoefficients(data.normal.data(), data.p, data.p, data.regressors.data(), kPoints,
-                             columns.data(), kPoints, y, b.data(), scratch.data());
+    kernels::fitCoefficients(data.normal.data(), data.p, data.p, table.data(), q, columns.data(),
+                             kPoints, y, b.data(), scratch.data());
     benchmark::DoNotOptimize(b.data());
   }
   const double n = static_cast<double>(data.p);

@@ -18,6 +18,8 @@ class ColumnTable {
 
   std::size_t rows() const { return rows_; }
   std::size_t columns() const { return columns_; }
+  // Value r of column c at r * columns() + c.
+  const float* data() const { return values_.data(); }
 
   // The sums of products of every pair of columns, columns() x columns() row-major: element
   // (i, j) is the sum over r = 0 .. rows-1 of x(r, i) * x(r, j), added in increasing r from the

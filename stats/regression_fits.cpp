@@ -15,11 +15,14 @@
 namespace duv {
 namespace {
 
-// Leading dimensions are rounded up to whole vectors, so that the kernels run without tails.
 constexpr std::size_t kVectorFloats = 8;
 
-std::size_t roundedUp(std::size_t count) {
-  return (count + kVectorFloats - 1) / kVectorFloats * kVectorFloats;
+// The distance between the columns of a fit's matrices: whole vectors, so that columns start
+// aligned alike, and an odd number of them, so that the same rows of many columns spread over
+// the cache's sets instead of crowding into a few (as with a stride of 256 floats).
+std::size_t columnStride(std::size_t rows) {
+  const std::size_t vectors = (rows + kVectorFloats - 1) / kVectorFloats;
+  return (vectors % 2 == 0 ? vectors + 1 : vectors) * kVectorFloats;
 }
 
 std::size_t indexOf(std::int32_t position) { return static_cast<std::size_t>(position); }
@@ -33,24 +36,36 @@ bool sameBits(const float* first, const float* second, std::size_t rows) {
   return true;
 }
 
-// What all fits share: the regressors, their sums of products, and for every column the first
-// column holding the same bits (itself when none does).
+std::vector<const float*> columnsOf(const Matrix& regressors) {
+  std::vector<const float*> columns;
+  for (std::int32_t c = 0; c < regressors.cols(); ++c) {
+    columns.push_back(regressors.data() + indexOf(c) * indexOf(regressors.rows()));
+  }
+  return columns;
+}
+
+// What all fits share: the regressors, column by column and row by row, their sums of
+// products, and for every column the first column holding the same bits (itself when none
+// does).
 struct FitInputs {
+  explicit FitInputs(const Matrix& matrix)
+      : regressors(matrix.data()),
+        n(indexOf(matrix.rows())),
+        q(indexOf(matrix.cols())),
+        table(columnsOf(matrix), n),
+        products(table.products()) {}
+
   const float* regressors;  // column-major, n x q
   std::size_t n;
   std::size_t q;
+  ColumnTable table;
   std::vector<float> products;  // q x q
   std::vector<std::int32_t> firstOfEqual;
 };
 
 FitInputs inputsOf(const Matrix& regressors) {
-  FitInputs inputs;
-  inputs.n = indexOf(regressors.rows());
-  inputs.q = indexOf(regressors.cols());
-  inputs.regressors = regressors.data();
-  std::vector<const float*> columns;
-  for (std::size_t c = 0; c < inputs.q; ++c) columns.push_back(inputs.regressors + c * inputs.n);
-  inputs.products = ColumnTable(columns, inputs.n).products();
+  FitInputs inputs(regressors);
+  const auto columns = columnsOf(regressors);
   inputs.firstOfEqual.resize(inputs.q);
   for (std::size_t c = 0; c < inputs.q; ++c) {
     inputs.firstOfEqual[c] = static_cast<std::int32_t>(c);
@@ -70,7 +85,7 @@ class FitWorkspace {
  public:
   explicit FitWorkspace(const FitInputs& inputs)
       : inputs_(inputs),
-        stride_(roundedUp(inputs.q)),
+        stride_(columnStride(inputs.q)),
         groupTaken_(inputs.q),
         normal_(stride_ * inputs.q, 0.0F),
         singularValues_(inputs.q),
@@ -134,8 +149,8 @@ class FitWorkspace {
     }
     kernels::inverseFromDecomposition(normal_.data(), stride_, v_.data(), stride_,
                                       singularValues_.data(), p, inverse_.data(), stride_);
-    kernels::fitCoefficients(inverse_.data(), stride_, p, inputs_.regressors, n, columns_.data(), n,
-                             y, coefficients_.data(), scratch_.data());
+    kernels::fitCoefficients(inverse_.data(), stride_, p, inputs_.table.data(), inputs_.q,
+                             columns_.data(), n, y, coefficients_.data(), scratch_.data());
     const float* first = inputs_.regressors + indexOf(columns_[0]) * n;
     for (std::size_t r = 0; r < n; ++r) fit_[r] = first[r] * coefficients_[0];
     for (std::size_t j = 1; j < p; ++j) {

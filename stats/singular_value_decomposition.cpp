@@ -59,13 +59,17 @@ class Decomposition {
         sums_(workspace.sums),
         factors_(workspace.factors),
         vector_(workspace.householder),
+        nextVector_(workspace.nextHouseholder),
+        nextSums_(workspace.nextSums),
         left_(workspace.leftRotations),
         right_(workspace.rightRotations) {
     table_.resize(std::max(m * n, n * n));
     e_.resize(n);
-    sums_.resize(std::max(m, n));
+    sums_.resize(std::max(m, n) + 1);
     factors_.resize(std::max(m, n));
     vector_.resize(std::max(m, n));
+    nextVector_.resize(std::max(m, n));
+    nextSums_.resize(std::max(m, n) + 1);
     left_.clear();
     right_.clear();
   }
@@ -170,32 +174,53 @@ class Decomposition {
   // -------------------------------------------------------------------------------------------
   // Accumulation of the transformations.
 
-  // V from the right reflections, last first, on a row-major V.
+  // V from the right reflections, last first, on a row-major V. Each step's update runs in one
+  // pass with the next step's inner products, which read the rows just updated.
   void accumulateRight() {
     const Rows vr{table_.data(), n_};
     float* householder = vector_.data();
+    float* nextHouseholder = nextVector_.data();
     float* temporary = factors_.data();
+    float* s = sums_.data();  // s(j) at s[j - l]
+    float* nextSums = nextSums_.data();
+    bool summed = false;  // s holds this step's inner products already
     for (std::size_t i = n_; i-- > 0;) {
       const std::size_t l = i + 1;
-      if (i < n_ - 1) {
-        const float g = e_[l];
-        if (g != 0.0F) {
-          for (std::size_t j = l; j < n_; ++j) householder[j] = a_(i, j);
-          // Column i of V holds (a(i, j) / a(i, l)) / g while the other columns are updated.
-          for (std::size_t j = l; j < n_; ++j) temporary[j] = (householder[j] / householder[l]) / g;
-          // s(j) = sum over k of a(i, k) * v(k, j), from 0; then v(k, j) += s(j) * v(k, i).
-          const std::size_t count = n_ - l;
-          float* s = sums_.data();
-          std::fill_n(s, count, 0.0F);
-          kernels::accumulateRows(s, householder + l, vr.row(l) + l, vr.stride, count, count);
-          kernels::addOuterProduct(vr.row(l) + l, vr.stride, count, count, temporary + l, s);
-        }
-        for (std::size_t j = l; j < n_; ++j) {
-          vr(i, j) = 0.0F;
-          vr(j, i) = 0.0F;
-        }
+      if (i == n_ - 1) {
+        vr(i, i) = 1.0F;
+        continue;
+      }
+      const float g = e_[l];
+      // Row and column i are set before the update, which neither reads nor writes them.
+      for (std::size_t j = l; j < n_; ++j) {
+        vr(i, j) = 0.0F;
+        vr(j, i) = 0.0F;
       }
       vr(i, i) = 1.0F;
+      if (g == 0.0F) {
+        summed = false;
+        continue;
+      }
+      for (std::size_t j = l; j < n_; ++j) householder[j] = a_(i, j);
+      // Column i of V holds (a(i, j) / a(i, l)) / g while the other columns are updated.
+      for (std::size_t j = l; j < n_; ++j) temporary[j] = (householder[j] / householder[l]) / g;
+      // s(j) = sum over k of a(i, k) * v(k, j), from 0; then v(k, j) += s(j) * v(k, i).
+      const std::size_t count = n_ - l;
+      if (!summed) {
+        std::fill_n(s, count, 0.0F);
+        kernels::accumulateRows(s, householder + l, vr.row(l) + l, vr.stride, count, count);
+      }
+      summed = i > 0 && e_[i] != 0.0F;
+      if (!summed) {
+        kernels::addOuterProduct(vr.row(l) + l, vr.stride, count, count, temporary + l, s);
+        continue;
+      }
+      // Step i - 1's s(j), j >= i: the sum over k >= i of a(i - 1, k) * v(k, j), row i first.
+      for (std::size_t j = i; j < n_; ++j) nextHouseholder[j] = a_(i - 1, j);
+      for (std::size_t j = i; j < n_; ++j) nextSums[j - i] = 0.0F + nextHouseholder[i] * vr(i, j);
+      kernels::addOuterProductThenAccumulate(vr.row(l) + i, vr.stride, count, count + 1, 1,
+                                             temporary + l, s, nextHouseholder + l, nextSums);
+      std::swap(s, nextSums);
     }
     for (std::size_t c = 0; c < n_; ++c) {
       for (std::size_t r = 0; r < n_; ++r) v_(r, c) = vr(r, c);
@@ -203,34 +228,55 @@ class Decomposition {
   }
 
   // U from the left reflections, last first, on a row-major copy of a, written back into a.
+  // Each step's update runs in one pass with the next step's inner products.
   void accumulateLeft() {
     const Rows ur{table_.data(), n_};
     for (std::size_t r = 0; r < m_; ++r) {
       for (std::size_t c = 0; c < n_; ++c) ur(r, c) = a_(r, c);
     }
     float* householder = vector_.data();
+    float* nextHouseholder = nextVector_.data();
     float* f = factors_.data();
+    float* s = sums_.data();  // s(j) at s[j - l]
+    float* nextSums = nextSums_.data();
+    bool summed = false;  // s holds this step's inner products already
     for (std::size_t i = std::min(m_, n_); i-- > 0;) {
       const std::size_t l = i + 1;
       for (std::size_t j = l; j < n_; ++j) ur(i, j) = 0.0F;
-      if (w_[i] != 0.0F) {
-        const float g = 1.0F / w_[i];
-        if (l < n_) {
-          // s(j) = sum over k > i of a(k, i) * a(k, j), from 0; then for k >= i
-          // a(k, j) += ((s(j) / a(i, i)) * g) * a(k, i).
-          const std::size_t count = n_ - l;
-          for (std::size_t k = i; k < m_; ++k) householder[k] = ur(k, i);
-          float* s = sums_.data();
+      if (w_[i] == 0.0F) {
+        for (std::size_t j = i; j < m_; ++j) ur(j, i) = 0.0F;
+        ur(i, i) += 1.0F;
+        summed = false;
+        continue;
+      }
+      const float g = 1.0F / w_[i];
+      const std::size_t count = n_ - l;
+      for (std::size_t k = i; k < m_; ++k) householder[k] = ur(k, i);
+      if (count > 0) {
+        // s(j) = sum over k > i of a(k, i) * a(k, j), from 0; then for k >= i
+        // a(k, j) += ((s(j) / a(i, i)) * g) * a(k, i).
+        if (!summed) {
           std::fill_n(s, count, 0.0F);
           kernels::accumulateRows(s, householder + l, ur.row(l) + l, ur.stride, m_ - l, count);
-          for (std::size_t j = 0; j < count; ++j) f[j] = (s[j] / ur(i, i)) * g;
+        }
+        for (std::size_t j = 0; j < count; ++j) f[j] = (s[j] / ur(i, i)) * g;
+      }
+      // Column i takes its last values before the update, which reads it from householder.
+      for (std::size_t j = i; j < m_; ++j) ur(j, i) *= g;
+      ur(i, i) += 1.0F;
+      summed = i > 0 && w_[i - 1] != 0.0F;
+      if (!summed) {
+        if (count > 0) {
           kernels::addOuterProduct(ur.row(i) + l, ur.stride, m_ - i, count, householder + i, f);
         }
-        for (std::size_t j = i; j < m_; ++j) ur(j, i) *= g;
-      } else {
-        for (std::size_t j = i; j < m_; ++j) ur(j, i) = 0.0F;
+        continue;
       }
-      ur(i, i) += 1.0F;
+      // Step i - 1's s(j), j >= i: the sum over k >= i of a(k, i - 1) * a(k, j).
+      for (std::size_t k = i; k < m_; ++k) nextHouseholder[k] = ur(k, i - 1);
+      std::fill_n(nextSums, count + 1, 0.0F);
+      kernels::addOuterProductThenAccumulate(ur.row(i) + i, ur.stride, m_ - i, count + 1, 1,
+                                             householder + i, f, nextHouseholder + i, nextSums);
+      std::swap(s, nextSums);
     }
     for (std::size_t c = 0; c < n_; ++c) {
       for (std::size_t r = 0; r < m_; ++r) a_(r, c) = ur(r, c);
@@ -354,6 +400,8 @@ class Decomposition {
   std::vector<float>& sums_;
   std::vector<float>& factors_;
   std::vector<float>& vector_;
+  std::vector<float>& nextVector_;
+  std::vector<float>& nextSums_;
   std::vector<ColumnRotation>& left_;
   std::vector<ColumnRotation>& right_;
   Rows r_{nullptr, 0};

@@ -28,6 +28,8 @@ struct SvdWorkspace {
   std::vector<float> sums;
   std::vector<float> factors;
   std::vector<float> householder;
+  std::vector<float> nextSums;
+  std::vector<float> nextHouseholder;
   std::vector<kernels::ColumnRotation> leftRotations;   // to apply to U
   std::vector<kernels::ColumnRotation> rightRotations;  // to apply to V
 };

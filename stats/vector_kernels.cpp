@@ -77,6 +77,19 @@ void addOuterProduct(float* rows, std::size_t stride, std::size_t rowCount, std:
   }
 }
 
+void addOuterProductThenAccumulate(float* rows, std::size_t stride, std::size_t rowCount,
+                                   std::size_t length, std::size_t skip, const float* coefficients,
+                                   const float* values, const float* nextCoefficients,
+                                   float* sums) {
+  for (std::size_t k = 0; k < rowCount; ++k) {
+    float* row = rows + k * stride;
+    const float c = coefficients[k];
+    for (std::size_t j = skip; j < length; ++j) row[j] += c * values[j - skip];
+    const float next = nextCoefficients[k];
+    for (std::size_t j = 0; j < length; ++j) sums[j] += next * row[j];
+  }
+}
+
 // Rows [begin, end) of the sums, onto what rows before `begin` left in `out`.
 void productSumRows(const float* table, std::size_t stride, std::size_t begin, std::size_t end,
                     std::size_t first, std::size_t firstCount, std::size_t second,
@@ -136,16 +149,16 @@ void inverseFromDecomposition(const float* u, std::size_t uStride, const float* 
 
 // Rows [begin, end) of b for the data points [c, c + count), count <= 4, after the points
 // before c: t(r, c') for the points at once, then each added to b[r] in point order.
-void fitCoefficientRows(const float* a, std::size_t aStride, std::size_t p, const float* regressors,
-                        std::size_t regressorStride, const std::int32_t* columns, std::size_t c,
+void fitCoefficientRows(const float* a, std::size_t aStride, std::size_t p, const float* table,
+                        std::size_t tableStride, const std::int32_t* columns, std::size_t c,
                         std::size_t count, const float* y, float* b, std::size_t begin,
                         std::size_t end, float* scratch) {
   float* t[4] = {scratch, scratch + p, scratch + 2 * p, scratch + 3 * p};
   for (std::size_t j = 0; j < p; ++j) {
-    const float* column = regressors + static_cast<std::size_t>(columns[j]) * regressorStride + c;
+    const float* column = table + c * tableStride + static_cast<std::size_t>(columns[j]);
     const float* aj = a + j * aStride;
     for (std::size_t q = 0; q < count; ++q) {
-      const float x = column[q];
+      const float x = column[q * tableStride];
       float* tq = t[q];
       if (j == 0) {
         for (std::size_t r = begin; r < end; ++r) tq[r] = aj[r] * x;
@@ -165,11 +178,11 @@ void fitCoefficientRows(const float* a, std::size_t aStride, std::size_t p, cons
   }
 }
 
-void fitCoefficients(const float* a, std::size_t aStride, std::size_t p, const float* regressors,
-                     std::size_t regressorStride, const std::int32_t* columns, std::size_t n,
+void fitCoefficients(const float* a, std::size_t aStride, std::size_t p, const float* table,
+                     std::size_t tableStride, const std::int32_t* columns, std::size_t n,
                      const float* y, float* b, float* scratch) {
   for (std::size_t c = 0; c < n; c += 4) {
-    fitCoefficientRows(a, aStride, p, regressors, regressorStride, columns, c,
+    fitCoefficientRows(a, aStride, p, table, tableStride, columns, c,
                        std::min<std::size_t>(4, n - c), y, b, 0, p, scratch);
   }
 }
@@ -310,6 +323,62 @@ DUV_AVX2_TARGET void addOuterProduct(float* rows, std::size_t stride, std::size_
   }
 }
 
+// Rows `Count` at a time: each vector of their columns is changed and then added to the sums,
+// which stay in a register for the group's rows (in row order) and go through memory once per
+// group.
+template <std::size_t Count, typename Lanes>
+DUV_AVX2_TARGET inline void changeThenAccumulateVector(float* row, std::size_t stride,
+                                                       const float* coefficients,
+                                                       const float* values,
+                                                       const float* nextCoefficients, float* sums,
+                                                       Lanes lanes) {
+  __m256 sum = lanes.load(sums);
+  const __m256 value = lanes.load(values);
+  for (std::size_t k = 0; k < Count; ++k, row += stride) {
+    const __m256 changed = add(lanes.load(row), multiply(broadcast(coefficients + k), value));
+    lanes.store(row, changed);
+    sum = add(sum, multiply(broadcast(nextCoefficients + k), changed));
+  }
+  lanes.store(sums, sum);
+}
+
+template <std::size_t Count>
+DUV_AVX2_TARGET inline void changeThenAccumulateRows(float* rows, std::size_t stride,
+                                                     std::size_t length, std::size_t first,
+                                                     const float* coefficients, const float* values,
+                                                     const float* nextCoefficients, float* sums) {
+  for (std::size_t k = 0; k < Count; ++k) {
+    const float* row = rows + k * stride;
+    for (std::size_t j = 0; j < first; ++j) sums[j] += nextCoefficients[k] * row[j];
+  }
+  std::size_t j = first;
+  for (; j + kWidth <= length; j += kWidth) {
+    changeThenAccumulateVector<Count>(rows + j, stride, coefficients, values + (j - first),
+                                      nextCoefficients, sums + j, Whole{});
+  }
+  if (j < length) {
+    changeThenAccumulateVector<Count>(rows + j, stride, coefficients, values + (j - first),
+                                      nextCoefficients, sums + j, Part(length - j));
+  }
+}
+
+DUV_AVX2_TARGET void addOuterProductThenAccumulate(float* rows, std::size_t stride,
+                                                   std::size_t rowCount, std::size_t length,
+                                                   std::size_t skip, const float* coefficients,
+                                                   const float* values,
+                                                   const float* nextCoefficients, float* sums) {
+  const std::size_t first = std::min(skip, length);
+  std::size_t k = 0;
+  for (; k + 4 <= rowCount; k += 4) {
+    changeThenAccumulateRows<4>(rows + k * stride, stride, length, first, coefficients + k, values,
+                                nextCoefficients + k, sums);
+  }
+  for (; k < rowCount; ++k) {
+    changeThenAccumulateRows<1>(rows + k * stride, stride, length, first, coefficients + k, values,
+                                nextCoefficients + k, sums);
+  }
+}
+
 // A tile of Rows x Vectors vectors of sums over the table's rows [begin, end), the last vector
 // through `last`. The sums start from the products of row 0 when begin is 0, else from what
 // `out` holds.
@@ -432,41 +501,45 @@ DUV_AVX2_TARGET void inverseFromDecomposition(const float* u, std::size_t uStrid
 // b for the rows [begin, begin + 16) and the points [c, c + 4): the tile nearly all the work
 // runs in, with its sums in named registers (the compiler keeps an array of them in memory).
 DUV_AVX2_TARGET inline void fitCoefficientTile4x16(const float* a, std::size_t aStride,
-                                                   std::size_t p, const float* regressors,
-                                                   std::size_t regressorStride,
+                                                   std::size_t p, const float* table,
+                                                   std::size_t tableStride,
                                                    const std::int32_t* columns, std::size_t c,
                                                    const float* y, float* b, std::size_t begin) {
-  const float* column = regressors + static_cast<std::size_t>(columns[0]) * regressorStride + c;
+  const float* const point0 = table + c * tableStride;
+  const float* const point1 = point0 + tableStride;
+  const float* const point2 = point1 + tableStride;
+  const float* const point3 = point2 + tableStride;
+  auto column = static_cast<std::size_t>(columns[0]);
   const float* aj = a + begin;
   __m256 a0 = _mm256_loadu_ps(aj);
   __m256 a1 = _mm256_loadu_ps(aj + kWidth);
-  __m256 x = broadcast(column);
+  __m256 x = broadcast(point0 + column);
   __m256 t00 = multiply(a0, x);
   __m256 t01 = multiply(a1, x);
-  x = broadcast(column + 1);
+  x = broadcast(point1 + column);
   __m256 t10 = multiply(a0, x);
   __m256 t11 = multiply(a1, x);
-  x = broadcast(column + 2);
+  x = broadcast(point2 + column);
   __m256 t20 = multiply(a0, x);
   __m256 t21 = multiply(a1, x);
-  x = broadcast(column + 3);
+  x = broadcast(point3 + column);
   __m256 t30 = multiply(a0, x);
   __m256 t31 = multiply(a1, x);
   for (std::size_t j = 1; j < p; ++j) {
-    column = regressors + static_cast<std::size_t>(columns[j]) * regressorStride + c;
+    column = static_cast<std::size_t>(columns[j]);
     aj = a + j * aStride + begin;
     a0 = _mm256_loadu_ps(aj);
     a1 = _mm256_loadu_ps(aj + kWidth);
-    x = broadcast(column);
+    x = broadcast(point0 + column);
     t00 = add(t00, multiply(a0, x));
     t01 = add(t01, multiply(a1, x));
-    x = broadcast(column + 1);
+    x = broadcast(point1 + column);
     t10 = add(t10, multiply(a0, x));
     t11 = add(t11, multiply(a1, x));
-    x = broadcast(column + 2);
+    x = broadcast(point2 + column);
     t20 = add(t20, multiply(a0, x));
     t21 = add(t21, multiply(a1, x));
-    x = broadcast(column + 3);
+    x = broadcast(point3 + column);
     t30 = add(t30, multiply(a0, x));
     t31 = add(t31, multiply(a1, x));
   }
@@ -495,21 +568,25 @@ DUV_AVX2_TARGET inline void fitCoefficientTile4x16(const float* a, std::size_t a
 // b for one vector of rows from `begin` (through `lanes`) and the points [c, c + Points).
 template <std::size_t Points, typename Lanes>
 DUV_AVX2_TARGET inline void fitCoefficientVector(const float* a, std::size_t aStride, std::size_t p,
-                                                 const float* regressors,
-                                                 std::size_t regressorStride,
+                                                 const float* table, std::size_t tableStride,
                                                  const std::int32_t* columns, std::size_t c,
                                                  const float* y, float* b, std::size_t begin,
                                                  Lanes lanes) {
   __m256 t[Points];
+  const float* const points = table + c * tableStride;
   {
-    const float* column = regressors + static_cast<std::size_t>(columns[0]) * regressorStride + c;
+    const float* column = points + static_cast<std::size_t>(columns[0]);
     const __m256 a0 = lanes.load(a + begin);
-    for (std::size_t q = 0; q < Points; ++q) t[q] = multiply(a0, broadcast(column + q));
+    for (std::size_t q = 0; q < Points; ++q) {
+      t[q] = multiply(a0, broadcast(column + q * tableStride));
+    }
   }
   for (std::size_t j = 1; j < p; ++j) {
-    const float* column = regressors + static_cast<std::size_t>(columns[j]) * regressorStride + c;
+    const float* column = points + static_cast<std::size_t>(columns[j]);
     const __m256 aj = lanes.load(a + j * aStride + begin);
-    for (std::size_t q = 0; q < Points; ++q) t[q] = add(t[q], multiply(aj, broadcast(column + q)));
+    for (std::size_t q = 0; q < Points; ++q) {
+      t[q] = add(t[q], multiply(aj, broadcast(column + q * tableStride)));
+    }
   }
   __m256 sum = c == 0 ? _mm256_setzero_ps() : lanes.load(b + begin);
   for (std::size_t q = 0; q < Points; ++q) {
@@ -522,46 +599,42 @@ DUV_AVX2_TARGET inline void fitCoefficientVector(const float* a, std::size_t aSt
 // b for one vector of rows from `begin` (through `lanes`), every point in order.
 template <typename Lanes>
 DUV_AVX2_TARGET inline void fitCoefficientRows(const float* a, std::size_t aStride, std::size_t p,
-                                               const float* regressors, std::size_t regressorStride,
+                                               const float* table, std::size_t tableStride,
                                                const std::int32_t* columns, std::size_t n,
                                                const float* y, float* b, std::size_t begin,
                                                Lanes lanes) {
   std::size_t c = 0;
   for (; c + 4 <= n; c += 4) {
-    fitCoefficientVector<4>(a, aStride, p, regressors, regressorStride, columns, c, y, b, begin,
-                            lanes);
+    fitCoefficientVector<4>(a, aStride, p, table, tableStride, columns, c, y, b, begin, lanes);
   }
   for (; c < n; ++c) {
-    fitCoefficientVector<1>(a, aStride, p, regressors, regressorStride, columns, c, y, b, begin,
-                            lanes);
+    fitCoefficientVector<1>(a, aStride, p, table, tableStride, columns, c, y, b, begin, lanes);
   }
 }
 
 // Rows outermost: the rows of A a tile reads, over all its columns, then stay in the first-level
 // cache while the points go by; each b[r] still takes the points in order.
 DUV_AVX2_TARGET void fitCoefficients(const float* a, std::size_t aStride, std::size_t p,
-                                     const float* regressors, std::size_t regressorStride,
+                                     const float* table, std::size_t tableStride,
                                      const std::int32_t* columns, std::size_t n, const float* y,
                                      float* b, float* /*scratch*/) {
   std::size_t r = 0;
   for (; r + 2 * kWidth <= p; r += 2 * kWidth) {
     std::size_t c = 0;
     for (; c + 4 <= n; c += 4) {
-      fitCoefficientTile4x16(a, aStride, p, regressors, regressorStride, columns, c, y, b, r);
+      fitCoefficientTile4x16(a, aStride, p, table, tableStride, columns, c, y, b, r);
     }
     for (; c < n; ++c) {
-      fitCoefficientVector<1>(a, aStride, p, regressors, regressorStride, columns, c, y, b, r,
+      fitCoefficientVector<1>(a, aStride, p, table, tableStride, columns, c, y, b, r, Whole{});
+      fitCoefficientVector<1>(a, aStride, p, table, tableStride, columns, c, y, b, r + kWidth,
                               Whole{});
-      fitCoefficientVector<1>(a, aStride, p, regressors, regressorStride, columns, c, y, b,
-                              r + kWidth, Whole{});
     }
   }
   for (; r + kWidth <= p; r += kWidth) {
-    fitCoefficientRows(a, aStride, p, regressors, regressorStride, columns, n, y, b, r, Whole{});
+    fitCoefficientRows(a, aStride, p, table, tableStride, columns, n, y, b, r, Whole{});
   }
   if (r < p) {
-    fitCoefficientRows(a, aStride, p, regressors, regressorStride, columns, n, y, b, r,
-                       Part(p - r));
+    fitCoefficientRows(a, aStride, p, table, tableStride, columns, n, y, b, r, Part(p - r));
   }
 }
 
@@ -658,21 +731,23 @@ struct KernelSet {
   InstructionSet set;
   decltype(&baseline::accumulateRows) accumulateRows;
   decltype(&baseline::addOuterProduct) addOuterProduct;
+  decltype(&baseline::addOuterProductThenAccumulate) addOuterProductThenAccumulate;
   decltype(&baseline::productSums) productSums;
   decltype(&baseline::inverseFromDecomposition) inverseFromDecomposition;
   decltype(&baseline::fitCoefficients) fitCoefficients;
   decltype(&baseline::applyRotations) applyRotations;
 };
 
-constexpr KernelSet kBaseline{
-    InstructionSet::baseline, baseline::accumulateRows,           baseline::addOuterProduct,
-    baseline::productSums,    baseline::inverseFromDecomposition, baseline::fitCoefficients,
-    baseline::applyRotations};
+constexpr KernelSet kBaseline{InstructionSet::baseline,  baseline::accumulateRows,
+                              baseline::addOuterProduct, baseline::addOuterProductThenAccumulate,
+                              baseline::productSums,     baseline::inverseFromDecomposition,
+                              baseline::fitCoefficients, baseline::applyRotations};
 
 #if DUV_HAVE_AVX2
-constexpr KernelSet kAvx2{
-    InstructionSet::avx2,           avx2::accumulateRows,  avx2::addOuterProduct, avx2::productSums,
-    avx2::inverseFromDecomposition, avx2::fitCoefficients, avx2::applyRotations};
+constexpr KernelSet kAvx2{InstructionSet::avx2,  avx2::accumulateRows,
+                          avx2::addOuterProduct, avx2::addOuterProductThenAccumulate,
+                          avx2::productSums,     avx2::inverseFromDecomposition,
+                          avx2::fitCoefficients, avx2::applyRotations};
 
 bool processorHasAvx2() {
 #if defined(_MSC_VER) && !defined(__clang__)
@@ -729,6 +804,14 @@ void addOuterProduct(float* rows, std::size_t stride, std::size_t rowCount, std:
   activeKernels()->addOuterProduct(rows, stride, rowCount, length, coefficients, values);
 }
 
+void addOuterProductThenAccumulate(float* rows, std::size_t stride, std::size_t rowCount,
+                                   std::size_t length, std::size_t skip, const float* coefficients,
+                                   const float* values, const float* nextCoefficients,
+                                   float* sums) {
+  activeKernels()->addOuterProductThenAccumulate(rows, stride, rowCount, length, skip, coefficients,
+                                                 values, nextCoefficients, sums);
+}
+
 void productSums(const float* table, std::size_t stride, std::size_t n, std::size_t first,
                  std::size_t firstCount, std::size_t second, std::size_t secondCount, float* out,
                  std::size_t outStride) {
@@ -742,11 +825,10 @@ void inverseFromDecomposition(const float* u, std::size_t uStride, const float* 
   activeKernels()->inverseFromDecomposition(u, uStride, v, vStride, w, n, out, outStride);
 }
 
-void fitCoefficients(const float* a, std::size_t aStride, std::size_t p, const float* regressors,
-                     std::size_t regressorStride, const std::int32_t* columns, std::size_t n,
+void fitCoefficients(const float* a, std::size_t aStride, std::size_t p, const float* table,
+                     std::size_t tableStride, const std::int32_t* columns, std::size_t n,
                      const float* y, float* b, float* scratch) {
-  activeKernels()->fitCoefficients(a, aStride, p, regressors, regressorStride, columns, n, y, b,
-                                   scratch);
+  activeKernels()->fitCoefficients(a, aStride, p, table, tableStride, columns, n, y, b, scratch);
 }
 
 void applyRotations(float* x, std::size_t stride, std::size_t rows, const ColumnRotation* steps,

@@ -38,6 +38,15 @@ void accumulateRows(float* sums, const float* coefficients, const float* rows, s
 void addOuterProduct(float* rows, std::size_t stride, std::size_t rowCount, std::size_t length,
                      const float* coefficients, const float* values);
 
+// Two passes over the same rows made one: for k = 0 .. rowCount-1 in turn, first
+//   rows[k * stride + j] += coefficients[k] * values[j - skip]   for skip <= j < length,
+// then, with the row so changed,
+//   sums[j] += nextCoefficients[k] * rows[k * stride + j]        for j < length.
+// The same as addOuterProduct on columns [skip, length) followed by accumulateRows.
+void addOuterProductThenAccumulate(float* rows, std::size_t stride, std::size_t rowCount,
+                                   std::size_t length, std::size_t skip, const float* coefficients,
+                                   const float* values, const float* nextCoefficients, float* sums);
+
 // Sums of products of the columns of a row-major table (n rows, `stride` floats apart): for
 // a < firstCount and b < secondCount,
 //   out[a * outStride + b] = sum over r = 0 .. n-1 of x(r, first + a) * x(r, second + b),
@@ -57,13 +66,13 @@ void inverseFromDecomposition(const float* u, std::size_t uStride, const float* 
                               std::size_t outStride);
 
 // The coefficients b = (A X^T) y of a least-squares fit, with A (p x p, column-major, stride
-// aStride) and X the n x p matrix whose column j is column columns[j] of `regressors`
-// (column-major, stride regressorStride):
+// aStride) and X the n x p matrix whose column j is column columns[j] of a row-major `table`
+// of regressors, X(c, j) = table[c * tableStride + columns[j]]:
 //   t(r, c) = sum over j = 0 .. p-1 of A(r, j) * X(c, j), from the j = 0 term;
 //   b[r] = sum over c = 0 .. n-1 of t(r, c) * y[c], from the c = 0 term.
 // Requires p >= 1 and n >= 1; `scratch` holds 4 p floats.
-void fitCoefficients(const float* a, std::size_t aStride, std::size_t p, const float* regressors,
-                     std::size_t regressorStride, const std::int32_t* columns, std::size_t n,
+void fitCoefficients(const float* a, std::size_t aStride, std::size_t p, const float* table,
+                     std::size_t tableStride, const std::int32_t* columns, std::size_t n,
                      const float* y, float* b, float* scratch);
 
 // One step of the rotations a decomposition applies to the columns of a matrix x:
