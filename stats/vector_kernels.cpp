@@ -6,8 +6,9 @@
 // program runs on every x86-64 processor.
 //
 // Each AVX2 kernel computes every output with the same float operations in the same order as
-// its baseline twin; they differ only in how many outputs one instruction handles. Row and
-// column tails that do not fill a vector run the baseline loops' scalar code.
+// its baseline twin; they differ only in how many outputs one instruction handles, and in how
+// the work is tiled for the caches. Tails that do not fill a vector run through masked loads
+// and stores (the lanes outside the mask are computed on zeros and never stored).
 
 #include <algorithm>
 
