@@ -7,6 +7,7 @@
 
 #include "cli/command_line_host.h"
 #include "cli/output_plan.h"
+#include "cli/secondary_inputs.h"
 #include "cli/terminal.h"
 #include "design/file_system.h"
 #include "design/text.h"
@@ -16,18 +17,6 @@
 
 namespace duv::cli {
 namespace {
-
-// Unlike the dialog, the tool ignores no input: every secondary must be one it reads.
-void checkSecondaries(const std::vector<std::string>& secondaries) {
-  for (const auto& path : secondaries) {
-    if (path.find('\n') != std::string::npos) {
-      throw std::runtime_error("a file name holds a line break: " + path);
-    }
-    if (!hasExtension(path, "sdm") && !hasExtension(path, "rtc")) {
-      throw std::runtime_error(path + " is neither an .sdm nor an .rtc file");
-    }
-  }
-}
 
 std::vector<std::string> plannedOutputs(const MergeArguments& arguments, bool withPrimary) {
   const auto suggested =
@@ -57,7 +46,7 @@ std::string joinedLines(const std::vector<std::string>& paths) {
 }  // namespace
 
 int runMerge(const MergeArguments& arguments, bool withPrimary) {
-  checkSecondaries(arguments.secondaries);
+  const auto confounds = checkSecondaryInputs(arguments.secondaries, arguments.confounds);
   auto inputs = arguments.secondaries;
   if (withPrimary) inputs.push_back(arguments.primary);
   const auto outputs = plannedOutputs(arguments, withPrimary);
@@ -72,7 +61,11 @@ int runMerge(const MergeArguments& arguments, bool withPrimary) {
   if (withPrimary) host.setString(texts::kPrimaryParameter, arguments.primary);
   host.expectResults(withPrimary ? arguments.secondaries.size() : 1);
 
-  const bool completed = mergeSdms(host, realFileSystem(), withPrimary);
+  auto& files = realFileSystem();
+  const bool completed = mergeSdms(host, files, withPrimary,
+                                   [&](const std::string& path) -> std::optional<DesignMatrix> {
+                                     return readSecondaryInput(path, confounds, host, files);
+                                   });
   host.finishProgress();
   if (!completed) {
     std::cerr << host.lastMessage().value_or("") << '\n';

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/secondary_inputs.h"
+
 namespace duv::cli {
 
 enum ExitCode : int { kSuccess = 0, kFailure = 1, kDataPointMismatch = 2, kUsage = 64 };
@@ -19,6 +21,7 @@ struct MergeArguments {
   bool zTransform = false;
   bool allCorrelations = false;
   bool quiet = false;
+  ConfoundArguments confounds;
 };
 
 // The "mergeall" (withPrimary) and "mergesec" tasks.

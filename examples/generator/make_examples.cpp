@@ -90,6 +90,10 @@ void writeStudy(const Options& options) {
   // A matrix that does not fit the study: fewer data points.
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
+
+  // Confounds as other tools write them: a pipeline's table and a realignment tool's file.
+  writeText(out / "sub01_desc-confounds_timeseries.tsv", confoundTableText(options.points, random));
+  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, random));
 }
 
 }  // namespace

@@ -44,6 +44,17 @@ DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Ra
 // previous one), integers without a decimal point.
 std::string compactSdmText(const DesignMatrix& matrix);
 
+// A confound table in the layout preprocessing pipelines write (confound_table_format.h), one
+// row per data point: global, CSF and white-matter signals with their variants, DVARS and
+// framewise displacement, CompCor components, a cosine basis, a non-steady-state volume, the six
+// motion parameters (translations in mm, rotations in radians) with their variants, and one
+// spike column per volume that moved abruptly. Differences have "n/a" in their first row.
+std::string confoundTableText(int dataPoints, Random& random);
+
+// Motion parameters as a realignment tool writes them in a ".par" file: per line the three
+// rotations (radians), then the three translations (mm), each followed by two blanks.
+std::string motionParText(int dataPoints, Random& random);
+
 // Time-course files in the keyed layout (with names) and in the older layout.
 std::string keyedRtcText(const DesignMatrix& matrix);
 std::string olderRtcText(const DesignMatrix& matrix);

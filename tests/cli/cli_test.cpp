@@ -147,11 +147,16 @@ TEST_F(CliTest, RunsThatWouldOverwriteAFileAreRefusedBeforeAnythingIsRead) {
   EXPECT_FALSE(exists("out"));
 }
 
-TEST_F(CliTest, InputsThatAreNotSdmOrRtcAreErrorsNamingThem) {
-  const auto result = run({"merge-all", "--primary", "examples/sub01_task.sdm",
-                           "examples/sub01_motion_run1.sdm", "examples/sub01_physio.RTC"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Error: examples/sub01_physio.RTC is neither an .sdm nor an .rtc file\n");
+TEST_F(CliTest, InputsTheToolDoesNotReadAreErrorsNamingThem) {
+  for (const char* input :
+       {"examples/sub01_physio.RTC", "examples/sub01_bold_mcf.PAR", "examples/sub01_task.csv"}) {
+    const auto result = run({"merge-all", "--primary", "examples/sub01_task.sdm",
+                             "examples/sub01_motion_run1.sdm", input});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error: " + std::string(input) +
+                              " is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par or "
+                              ".1D\n");
+  }
 }
 
 TEST_F(CliTest, MissingAndMalformedInputsAreErrors) {
@@ -190,6 +195,13 @@ TEST_F(CliTest, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("replaced"), std::string::npos);
     EXPECT_EQ(help.err, "");
+  }
+  for (const char* command : {"merge-all", "merge-sec"}) {
+    const auto help = run({command, "--help"});
+    for (const char* text : {"--confounds", "motion24", "acompcor:N", "--skip-volumes",
+                             "--derivatives", "--squares", ".tsv", ".par", ".1D", "n/a"}) {
+      EXPECT_NE(help.out.find(text), std::string::npos) << command << " " << text;
+    }
   }
   const auto version = run({"--version"});
   EXPECT_EQ(version.exitCode, 0);
