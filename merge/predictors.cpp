@@ -44,7 +44,11 @@ std::string mergeSuffix(std::string_view s1, std::string_view s2) {
   while (b != std::string_view::npos && s1.substr(0, b) != s2.substr(0, b)) {
     b = lastSeparatorBefore(s2, b);
   }
-  if (b == std::string_view::npos) return "_" + std::string(s2);
+  if (b == std::string_view::npos) {
+    std::string suffix = "_";
+    suffix += s2;
+    return suffix;
+  }
   return std::string(s2.substr(b));
 }
 
@@ -90,7 +94,7 @@ void insertPredictor(DesignMatrix& matrix, const std::vector<float>& column,
 void appendPredictors(DesignMatrix& receiver, const DesignMatrix& other) {
   if (&receiver == &other) {
     // Inserting into the matrix being read would move the columns under the loop.
-    const DesignMatrix copy = other;
+    const DesignMatrix copy = other;  // NOLINT(performance-unnecessary-copy-initialization)
     appendPredictors(receiver, copy);
     return;
   }
@@ -102,8 +106,12 @@ void appendPredictors(DesignMatrix& receiver, const DesignMatrix& other) {
                       i + 1 >= other.firstConfoundPredictor.value);
     }
   }
-  receiver.fileName = insertBeforeExtension(
-      receiver.fileName, mergeSuffix(baseName(receiver.fileName), baseName(other.fileName)));
+  receiver.fileName = mergedFileName(receiver.fileName, other.fileName);
+}
+
+std::string mergedFileName(const std::string& receiverFileName, const std::string& otherFileName) {
+  return insertBeforeExtension(receiverFileName,
+                               mergeSuffix(baseName(receiverFileName), baseName(otherFileName)));
 }
 
 DesignMatrix mergedCopy(const DesignMatrix& base, const DesignMatrix& other) {

@@ -54,6 +54,14 @@ void insertPredictor(DesignMatrix& matrix, const std::vector<float>& column,
 // s_1_2_3. `receiver` and `other` may be the same matrix.
 void appendPredictors(DesignMatrix& receiver, const DesignMatrix& other);
 
+// The file name a matrix named `receiverFileName` gets when another matrix's predictors are
+// appended to it: a suffix taken from the other's file name, put in front of the receiver's
+// extension. The suffix starts at the last "_" or blank of the other's name (without folder and
+// extension) up to which both names agree, so that a shared stem is not repeated
+// (sub01_run1 + sub01_run2 -> sub01_run1_run2); with no such separator it is "_" and the
+// other's whole name (abc + xyz -> abc_xyz).
+std::string mergedFileName(const std::string& receiverFileName, const std::string& otherFileName);
+
 // A copy of `base` with appendPredictors(copy, other) applied.
 DesignMatrix mergedCopy(const DesignMatrix& base, const DesignMatrix& other);
 

@@ -6,6 +6,7 @@
 
 #include "design/file_system.h"
 #include "merge/merge_workflow.h"
+#include "merge/workflow_texts.h"
 #include "plugin/hkzn_log.h"
 #include "plugin/host_bridge.h"
 #include "plugin/host_function_table.h"
@@ -63,7 +64,7 @@ class BusyCursor {
 // The chooser writes its result back whatever the dialog did: on cancel the cleared room
 // gives the empty text, which tells the dialog's script that nothing was chosen.
 void chooseFile(duv::HostServices& host, const std::string& title, const std::string& filter) {
-  host.setStringParameter("sdmfile", host.openFileName(title, filter));
+  host.setStringParameter(duv::texts::kChosenFileParameter, host.openFileName(title, filter));
 }
 
 void showError(std::string_view message) noexcept {
@@ -82,7 +83,7 @@ duvendal::duvendal() = default;
 duvendal::~duvendal() {
   if (!log_) return;
   try {
-    duv::writeLogMessage(*log_, ">  Plugin finished!\n");
+    duv::writeLogMessage(*log_, duv::texts::kFinishedLog);
   } catch (...) {
     // The host is not to be taken down for a goodbye.
   }
@@ -109,7 +110,7 @@ bool duvendal::initPlugin() {
     }
 
     if (host.znShowLogTab != nullptr) host.znShowLogTab();
-    duv::writeLogMessage(*log_, ">  Running...");
+    duv::writeLogMessage(*log_, duv::texts::kRunningLog);
     ready_ = true;
     return true;
   } catch (...) {
@@ -121,12 +122,12 @@ bool duvendal::execute() {
   if (!ready_ || hostFunctionTable.znGetStringParameter == nullptr) return false;
   duv::HostBridge host(hostFunctionTable, *log_);
   try {
-    const Task task = taskNamed(host.stringParameter("task"));
+    const Task task = taskNamed(host.stringParameter(duv::texts::kTaskParameter));
     if (!hostOffersFunctionsFor(task)) return false;
 
     switch (task) {
       case Task::openSdm:
-        chooseFile(host, "Select an SDM", "Design Matrix (*.sdm)");
+        chooseFile(host, "Select an SDM", duv::texts::kSdmFilter);
         return true;
       case Task::openSdmOrRtc:
         chooseFile(host, "Select an SDM or RTC:", "Design Matrix (*.sdm *.rtc)");

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "merge/workflow_texts.h"
 #include "plugin/host_text_buffer.h"
 #include "plugin/log_message.h"
 
@@ -16,7 +17,7 @@ Function& required(Function* entry, const char* name) {
 }
 
 std::size_t capacityOfParameter(const std::string& name) {
-  return name == "sdms2" ? listCapacity : pathCapacity;
+  return name == texts::kSecondaryParameter ? listCapacity : pathCapacity;
 }
 
 std::string parameterDescription(const std::string& name) {

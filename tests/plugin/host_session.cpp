@@ -1,17 +1,10 @@
 #include "tests/plugin/host_session.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
-
-extern char** environ;
 
 namespace duv::testing {
 
@@ -24,28 +17,6 @@ const std::string BuiltFiles::sparseHost = DUVENDAL_SPARSE_HOST;
 const std::string BuiltFiles::halvernModule = DUVENDAL_HALVERN_MODULE;
 
 namespace {
-
-int runProcess(const std::vector<std::string>& arguments, const std::string& outputFile) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-
-  pid_t child = 0;
-  const int spawnError = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawnError != 0) throw std::runtime_error("cannot start " + arguments[0]);
-
-  int status = 0;
-  if (waitpid(child, &status, 0) != child) throw std::runtime_error("lost " + arguments[0]);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
@@ -61,7 +32,6 @@ HostRun runHost(const std::string& host, const std::vector<std::string>& script,
   const TempDir folder;
   const std::string scriptFile = folder.file("session.txt");
   const std::string recordFile = folder.file("record.txt");
-  const std::string outputFile = folder.file("output.txt");
   std::string scriptText;
   for (const std::string& line : script) scriptText += line + "\n";
   writeText(scriptFile, scriptText);
@@ -70,9 +40,10 @@ HostRun runHost(const std::string& host, const std::vector<std::string>& script,
   arguments.insert(arguments.end(), hostOptions.begin(), hostOptions.end());
   arguments.insert(arguments.end(), {BuiltFiles::plugin, scriptFile, recordFile});
 
+  const ProcessResult process = runProcess(arguments);
   HostRun run;
-  run.exitStatus = runProcess(arguments, outputFile);
-  run.output = readText(outputFile);
+  run.exitStatus = process.exitCode;
+  run.output = process.out + process.err;
   std::ifstream record(recordFile, std::ios::binary);
   if (record) run.record = linesOf(readText(recordFile));
   return run;

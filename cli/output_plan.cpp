@@ -1,0 +1,75 @@
+#include "cli/output_plan.h"
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <system_error>
+
+#include "design/text.h"
+#include "merge/predictors.h"
+
+namespace duv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One spelling per file: absolute, with ".", ".." and every link that exists resolved.
+std::string identityOf(const std::string& path) {
+  std::error_code error;
+  auto absolute = fs::absolute(fs::path(path), error);
+  if (error) return path;
+  auto resolved = fs::weakly_canonical(absolute, error);
+  return (error ? absolute.lexically_normal() : resolved).string();
+}
+
+}  // namespace
+
+std::string matrixNameOf(const std::string& inputPath) {
+  return hasExtension(inputPath, "rtc") ? replaceExtension(inputPath, ".sdm") : inputPath;
+}
+
+std::vector<std::string> suggestedMergeAllNames(const std::string& primary,
+                                                const std::vector<std::string>& secondaries) {
+  std::vector<std::string> names;
+  names.reserve(secondaries.size());
+  for (const auto& secondary : secondaries) {
+    names.push_back(mergedFileName(primary, matrixNameOf(secondary)));
+  }
+  return names;
+}
+
+std::string suggestedMergeSecondaryName(const std::vector<std::string>& secondaries) {
+  if (secondaries.empty()) return {};
+  std::string name = matrixNameOf(secondaries.front());
+  for (std::size_t i = 1; i < secondaries.size(); ++i) {
+    name = mergedFileName(name, matrixNameOf(secondaries[i]));
+  }
+  return name;
+}
+
+std::string reportPathOf(const std::string& matrixPath) {
+  return pathWithoutExtension(matrixPath) + ".txt";
+}
+
+std::string tablePathOf(const std::string& matrixPath) {
+  return pathWithoutExtension(matrixPath) + ".csv";
+}
+
+void checkOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs) {
+  std::map<std::string, std::string> seen;  // identity -> path as given
+  for (const auto& input : inputs) seen.emplace(identityOf(input), input);
+  std::map<std::string, std::string> inputIdentities = seen;
+  for (const auto& output : outputs) {
+    const auto identity = identityOf(output);
+    const auto [earlier, isNew] = seen.emplace(identity, output);
+    if (isNew) continue;
+    if (inputIdentities.count(identity) != 0) {
+      throw std::runtime_error("the output " + output + " would overwrite the input " +
+                               earlier->second);
+    }
+    throw std::runtime_error("the outputs " + earlier->second + " and " + output +
+                             " would be the same file");
+  }
+}
+
+}  // namespace duv::cli

@@ -1,0 +1,105 @@
+// Writes the bundled example study, or a scaled one for tests and benchmarks.
+//
+//   make_examples --out DIR [--points N] [--conditions K] [--motion-files M] [--seed S]
+//
+// With the defaults it writes exactly the files committed in examples/.
+
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "examples/generator/study_generator.h"
+
+namespace {
+
+struct Options {
+  std::string out;
+  int points = 240;
+  int conditions = 4;
+  int motionFiles = 3;
+  unsigned seed = 2026;
+};
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+  if (!file.flush()) throw std::runtime_error("Cannot Create file: " + path.string());
+}
+
+int number(std::string_view name, const char* text) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 0 || value > 10000000) {
+    throw std::runtime_error(std::string(name) + " needs a whole number, not \"" + text + "\"");
+  }
+  return static_cast<int>(value);
+}
+
+Options parse(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (i + 1 >= argc) throw std::runtime_error("missing value after " + std::string(arg));
+    const char* value = argv[++i];
+    if (arg == "--out") {
+      options.out = value;
+    } else if (arg == "--points") {
+      options.points = number(arg, value);
+    } else if (arg == "--conditions") {
+      options.conditions = number(arg, value);
+    } else if (arg == "--motion-files") {
+      options.motionFiles = number(arg, value);
+    } else if (arg == "--seed") {
+      options.seed = static_cast<unsigned>(number(arg, value));
+    } else {
+      throw std::runtime_error("unknown option " + std::string(arg));
+    }
+  }
+  if (options.out.empty()) throw std::runtime_error("--out DIR is required");
+  return options;
+}
+
+void writeStudy(const Options& options) {
+  namespace fs = std::filesystem;
+  using namespace duv::examples;
+  const fs::path out = options.out;
+  fs::create_directories(out / "bad");
+  Random random(options.seed);
+
+  auto task = taskDesign(options.conditions, options.points, random);
+  task.saveAs((out / "sub01_task.sdm").string());
+  for (int run = 1; run <= options.motionFiles; ++run) {
+    const auto path = out / ("sub01_motion_run" + std::to_string(run) + ".sdm");
+    // The last motion file comes in the compact layout other tools write.
+    if (run == options.motionFiles && run > 1) {
+      writeText(path,
+                compactSdmText(motionParameters(options.points, random, RotationUnit::radians)));
+    } else {
+      motionParameters(options.points, random).saveAs(path.string());
+    }
+  }
+  const auto physio = confounds({"Cardiac", "Respiration"}, options.points, random);
+  writeText(out / "sub01_physio.rtc", keyedRtcText(physio));
+  const auto drift = confounds({"Drift 1", "Drift 2"}, options.points, random);
+  writeText(out / "sub01_drift.rtc", olderRtcText(drift));
+
+  // A matrix that does not fit the study: fewer data points.
+  auto shortRun = motionParameters(options.points - 40, random);
+  shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    writeStudy(parse(argc, argv));
+    return 0;
+  } catch (const std::exception& error) {
+    std::cerr << "make_examples: " << error.what() << '\n';
+    return 1;
+  }
+}

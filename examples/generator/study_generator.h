@@ -1,0 +1,51 @@
+#pragma once
+
+// Generates realistic example studies: a block-design task convolved with a haemodynamic
+// response, head-motion parameters as slow random walks, physiological and drift time courses.
+// Deterministic for a seed, on every platform (its own random numbers; values rounded to the
+// six decimals the files hold).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "design/design_matrix.h"
+
+namespace duv::examples {
+
+class Random {
+ public:
+  explicit Random(std::uint64_t seed) : state_(seed * 2654435761U + 1) {}
+  // Uniform in [0, 1).
+  double uniform();
+  // Standard normal (Box-Muller).
+  double normal();
+
+ private:
+  std::uint64_t state_;
+};
+
+// Task predictors (blocks of `conditions` alternating conditions convolved with a two-gamma
+// response, TR 2 s), then a constant; IncludesConstant 1, the constant the only confound.
+DesignMatrix taskDesign(int conditions, int dataPoints, Random& random);
+
+// Six motion parameters, all confounds: three translations in mm, then three rotations in
+// degrees, or in radians (small values written with all their digits, as realignment tools
+// write them).
+enum class RotationUnit { degrees, radians };
+DesignMatrix motionParameters(int dataPoints, Random& random,
+                              RotationUnit rotations = RotationUnit::degrees);
+
+// Confound courses with the given names (noisy slow waves), all confounds.
+DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Random& random);
+
+// The same matrix as SDM text whose data rows are written compactly, as other writers do: each
+// value in %g style right-aligned in 12 columns (a negative value of 12 characters touches the
+// previous one), integers without a decimal point.
+std::string compactSdmText(const DesignMatrix& matrix);
+
+// Time-course files in the keyed layout (with names) and in the older layout.
+std::string keyedRtcText(const DesignMatrix& matrix);
+std::string olderRtcText(const DesignMatrix& matrix);
+
+}  // namespace duv::examples

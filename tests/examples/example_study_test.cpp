@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "design/design_matrix.h"
+#include "design/rtc_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace duv {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path examples() { return fs::path(testing::sourceDir()) / "examples"; }
+
+TEST(ExampleStudyTest, GeneratorReproducesTheCommittedFilesByteForByte) {
+  testing::TempDir dir;
+  const std::string command = std::string(MAKE_EXAMPLES) + " --out " + dir.path().string();
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  int compared = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+    if (!entry.is_regular_file()) continue;
+    const auto relative = fs::relative(entry.path(), dir.path());
+    SCOPED_TRACE(relative.string());
+    EXPECT_EQ(testing::readText(entry.path().string()),
+              testing::readText((examples() / relative).string()));
+    ++compared;
+  }
+  EXPECT_EQ(compared, 7);
+}
+
+TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
+  const DesignMatrix task((examples() / "sub01_task.sdm").string());
+  EXPECT_EQ(task.nrOfPredictors.value, 5);
+  EXPECT_EQ(task.firstConfoundPredictor.value, 5);
+  EXPECT_TRUE(task.includesConstant.value);
+  for (const char* name :
+       {"sub01_motion_run1.sdm", "sub01_motion_run2.sdm", "sub01_motion_run3.sdm"}) {
+    const DesignMatrix motion((examples() / name).string());
+    EXPECT_EQ(motion.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
+    EXPECT_EQ(motion.firstConfoundPredictor.value, 1) << name;
+  }
+  for (const char* name : {"sub01_physio.rtc", "sub01_drift.rtc"}) {
+    const DesignMatrix course(RtcFile((examples() / name).string()));
+    EXPECT_EQ(course.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
+  }
+  const DesignMatrix shortRun((examples() / "bad" / "sub01_motion_short.sdm").string());
+  EXPECT_NE(shortRun.nrOfDataPoints.value, task.nrOfDataPoints.value);
+}
+
+TEST(ExampleStudyTest, CompactLayoutReadsEveryValueAsItsText) {
+  const auto path = (examples() / "sub01_motion_run3.sdm").string();
+  const DesignMatrix motion(path);
+  std::istringstream rows(testing::readText(path));
+  std::string line;
+  for (int skip = 0; skip < 9; ++skip) std::getline(rows, line);
+  int touching = 0;
+  for (std::size_t t = 0; std::getline(rows, line); ++t) {
+    for (std::size_t p = 0; p < 6; ++p) {
+      const auto field = line.substr(12 * p, 12);
+      if (p > 0 && field[0] == '-' && line[12 * p - 1] != ' ') ++touching;
+      ASSERT_EQ(motion.values[p][t], static_cast<float>(std::strtod(field.c_str(), nullptr)))
+          << line;
+    }
+  }
+  EXPECT_GT(touching, 10);
+}
+
+}  // namespace
+}  // namespace duv

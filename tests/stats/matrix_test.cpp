@@ -1,0 +1,254 @@
+#include "stats/matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace duv {
+namespace {
+
+using Rows = std::vector<std::vector<float>>;
+
+Matrix fromRows(const Rows& rows) {
+  const auto r = static_cast<std::int32_t>(rows.size());
+  const auto c = static_cast<std::int32_t>(rows.front().size());
+  Matrix m(r, c);
+  for (std::int32_t i = 0; i < r; ++i) {
+    for (std::int32_t j = 0; j < c; ++j) {
+      m(i, j) = rows[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+    }
+  }
+  return m;
+}
+
+Matrix identity(std::int32_t n) {
+  Matrix m(n, n, 0.0F);
+  for (std::int32_t i = 0; i < n; ++i) m(i, i) = 1.0F;
+  return m;
+}
+
+bool sameBits(const Matrix& a, const Matrix& b) {
+  if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
+  for (std::int32_t c = 0; c < a.cols(); ++c) {
+    for (std::int32_t r = 0; r < a.rows(); ++r) {
+      if (std::bit_cast<std::uint32_t>(a(r, c)) != std::bit_cast<std::uint32_t>(b(r, c))) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// U diag(w) V^T, in double so that only the decomposition's own error is measured.
+double largestReconstructionError(const Matrix& input, const Matrix& u, const Vector& w,
+                                  const Matrix& v) {
+  double largest = 0.0;
+  for (std::int32_t r = 0; r < input.rows(); ++r) {
+    for (std::int32_t c = 0; c < input.cols(); ++c) {
+      double sum = 0.0;
+      for (std::int32_t k = 0; k < w.size(); ++k) {
+        sum +=
+            static_cast<double>(u(r, k)) * static_cast<double>(w[k]) * static_cast<double>(v(c, k));
+      }
+      largest = std::max(largest, std::abs(sum - static_cast<double>(input(r, c))));
+    }
+  }
+  return largest;
+}
+
+TEST(MatrixTest, StoresColumnByColumn) {
+  Matrix m(2, 3, 0.0F);
+  m(1, 2) = 5.0F;
+  const Matrix t = m.transpose();
+  EXPECT_EQ(t.rows(), 3);
+  EXPECT_EQ(t.cols(), 2);
+  EXPECT_EQ(t(2, 1), 5.0F);
+  EXPECT_EQ(t(1, 1), 0.0F);
+  EXPECT_EQ(Matrix(std::pair<std::int32_t, std::int32_t>{2, 3}, 7.0F)(1, 2), 7.0F);
+}
+
+TEST(MatrixTest, CopiesAreIndependent) {
+  Matrix a(2, 2, 1.0F);
+  Matrix b(a);
+  b(0, 0) = 2.0F;
+  Matrix c(3, 1, 0.0F);
+  c = a;
+  c(1, 1) = 3.0F;
+  EXPECT_EQ(a(0, 0), 1.0F);
+  EXPECT_EQ(a(1, 1), 1.0F);
+  EXPECT_EQ(c.rows(), 2);
+  EXPECT_EQ(c.cols(), 2);
+  Vector v{1.0F, 2.0F};
+  Vector w(v);
+  w[0] = 5.0F;
+  EXPECT_EQ(v[0], 1.0F);
+}
+
+TEST(MatrixTest, NegativeSizeFailsAsAllocation) {
+  EXPECT_THROW(Matrix(-1, 2), std::bad_alloc);
+  EXPECT_THROW(Vector(-1), std::bad_alloc);
+}
+
+TEST(MatrixTest, ProductSumsInIncreasingInnerIndex) {
+  // 1 + 1e8 rounds to 1e8, so this order gives 0; from the other end it would give 1.
+  const Matrix left = fromRows({{1.0F, 1e8F, -1e8F}, {2.0F, 0.0F, 1.0F}});
+  const Matrix right = fromRows({{1.0F, 4.0F}, {1.0F, 0.5F}, {1.0F, -2.0F}});
+  ASSERT_NE((-1e8F + 1e8F) + 1.0F, (1.0F + 1e8F) + -1e8F);
+  const Matrix product = left * right;
+  ASSERT_EQ(product.rows(), 2);
+  ASSERT_EQ(product.cols(), 2);
+  EXPECT_EQ(product(0, 0), 0.0F);
+  EXPECT_EQ(product(0, 1), (4.0F + 5e7F) + 2e8F);
+  EXPECT_EQ(product(1, 0), 3.0F);
+  EXPECT_EQ(product(1, 1), 6.0F);
+
+  const Vector ones{1.0F, 1.0F, 1.0F};
+  const Vector applied = left * ones;
+  ASSERT_EQ(applied.size(), 2);
+  EXPECT_EQ(applied[0], 0.0F);
+  EXPECT_EQ(applied[1], 3.0F);
+}
+
+TEST(MatrixTest, SumsStartFromTheFirstTermNotFromZero) {
+  // -0 stays -0 only when it is not added to a +0 start.
+  const Matrix product = fromRows({{-1.0F}}) * fromRows({{0.0F}});
+  EXPECT_TRUE(std::signbit(product(0, 0)));
+  const Vector applied = fromRows({{-1.0F}}) * Vector{0.0F};
+  EXPECT_TRUE(std::signbit(applied[0]));
+  EXPECT_TRUE(std::signbit(Vector{-0.0F}.sum()));
+  EXPECT_EQ((Vector{1e8F, 1.0F, -1e8F}.sum()), 0.0F);
+}
+
+TEST(MatrixTest, VectorArithmetic) {
+  const Vector v{1.0F, 2.0F, 3.0F, 4.5F};
+  EXPECT_EQ(v.mean(), 10.5F / 4.0F);
+  const Vector d = v - Vector{1.0F, 1.0F, 1.0F, 1.0F};
+  EXPECT_EQ(d[3], 3.5F);
+  const Vector s = (v - 1.0F).squared();
+  EXPECT_EQ(s[0], 0.0F);
+  EXPECT_EQ(s[3], 12.25F);
+  EXPECT_EQ(Vector(std::vector<float>{2.0F, 3.0F})[1], 3.0F);
+}
+
+TEST(SvdTest, ReproducesTheInput) {
+  const std::vector<Rows> cases = {
+      {{4.0F, 1.0F, -2.0F}, {1.0F, 3.0F, 0.5F}, {-2.0F, 0.5F, 5.0F}},
+      {{1.0F, 2.0F}, {3.0F, 4.0F}, {5.0F, 6.0F}, {7.0F, 8.5F}},
+      {{0.1F, 10.0F, -3.0F, 2.0F},
+       {7.0F, -1.0F, 0.0F, 0.25F},
+       {2.0F, 2.0F, 2.0F, 2.0F},
+       {-5.0F, 0.0F, 1.0F, 9.0F}},
+      {{1.0F, 2.0F}, {2.0F, 4.0F}},
+      {{0.0F, 0.0F}, {0.0F, 0.0F}},
+      {{3.0F}},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Matrix input = fromRows(cases[i]);
+    Matrix u(input);
+    Vector w;
+    Matrix v;
+    ASSERT_TRUE(u.svd(w, v));
+    ASSERT_EQ(w.size(), input.cols());
+    ASSERT_EQ(v.rows(), input.cols());
+    ASSERT_EQ(v.cols(), input.cols());
+    for (std::int32_t k = 0; k < w.size(); ++k) EXPECT_GE(w[k], 0.0F);
+    EXPECT_LT(largestReconstructionError(input, u, w, v), 1e-5 * 16.0);
+  }
+}
+
+TEST(SvdTest, SingularValuesAreLeftUnsorted) {
+  Matrix a = fromRows({{-2.0F, 0.0F}, {0.0F, 3.0F}});
+  const Matrix input(a);
+  Vector w;
+  Matrix v;
+  ASSERT_TRUE(a.svd(w, v));
+  EXPECT_EQ(w[0], 2.0F);
+  EXPECT_EQ(w[1], 3.0F);
+  EXPECT_EQ(largestReconstructionError(input, a, w, v), 0.0);
+}
+
+TEST(SvdTest, NotANumberNeverConverges) {
+  Matrix a = fromRows({{std::numeric_limits<float>::quiet_NaN(), 1.0F}, {1.0F, 2.0F}});
+  Vector w;
+  Matrix v;
+  EXPECT_FALSE(a.svd(w, v));
+}
+
+TEST(InverseTest, IdentityIsItsOwnInverseExactly) {
+  for (std::int32_t n = 1; n <= 5; ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(sameBits(identity(n).inverse(), identity(n)));
+  }
+}
+
+TEST(InverseTest, OneByOneIsTheReciprocal) {
+  for (const float a : {2.0F, -4.0F, 3.0F, 0.1F, -7.5F, 1e-20F}) {
+    SCOPED_TRACE(a);
+    EXPECT_EQ(fromRows({{a}}).inverse()(0, 0), 1.0F / a);
+  }
+}
+
+TEST(InverseTest, ZeroMatrixGivesZeroMatrix) {
+  for (std::int32_t n = 1; n <= 3; ++n) {
+    SCOPED_TRACE(n);
+    const Matrix inverse = Matrix(n, n, 0.0F).inverse();
+    EXPECT_TRUE(sameBits(inverse, Matrix(n, n, 0.0F)));
+  }
+}
+
+TEST(InverseTest, SingularMatrixGivesHugeElementsInsteadOfFailing) {
+  const Matrix inverse = fromRows({{1.0F, 2.0F}, {2.0F, 4.0F}}).inverse();
+  float largest = 0.0F;
+  for (std::int32_t c = 0; c < 2; ++c) {
+    for (std::int32_t r = 0; r < 2; ++r) largest = std::max(largest, std::abs(inverse(r, c)));
+  }
+  EXPECT_GT(largest, 1e5F);
+}
+
+TEST(InverseTest, WellConditionedMatrixTimesItsInverseIsNearIdentity) {
+  const Matrix a = fromRows({{4.0F, 1.0F, -2.0F}, {1.0F, 3.0F, 0.5F}, {-2.0F, 0.5F, 5.0F}});
+  const Matrix product = a * a.inverse();
+  for (std::int32_t c = 0; c < 3; ++c) {
+    for (std::int32_t r = 0; r < 3; ++r) {
+      EXPECT_NEAR(product(r, c), r == c ? 1.0F : 0.0F, 1e-5F) << r << ", " << c;
+    }
+  }
+}
+
+TEST(InverseTest, NonSquareFailsAndLeavesTheMatrixUnchanged) {
+  Matrix a(2, 3, 1.5F);
+  const Matrix before(a);
+  EXPECT_FALSE(a.invert());
+  EXPECT_TRUE(sameBits(a, before));
+  try {
+    (void)a.inverse();
+    FAIL() << "expected an exception";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()), "Matrix inversion failed");
+  }
+  EXPECT_TRUE(sameBits(a, before));
+}
+
+TEST(InverseTest, LeavesItsOperandUnchanged) {
+  const Matrix a = fromRows({{4.0F, 1.0F}, {1.0F, 3.0F}});
+  const Matrix before(a);
+  (void)a.inverse();
+  EXPECT_TRUE(sameBits(a, before));
+
+  const Matrix broken = fromRows({{std::numeric_limits<float>::quiet_NaN(), 1.0F}, {1.0F, 2.0F}});
+  const Matrix brokenBefore(broken);
+  EXPECT_THROW((void)broken.inverse(), MatrixInversionError);
+  EXPECT_TRUE(std::isnan(broken(0, 0)));
+  EXPECT_TRUE(sameBits(broken, brokenBefore));
+}
+
+}  // namespace
+}  // namespace duv
