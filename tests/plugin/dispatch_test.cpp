@@ -7,22 +7,16 @@
 #include <vector>
 
 #include "tests/plugin/host_session.h"
+#include "tests/plugin/study_folder.h"
 
 namespace duv::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// The record of one execute after a successful initPlugin.
-Lines executeRecord(const HostRun& run) {
-  const std::size_t skipped = 1 + initialisedLines().size();
-  if (run.record.size() < skipped) return run.record;
-  return Lines(run.record.begin() + static_cast<std::ptrdiff_t>(skipped), run.record.end());
-}
-
 HostRun runTask(const std::string& task, const Lines& settings = {}) {
   Lines script = settings;
-  script.insert(script.end(), {"string task " + scriptValue(task), "create", "init", "execute"});
+  script.insert(script.end(), {"string task " + escaped(task), "create", "init", "execute"});
   return runHost(script);
 }
 
@@ -40,7 +34,7 @@ TEST(Dispatch, SdmChooserHandsTheChosenPathToTheDialog) {
   const HostRun run = runTask("open_sdm", {"open /data/run 1.sdm"});
   ASSERT_EQ(run.exitStatus, 0) << run.output;
   EXPECT_EQ(
-      executeRecord(run),
+      executeRecord(run.record),
       (Lines{
           "execute()", taskRead("open_sdm"),
           R"x(znGetOpenFileName("Select an SDM", "", "Design Matrix (*.sdm)") -> "/data/run 1.sdm")x",
@@ -53,7 +47,7 @@ TEST(Dispatch, CancelledChooserHandsTheEmptyTextEvenAfterAnEarlierChoice) {
   ASSERT_EQ(run.exitStatus, 0) << run.output;
   const std::string dialog =
       R"x(znGetOpenFileName("Select an SDM or RTC:", "", "Design Matrix (*.sdm *.rtc)"))x";
-  EXPECT_EQ(executeRecord(run),
+  EXPECT_EQ(executeRecord(run.record),
             (Lines{"execute()", taskRead("open_sdm_rtc"), dialog + R"( -> "/data/a.rtc")",
                    R"(znSetStringParameter("sdmfile", "/data/a.rtc"))", "execute returned true",
                    "execute()", taskRead("open_sdm_rtc"), dialog + " -> cancelled",
@@ -66,9 +60,9 @@ TEST(Dispatch, OtherTaskWordsOnlyShowTheBusyCursor) {
     const HostRun run = runTask(task);
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     EXPECT_EQ(
-        executeRecord(run),
+        executeRecord(run.record),
         (Lines{"execute()",
-               R"(znGetStringParameter("task") -> )" + std::string("\"") + scriptValue(task) + "\"",
+               R"(znGetStringParameter("task") -> )" + std::string("\"") + escaped(task) + "\"",
                "znShowBusyCursor()", "znStopBusyCursor()", "execute returned true"}))
         << "task \"" << task << "\"";
   }
@@ -101,8 +95,8 @@ TEST(HostBuffers, TaskOfTheLargestSizeIsReadWhole) {
   const std::string task(4095, 't');
   const HostRun run = runTask(task);
   ASSERT_EQ(run.exitStatus, 0) << run.output;
-  EXPECT_EQ(executeRecord(run), (Lines{"execute()", taskRead(task), "znShowBusyCursor()",
-                                       "znStopBusyCursor()", "execute returned true"}));
+  EXPECT_EQ(executeRecord(run.record), (Lines{"execute()", taskRead(task), "znShowBusyCursor()",
+                                              "znStopBusyCursor()", "execute returned true"}));
 }
 
 TEST(HostBuffers, TaskTooLongIsRefusedAndNothingRuns) {
@@ -110,7 +104,7 @@ TEST(HostBuffers, TaskTooLongIsRefusedAndNothingRuns) {
   const HostRun run = runTask(task);
   ASSERT_EQ(run.exitStatus, 0) << run.output;
   EXPECT_EQ(
-      executeRecord(run),
+      executeRecord(run.record),
       (Lines{
           "execute()", taskRead(task),
           R"(znMessageBox("Error: The value of the dialog parameter \"task\" is longer than 4095 bytes"))",
@@ -121,7 +115,7 @@ TEST(HostBuffers, ChosenPathOfTheLargestSizeReachesTheDialog) {
   const std::string path = "/" + std::string(4094, 'p');
   const HostRun run = runTask("open_sdm", {"open " + path});
   ASSERT_EQ(run.exitStatus, 0) << run.output;
-  const Lines record = executeRecord(run);
+  const Lines record = executeRecord(run.record);
   ASSERT_EQ(record.size(), 5U);
   EXPECT_EQ(record[3], R"(znSetStringParameter("sdmfile", ")" + path + "\")");
 }
@@ -130,7 +124,7 @@ TEST(HostBuffers, ChosenPathTooLongIsRefused) {
   const std::string path = "/" + std::string(4095, 'p');
   const HostRun run = runTask("open_sdm", {"open " + path});
   ASSERT_EQ(run.exitStatus, 0) << run.output;
-  const Lines record = executeRecord(run);
+  const Lines record = executeRecord(run.record);
   ASSERT_EQ(record.size(), 5U);
   EXPECT_EQ(
       record[3],

@@ -59,17 +59,27 @@ std::vector<std::string> deletedLines(const std::string& served) {
           served + R"(znLogText(""))"};
 }
 
-std::string scriptValue(const std::string& text) {
+std::string escaped(const std::string& text) {
   std::string value;
   for (const char c : text) {
-    if (c == '\\') {
-      value += "\\\\";
-    } else if (c == '\n') {
-      value += "\\n";
-    } else if (c == '\r') {
-      value += "\\r";
-    } else {
-      value += c;
+    switch (c) {
+      case '\\':
+        value += "\\\\";
+        break;
+      case '"':
+        value += "\\\"";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      default:
+        value += c;
     }
   }
   return value;

@@ -41,7 +41,8 @@ inline HostRun runHost(const std::vector<std::string>& script) {
 std::vector<std::string> initialisedLines(const std::string& served = "");
 std::vector<std::string> deletedLines(const std::string& served = "");
 
-// A script value: `text` with backslashes and line breaks escaped.
-std::string scriptValue(const std::string& text);
+// `text` escaped as script values are written and record lines show texts: backslashes,
+// double quotes, line breaks, carriage returns and tabs.
+std::string escaped(const std::string& text);
 
 }  // namespace duv::testing
