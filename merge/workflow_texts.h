@@ -30,6 +30,7 @@ inline constexpr const char* kSavedCorrelationsLog = ">  Saved Correlatios to ";
 // Messages.
 inline constexpr const char* kNoSecondaries = "No secondary SDMs available";
 inline constexpr const char* kNotEnoughSecondaries = "Not enough secondary SDMs available";
-inline constexpr const char* kDataPointMismatch = " does not have the same number of data points as ";
+inline constexpr const char* kDataPointMismatch =
+    " does not have the same number of data points as ";
 
 }  // namespace duv::texts
