@@ -27,7 +27,7 @@ std::vector<float> squared(const std::vector<float>& column) {
 
 void expandMotion(ConfoundTable& table, bool derivatives, bool squares) {
   const std::size_t originals = table.columns.size();
-  const std::size_t factor = (derivatives ? 2U : 1U) * (squares ? 2U : 1U);
+  const std::size_t factor = std::size_t{derivatives ? 2U : 1U} * (squares ? 2U : 1U);
   if (originals * factor > static_cast<std::size_t>(sdm::kMaxPredictors)) {
     throw std::runtime_error(table.fileName + ": " + std::to_string(originals * factor) +
                              " columns with their variants, more than the limit of " +
