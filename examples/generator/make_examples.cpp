@@ -91,9 +91,12 @@ void writeStudy(const Options& options) {
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
 
-  // Confounds as other tools write them: a pipeline's table and a realignment tool's file.
-  writeText(out / "sub01_desc-confounds_timeseries.tsv", confoundTableText(options.points, random));
-  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, random));
+  // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Their
+  // own random numbers keep them and the files above independent of each other.
+  Random otherTools(options.seed + 1);
+  writeText(out / "sub01_desc-confounds_timeseries.tsv",
+            confoundTableText(options.points, otherTools));
+  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, otherTools));
 }
 
 }  // namespace
