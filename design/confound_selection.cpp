@@ -148,12 +148,11 @@ ConfoundSelector parseConfoundSelector(std::string_view text) {
 std::vector<std::size_t> selectConfounds(const ConfoundTable& table,
                                          const std::vector<ConfoundSelector>& selectors) {
   if (selectors.empty()) {
-    throw std::runtime_error(
-        table.fileName +
-        ": choose the confounds to take from this table with --confounds: "
-        "presets " +
-        std::string(kConfoundPresets) +
-        ", or column names (* for any text); its columns: " + joined(table.names));
+    const std::string choices =
+        "presets " + std::string(kConfoundPresets) + ", or column names (* for any text)";
+    throw std::runtime_error(table.fileName +
+                             ": choose the confounds to take from this table with --confounds: " +
+                             choices + "; its columns: " + joined(table.names));
   }
   std::vector<std::size_t> chosen;
   std::vector<bool> taken(table.names.size(), false);
