@@ -202,7 +202,14 @@ void addColumnWarnings(DesignCheck& check, const CheckThresholds& thresholds) {
                               {},
                               static_cast<double>(check.residualDegreesOfFreedom)});
   }
+  // A dependency of two identical columns is told once, as the identical pair.
+  const auto identicalPair = [&check](const std::vector<std::size_t>& columns) {
+    return std::any_of(check.warnings.begin(), check.warnings.end(), [&](const CheckWarning& w) {
+      return w.kind == WarningKind::identical && w.columns == columns;
+    });
+  };
   for (const auto& dependency : check.dependencies) {
+    if (identicalPair(dependency)) continue;
     check.warnings.push_back({CheckLevel::error, WarningKind::dependency, dependency, 0.0});
   }
 }

@@ -4,12 +4,18 @@
 
 #include <exception>
 #include <iostream>
+#include <map>
+#include <stdexcept>
 #include <string>
 
+#include "cli/check_command.h"
 #include "cli/commands.h"
 
 namespace {
 
+using duv::CheckLevel;
+using duv::cli::CheckArguments;
+using duv::cli::CheckFormat;
 using duv::cli::MergeArguments;
 
 constexpr const char* kReplaceNote =
@@ -19,6 +25,61 @@ constexpr const char* kReplaceNote =
 constexpr const char* kExitCodes =
     "Exit codes: 0 success, 1 failure (a file that cannot be read or written, ...), 2 the "
     "inputs differ in their number of data points, 64 usage error.";
+
+constexpr const char* kHtmlOption =
+    "Also write a check page (design matrix image, |r| heatmap, R2/VIF bars, warnings) per "
+    "result into DIR (created if missing), named as the result with .html";
+
+constexpr const char* kCheckDescription =
+    "Check designs before fitting them: rank, residual degrees of freedom, constant, all-zero "
+    "and identical columns, strongly correlated pairs, and R2 and VIF per predictor with the "
+    "three predictors each correlates with most. Inputs: .sdm files, and .rtc files read as "
+    "the merges read them (all courses confounds).";
+
+constexpr const char* kCheckFooter =
+    "Levels: error (rank-deficient, no residual degrees of freedom, identical columns: |r| at "
+    "least 1 - 1e-6, a value that is not a number) > high (|r| >= --high-r or VIF >= "
+    "--high-vif) > medium (|r| >= --medium-r or VIF >= --medium-vif). Constant, all-zero and "
+    "non-numeric columns are listed and left out of r and VIF; columns in an exact dependency "
+    "have VIF inf and each dependency is listed by name.\n"
+    "These diagnostics are computed in double precision, from one factorisation of the "
+    "correlation matrix; they need not match the single-precision R2 of the correlation "
+    "report (.txt), which stays as it is.\n"
+    "Output: a summary line per file, then details (text), or one row per predictor (tsv), or "
+    "one document (json); docs/check-output.md describes the TSV columns and JSON keys.\n"
+    "Exit codes: 0 no warning at the --fail-on level, 1 a file cannot be read (this comes "
+    "first) or the page cannot be written, 3 a warning at or above the --fail-on level, 64 "
+    "usage error.\n";
+
+void addCheckOptions(CLI::App& command, CheckArguments& arguments) {
+  command.add_option("FILE", arguments.files, "Design matrices (.sdm) or time-course files (.rtc)")
+      ->required();
+  const std::map<std::string, CheckFormat> formats{
+      {"text", CheckFormat::text}, {"tsv", CheckFormat::tsv}, {"json", CheckFormat::json}};
+  command
+      .add_option("--format", arguments.format,
+                  "Output on standard output: text (default), tsv or json")
+      ->transform(CLI::CheckedTransformer(formats));
+  const std::map<std::string, CheckLevel> levels{
+      {"error", CheckLevel::error}, {"high", CheckLevel::high}, {"medium", CheckLevel::medium}};
+  command
+      .add_option("--fail-on", arguments.failOn,
+                  "Exit with 3 when a warning reaches this level: error (default), high or "
+                  "medium")
+      ->transform(CLI::CheckedTransformer(levels));
+  auto& t = arguments.thresholds;
+  command.add_option("--high-r", t.highCorrelation, "|r| at or above this is high (0.7)");
+  command.add_option("--medium-r", t.mediumCorrelation, "|r| at or above this is medium (0.4)");
+  command.add_option("--high-vif", t.highVif, "VIF at or above this is high (10)");
+  command.add_option("--medium-vif", t.mediumVif, "VIF at or above this is medium (5)");
+  command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
+                   "Leave out pairs of two confounds (motion terms correlate by nature), "
+                   "except identical ones");
+  command.add_option("--html", arguments.html,
+                     "Also write the results as one self-contained page to REPORT.html");
+  command.description(kCheckDescription);
+  command.footer(kCheckFooter);
+}
 
 void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command
@@ -39,6 +100,7 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.add_flag("--allcorr", arguments.allCorrelations,
                    "Write a correlation report (.txt) and table (.csv) beside every result");
   command.add_flag("-q,--quiet", arguments.quiet, "No log lines or progress; errors still show");
+  command.add_option("--html", arguments.htmlDir, kHtmlOption);
   command.footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
 }
 
@@ -54,7 +116,7 @@ int main(int argc, char** argv) {
       "duvendal: prepare the design matrices of fMRI regression analyses.\n"
       "Merges a task design (.sdm) with confound matrices (.sdm, .rtc), adds or removes the "
       "constant predictor, z-transforms confounds, and writes correlation tables (.csv) and "
-      "multicollinearity reports (.txt).",
+      "multicollinearity reports (.txt); checks designs before they are fitted.",
       "duvendal"};
   app.set_version_flag("--version", "duvendal " DUVENDAL_VERSION);
   app.require_subcommand(1);
@@ -74,15 +136,22 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> correlationFiles;
   bool quietCorrelations = false;
+  std::optional<std::string> correlationHtml;
   auto* correlationCommand = app.add_subcommand(
       "corr", "Write the correlation report (.txt) and table (.csv) beside each design matrix");
   correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm)")->required();
   correlationCommand->add_flag("-q,--quiet", quietCorrelations,
                                "No log lines or progress; errors still show");
+  correlationCommand->add_option("--html", correlationHtml, kHtmlOption);
   correlationCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
+
+  CheckArguments check;
+  auto* checkCommand = app.add_subcommand("check", "Check designs: rank, pairs, R2 and VIF");
+  addCheckOptions(*checkCommand, check);
 
   try {
     app.parse(argc, argv);
+    if (checkCommand->parsed()) duv::validateThresholds(check.thresholds);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
@@ -91,12 +160,15 @@ int main(int argc, char** argv) {
     return app.exit(version);
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
+  } catch (const std::invalid_argument& error) {
+    return usageError(error.what());
   }
 
   try {
     if (mergeAllCommand->parsed()) return duv::cli::runMerge(mergeAll, true);
     if (mergeSecondaryCommand->parsed()) return duv::cli::runMerge(mergeSecondary, false);
-    return duv::cli::runCorrelations(correlationFiles, quietCorrelations);
+    if (checkCommand->parsed()) return duv::cli::runCheck(check);
+    return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
   } catch (const std::exception& error) {
     std::cerr << "Error: " << error.what() << '\n';
     return duv::cli::kFailure;

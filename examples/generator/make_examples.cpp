@@ -90,6 +90,11 @@ void writeStudy(const Options& options) {
   // A matrix that does not fit the study: fewer data points.
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
+
+  // A design that cannot be fitted as it stands, for `duvendal check`.
+  if (options.conditions >= 4) {
+    brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
+  }
 }
 
 }  // namespace
