@@ -15,6 +15,9 @@ namespace {
 // Layout, in CSS pixels.
 constexpr std::size_t kLargestRasterRows = 1000;
 constexpr std::size_t kLargestVectorHeatmap = 100;
+constexpr std::size_t kLargestRasterHeatmap = 500;
+constexpr double kLargestRasterSide = 600;
+constexpr double kSmallestNamedWidth = 9;
 constexpr std::size_t kLargestListedWarnings = 200;
 constexpr std::size_t kLongestLabel = 28;  // characters; longer names end in "..."
 constexpr double kCharacterWidth = 6.4;    // of the 11 px label font, on average
@@ -191,9 +194,11 @@ std::string designMatrixFigure(const CheckedFile& file) {
           std::count_if(check.columns.begin(), check.columns.end(), [](const ColumnCheck& c) {
             return c.role == ColumnRole::main && c.kind == ColumnKind::constant;
           }));
-  const double columnWidth = std::clamp(std::floor(760.0 / static_cast<double>(count)), 3.0, 30.0);
+  const double columnWidth = std::clamp(std::floor(760.0 / static_cast<double>(count)), 1.0, 30.0);
+  // Names are written when they fit beside each other; otherwise they show on hovering.
+  const bool named = columnWidth >= kSmallestNamedWidth;
   const double left = 56;
-  const double labels = labelLength(check, all);
+  const double labels = named ? labelLength(check, all) : 4;
   const double band = 8;
   const double top = labels + band + 6;
   const bool gap = mainCount > 0 && mainCount < count;
@@ -208,14 +213,16 @@ std::string designMatrixFigure(const CheckedFile& file) {
                     "\" role=\"img\" aria-label=\"design matrix\">";
   for (std::size_t p = 0; p < count; ++p) {
     const auto& column = check.columns[p];
-    const double x = xOf(p) + columnWidth / 2 + 4;
-    svg += "<text class=\"label\" transform=\"translate(" + px(x) + "," + px(labels) +
-           ") rotate(-90)\" fill=\"" + levelColour(levels[p]) + "\"><title>" +
-           escaped(column.name) + "</title>" + label(column.name) + "</text>";
+    if (named) {
+      const double x = xOf(p) + columnWidth / 2 + 4;
+      svg += "<text class=\"label\" transform=\"translate(" + px(x) + "," + px(labels) +
+             ") rotate(-90)\" fill=\"" + levelColour(levels[p]) + "\"><title>" +
+             escaped(column.name) + "</title>" + label(column.name) + "</text>";
+    }
     const char* colour = column.role == ColumnRole::main ? kMainColour : kConfoundColour;
     svg += "<rect x=\"" + px(xOf(p)) + "\" y=\"" + px(labels + 2) + "\" width=\"" +
            px(columnWidth - (columnWidth > 4 ? 1 : 0)) + "\" height=\"" + px(band) + "\" fill=\"" +
-           colour + "\"/>";
+           colour + "\"><title>" + escaped(column.name) + "</title></rect>";
   }
   svg += "<rect x=\"" + px(left - 1) + "\" y=\"" + px(top - 1) + "\" width=\"" +
          px(right - left + 2) + "\" height=\"" + px(kMatrixHeight + 2) +
@@ -298,7 +305,8 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
            "predictors: no correlations.</p></figure>";
   }
   const auto levels = columnLevels(check);
-  const double cell = std::clamp(std::floor(480.0 / static_cast<double>(m)), 2.0, 26.0);
+  double cell = std::clamp(std::floor(480.0 / static_cast<double>(m)), 2.0, 26.0);
+  if (m > kLargestVectorHeatmap) cell = std::min(cell, kLargestRasterSide / static_cast<double>(m));
   const double labels = cell >= 8 ? labelLength(check, check.varying) : 0;
   const double left = labels + 4;
   const double top = labels + 4;
@@ -343,11 +351,22 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
     }
     svg += "</g>";
   } else {
-    RgbImage image(m, m);
+    // One pixel per pair, or per block of pairs holding the strongest of them.
+    const std::size_t cells = std::min(m, kLargestRasterHeatmap);
+    std::vector<double> strongest(cells * cells, -1.0);
     for (std::size_t i = 0; i < m; ++i) {
       for (std::size_t j = 0; j < m; ++j) {
-        const Rgb c = i == j ? Rgb{208, 208, 208} : colourOfCorrelation(sizeAt(i, j), thresholds);
-        image.set(j, i, c.red, c.green, c.blue);
+        if (i == j) continue;
+        auto& block = strongest[(i * cells / m) * cells + j * cells / m];
+        block = std::max(block, sizeAt(i, j));
+      }
+    }
+    RgbImage image(cells, cells);
+    for (std::size_t y = 0; y < cells; ++y) {
+      for (std::size_t x = 0; x < cells; ++x) {
+        const double size = strongest[y * cells + x];
+        const Rgb c = size < 0 ? Rgb{208, 208, 208} : colourOfCorrelation(size, thresholds);
+        image.set(x, y, c.red, c.green, c.blue);
       }
     }
     raster = "<div class=\"raster\" data-figure=\"heatmap\" style=\"left:" + px(left) +

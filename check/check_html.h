@@ -7,7 +7,8 @@
 // with the VIF thresholds drawn. Over several files, a summary table first.
 //
 // Pictures are inline SVG; the design matrix and heatmaps of more than 100 predictors are
-// PNG images embedded as data: URIs, at most 1000 rows (longer designs are averaged in bins).
+// PNG images embedded as data: URIs: the design matrix at most 1000 rows (longer designs are
+// averaged in bins), the heatmap at most 500 x 500 (each pixel the strongest |r| of its block).
 // After loading, the page's script marks <body data-rendered="ok"> when every image decoded,
 // gives every figure a data-box="left,top,width,height" (page pixels), and adds every script
 // or resource error to data-errors on <html>.

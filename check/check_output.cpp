@@ -342,12 +342,12 @@ std::string warningText(const DesignMatrix& design, const DesignCheck& check,
   switch (warning.kind) {
     case WarningKind::nonFinite:
       return names(0) + ": holds values that are not numbers";
-    case WarningKind::degreesOfFreedom:
-      return "no residual degrees of freedom: " + std::to_string(check.dataPoints) +
-             " data points for a fit of rank " +
-             std::to_string(static_cast<std::int64_t>(check.dataPoints) -
-                            check.residualDegreesOfFreedom) +
-             " (" + std::to_string(design.values.size()) + " predictors)";
+    case WarningKind::degreesOfFreedom: {
+      std::string text = "no residual degrees of freedom: " + std::to_string(check.dataPoints) +
+                         " data points for " + std::to_string(design.values.size()) + " predictors";
+      if (check.dataPointsExhausted) text += ", every varying one a combination of the others";
+      return text;
+    }
     case WarningKind::dependency:
       return dependencyText(check, warning.columns);
     case WarningKind::identical:

@@ -109,7 +109,10 @@ bool needsConstant(const Standardised& s, const PivotedCholesky& factor, std::si
 void addDependencies(DesignCheck& check, const Standardised& s, const PivotedCholesky& factor,
                      const std::vector<std::size_t>& constantColumns) {
   std::vector<bool> inDependency(check.varying.size(), false);
-  for (const std::size_t j : factor.dependent) {
+  check.dataPointsExhausted = !factor.dependent.empty() && factor.rank() + 1 >= check.dataPoints;
+  if (check.dataPointsExhausted) inDependency.assign(inDependency.size(), true);
+  for (const std::size_t j :
+       check.dataPointsExhausted ? std::vector<std::size_t>{} : factor.dependent) {
     const auto c = factor.combinationOf(j);
     std::vector<std::size_t> columns{check.varying[j]};
     inDependency[j] = true;

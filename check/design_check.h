@@ -22,9 +22,12 @@
 //     own; every constant column after the first, with the first; every varying column that
 //     the varying columns taken before it explain up to kDependencyTolerance of its variance,
 //     with those of them that carry weight (and the first constant column, when the
-//     combination needs the constant).
-//   - Condition number: sqrt(largest / smallest eigenvalue of R); infinite when R is
-//     rank-deficient, 1 with fewer than two varying columns.
+//     combination needs the constant). When the varying columns already span all that the
+//     data points allow (rank of R = data points - 1), every further column is a combination
+//     of all the others: such columns are not listed one by one (dataPointsExhausted), the
+//     missing degrees of freedom say it.
+//   - Condition number: sqrt(largest / smallest eigenvalue of R); infinite when the design is
+//     rank-deficient (or holds a non-finite column), 1 with fewer than two varying columns.
 //   - VIF of a varying column: infinite when it is in a dependency, else the diagonal entry of
 //     the inverse of R restricted to the columns not left out as dependent (one factorisation
 //     for all columns). R² = 1 - 1 / VIF.
@@ -122,6 +125,8 @@ struct DesignCheck {
   std::vector<std::size_t> varying;
   std::vector<double> correlations;
   std::vector<std::vector<std::size_t>> dependencies;
+  // More varying columns than the data points can tell apart; their dependencies not listed.
+  bool dataPointsExhausted = false;
   // The pair with the highest |r| (confound pairs left out when hidden); none with fewer than
   // two varying columns.
   std::optional<ColumnPair> strongestPair;
@@ -130,7 +135,7 @@ struct DesignCheck {
   std::vector<CheckWarning> warnings;
 
   std::size_t predictors() const { return columns.size(); }
-  bool rankDeficient() const { return !dependencies.empty(); }
+  bool rankDeficient() const { return rank < predictors(); }
   // The worst level of the warnings; none when there are no warnings.
   std::optional<CheckLevel> level() const;
   // The varying column with the highest VIF (the first of equals); none without varying
