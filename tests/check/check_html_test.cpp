@@ -66,16 +66,16 @@ TEST(CheckHtmlTest, PageIsSelfContainedWithEveryFigure) {
 }
 
 TEST(CheckHtmlTest, NamesAndPathsAreEscaped) {
-  const auto page = html(runOf(
-      testing::makeDesign({"<b>&\"'", "x"}, {{1, 2, 3, 4}, {2, 1, 4, 3}}, 3), "a<b>.sdm"));
+  const auto page = html(
+      runOf(testing::makeDesign({"<b>&\"'", "x"}, {{1, 2, 3, 4}, {2, 1, 4, 3}}, 3), "a<b>.sdm"));
   EXPECT_EQ(page.find("<b>&"), std::string::npos);
   EXPECT_NE(page.find("&lt;b&gt;&amp;&quot;&#39;"), std::string::npos);
   EXPECT_NE(page.find("Design check: a&lt;b&gt;.sdm"), std::string::npos);
 }
 
 TEST(CheckHtmlTest, WarningsAndUnreadableFilesAreShown) {
-  auto run = runOf(testing::makeDesign({"A", "A copy", "C"},
-                                       {{1, 2, 3, 5}, {1, 2, 3, 5}, {1, 1, 1, 1}}, 4));
+  auto run = runOf(
+      testing::makeDesign({"A", "A copy", "C"}, {{1, 2, 3, 5}, {1, 2, 3, 5}, {1, 1, 1, 1}}, 4));
   CheckedFile missing;
   missing.path = "gone.sdm";
   missing.readError = "Failed opening for reading: gone.sdm";

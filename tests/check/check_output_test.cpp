@@ -55,12 +55,12 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
   EXPECT_EQ(lines[0],
             "file\tstatus\tdata_points\tpredictors\trank\tresidual_df\tcondition_number\t"
             "position\tpredictor\trole\tkind\tr2\tvif\tlevel\tpartner\tpartner_r");
-  for (const auto& line : lines) EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 16U) << line;
+  for (const auto& line : lines)
+    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 16U) << line;
   const auto row = [&lines](std::size_t i) { return splitLines(lines[i], '\t'); };
   // The task design's constant, then the broken design's duplicated condition and constant.
-  EXPECT_EQ(lines[5],
-            "examples/sub01_task.sdm\tok\t240\t5\t5\t235\t" + row(5)[6] +
-                "\t5\tConstant\tconfound\tconstant\t\t\tok\t\t");
+  EXPECT_EQ(lines[5], "examples/sub01_task.sdm\tok\t240\t5\t5\t235\t" + row(5)[6] +
+                          "\t5\tConstant\tconfound\tconstant\t\t\tok\t\t");
   const auto again = row(11);
   EXPECT_EQ(again[0], "examples/bad/sub01_task_motion_broken.sdm");
   EXPECT_EQ(again[1], "error");
@@ -95,23 +95,22 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   EXPECT_EQ(json["schema"], "duvendal-check/1");
   EXPECT_EQ(json["status"], "error");
   EXPECT_EQ(keysOf(json["thresholds"]),
-            (std::vector<std::string>{"identical_r", "high_r", "medium_r", "high_vif",
-                                      "medium_vif", "hide_confound_pairs"}));
+            (std::vector<std::string>{"identical_r", "high_r", "medium_r", "high_vif", "medium_vif",
+                                      "hide_confound_pairs"}));
   ASSERT_EQ(json["files"].size(), 3U);
   const auto& broken = json["files"][1];
   EXPECT_EQ(keysOf(broken),
             (std::vector<std::string>{"file", "status", "data_points", "predictors", "main",
                                       "confounds", "constant", "rank", "residual_df",
-                                      "condition_number", "counts", "strongest_pair",
-                                      "highest_vif", "warnings", "dependencies", "columns"}));
+                                      "condition_number", "counts", "strongest_pair", "highest_vif",
+                                      "warnings", "dependencies", "columns"}));
   EXPECT_EQ(broken["rank"], 11);
   EXPECT_EQ(broken["residual_df"], 229);
   EXPECT_TRUE(broken["condition_number"].is_null());  // infinite
   EXPECT_EQ(keysOf(broken["counts"]), (std::vector<std::string>{"error", "high", "medium"}));
   EXPECT_EQ(keysOf(broken["strongest_pair"]), (std::vector<std::string>{"first", "second", "r"}));
   EXPECT_EQ(keysOf(broken["highest_vif"]), (std::vector<std::string>{"predictor", "vif"}));
-  EXPECT_EQ(broken["dependencies"][0],
-            (Json{"Condition A", "Condition B", "Conditions A+B"}));
+  EXPECT_EQ(broken["dependencies"][0], (Json{"Condition A", "Condition B", "Conditions A+B"}));
   const auto& warning = broken["warnings"][0];
   EXPECT_EQ(keysOf(warning),
             (std::vector<std::string>{"level", "kind", "predictors", "value", "message"}));
@@ -137,11 +136,15 @@ TEST(CheckOutputTest, JsonReplacesBytesThatAreNotUtf8) {
   CheckRun run;
   CheckedFile file;
   file.path = "run.sdm";
-  file.design = testing::makeDesign({"\xdc" "bung"}, {{1, 2, 3}}, 1);
+  file.design = testing::makeDesign({"\xdc"
+                                     "bung"},
+                                    {{1, 2, 3}}, 1);
   file.check = checkDesign(file.design, {});
   run.files.push_back(file);
   const auto json = Json::parse(written(run, writeCheckJson));
-  EXPECT_EQ(json["files"][0]["columns"][0]["name"], "\xef\xbf\xbd" "bung");
+  EXPECT_EQ(json["files"][0]["columns"][0]["name"],
+            "\xef\xbf\xbd"
+            "bung");
 }
 
 TEST(CheckOutputTest, TextStartsWithOneSummaryRowPerFileThenTheDetails) {
@@ -156,8 +159,8 @@ TEST(CheckOutputTest, TextStartsWithOneSummaryRowPerFileThenTheDetails) {
   EXPECT_EQ(lines[2].substr(0, 41), "examples/bad/sub01_task_motion_broken.sdm");
   EXPECT_EQ(lines[2].substr(statusAt, 6), "error ");
   EXPECT_EQ(lines[3].substr(statusAt, 11), "unreadable ");
-  for (const char* part : {"  229  ", "  1.00 Condition D ~ Condition D (again)  ",
-                           "  inf Condition A"}) {
+  for (const char* part :
+       {"  229  ", "  1.00 Condition D ~ Condition D (again)  ", "  inf Condition A"}) {
     EXPECT_NE(lines[2].find(part), std::string::npos) << part;
   }
   EXPECT_EQ(lines[4], "");
@@ -185,11 +188,11 @@ TEST(CheckOutputTest, EveryWarningKindReadsAsASentenceNamingThePredictors) {
   const std::vector<float> d{1, -1, -1, 1, 1, -1, -1, 1};
   std::vector<float> mixed(8);
   for (std::size_t t = 0; t < 8; ++t) mixed[t] = 0.9F * a[t] + 0.436F * d[t];
-  const auto design = testing::makeDesign(
-      {"A", "B", "Zero", "Bad", "C", "Mix", "A again", "One", "Two"},
-      {a, b, std::vector<float>(8, 0.0F), nan, c, mixed, a, std::vector<float>(8, 1.0F),
-       std::vector<float>(8, 2.0F)},
-      8);
+  const auto design =
+      testing::makeDesign({"A", "B", "Zero", "Bad", "C", "Mix", "A again", "One", "Two"},
+                          {a, b, std::vector<float>(8, 0.0F), nan, c, mixed, a,
+                           std::vector<float>(8, 1.0F), std::vector<float>(8, 2.0F)},
+                          8);
   const auto check = checkDesign(design, {});
   std::vector<std::string> texts;
   for (const auto& warning : check.warnings) texts.push_back(warningText(design, check, warning));
@@ -204,8 +207,8 @@ TEST(CheckOutputTest, EveryWarningKindReadsAsASentenceNamingThePredictors) {
                        "Mix and A again: r = 0.90",
                        "Mix: VIF 5.3 (R2 0.810), most correlated with A (0.90), A again (0.90)",
                    }));
-  const auto tight = testing::makeDesign({"A", "B", "C", "D"},
-                                         {{1, 2, 3}, {3, 1, 2}, {2, 2, 1}, {1, 1, 1}}, 4);
+  const auto tight =
+      testing::makeDesign({"A", "B", "C", "D"}, {{1, 2, 3}, {3, 1, 2}, {2, 2, 1}, {1, 1, 1}}, 4);
   const auto none = checkDesign(tight, {});
   ASSERT_FALSE(none.warnings.empty());
   EXPECT_EQ(warningText(tight, none, none.warnings[0]),

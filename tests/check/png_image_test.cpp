@@ -25,8 +25,8 @@ RgbImage gradient(std::size_t width, std::size_t height) {
 
 TEST(PngImageTest, EncodedImagesDecodeToTheirPixels) {
   // 1 x 1, a few rows, and one whose data needs several stored blocks (more than 65535 bytes).
-  for (const auto& [width, height] : {std::pair<std::size_t, std::size_t>{1, 1}, {13, 240},
-                                      {300, 100}}) {
+  for (const auto& [width, height] :
+       {std::pair<std::size_t, std::size_t>{1, 1}, {13, 240}, {300, 100}}) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
     const auto image = gradient(width, height);
     const auto png = encodePng(image);
@@ -49,9 +49,13 @@ TEST(PngImageTest, ChecksumsAgreeWithZlib) {
 }
 
 TEST(PngImageTest, Base64FollowsTheStandardVectors) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},        {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
+  const std::pair<const char*, const char*> cases[] = {{"", ""},
+                                                       {"f", "Zg=="},
+                                                       {"fo", "Zm8="},
+                                                       {"foo", "Zm9v"},
+                                                       {"foob", "Zm9vYg=="},
+                                                       {"fooba", "Zm9vYmE="},
+                                                       {"foobar", "Zm9vYmFy"}};
   for (const auto& [plain, encoded] : cases) EXPECT_EQ(base64(plain), encoded) << plain;
   EXPECT_EQ(base64(std::string("\xff\xfe\x00", 3)), "//4A");
 }

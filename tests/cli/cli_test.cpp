@@ -275,13 +275,14 @@ TEST_F(CliTest, CheckWritesOnePageAndNeverOverAnInput) {
                            "examples/bad/sub01_task_motion_broken.sdm"});
   EXPECT_EQ(result.exitCode, 3);
   EXPECT_NE(text("report.html").find("sub01_task_motion_broken.sdm"), std::string::npos);
-  const auto refused = run({"check", "--html", "examples/sub01_task.sdm", "examples/sub01_task.sdm"});
+  const auto refused =
+      run({"check", "--html", "examples/sub01_task.sdm", "examples/sub01_task.sdm"});
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_EQ(refused.err,
             "Error: the output examples/sub01_task.sdm would overwrite the input "
             "examples/sub01_task.sdm\n");
-  const auto unwritable = run({"check", "--html", "no/such/folder/report.html",
-                               "examples/sub01_task.sdm"});
+  const auto unwritable =
+      run({"check", "--html", "no/such/folder/report.html", "examples/sub01_task.sdm"});
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_EQ(unwritable.err, "Error: Cannot Create file: no/such/folder/report.html\n");
 }
@@ -297,15 +298,15 @@ TEST_F(CliTest, CorrAndMergesWriteAPagePerResultIntoTheHtmlFolder) {
             "Duvendal>  Saved pages/sub01_task_motion_broken.html\n");
   EXPECT_TRUE(exists("pages/sub01_task.html"));
   EXPECT_TRUE(exists("pages/sub01_task_motion_broken.html"));
-  const auto merge = run({"merge-all", "-q", "--primary", "examples/sub01_task.sdm", "--out-dir",
-                          "out", "--html", "out/pages", "examples/sub01_motion_run1.sdm",
-                          "examples/sub01_physio.rtc"});
+  const auto merge =
+      run({"merge-all", "-q", "--primary", "examples/sub01_task.sdm", "--out-dir", "out", "--html",
+           "out/pages", "examples/sub01_motion_run1.sdm", "examples/sub01_physio.rtc"});
   EXPECT_EQ(merge.exitCode, 0) << merge.err;
   EXPECT_TRUE(exists("out/pages/sub01_task_motion_run1.html"));
   EXPECT_TRUE(exists("out/pages/sub01_task_physio.html"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path() / "out/pages"),
-                          fs::directory_iterator()),
-            2);
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(dir_.path() / "out/pages"), fs::directory_iterator()),
+      2);
   const auto clash = run({"merge-sec", "--html", "examples", "--out-dir", "elsewhere",
                           "examples/sub01_task.sdm", "examples/sub01_physio.rtc"});
   EXPECT_EQ(clash.exitCode, 0) << clash.err;

@@ -77,9 +77,10 @@ DecodedPng decodePng(const std::string& bytes) {
     const std::string type = bytes.substr(at + 4, 4);
     const std::string data = bytes.substr(at + 8, length);
     const std::string checked = bytes.substr(at + 4, 4 + length);
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(checked.data()), static_cast<uInt>(checked.size())));
-    if (crc != bigEndian(bytes, at + 8 + length)) throw std::runtime_error("PNG: bad CRC in " + type);
+    const auto crc = static_cast<std::uint32_t>(crc32(
+        0, reinterpret_cast<const Bytef*>(checked.data()), static_cast<uInt>(checked.size())));
+    if (crc != bigEndian(bytes, at + 8 + length))
+      throw std::runtime_error("PNG: bad CRC in " + type);
     if (type == "IHDR") {
       image.width = bigEndian(data, 0);
       image.height = bigEndian(data, 4);
