@@ -51,22 +51,33 @@ constexpr const char* kCheckFooter =
     "first) or the page cannot be written, 3 a warning at or above the --fail-on level, 64 "
     "usage error.\n";
 
-void addCheckOptions(CLI::App& command, CheckArguments& arguments) {
-  command.add_option("FILE", arguments.files, "Design matrices (.sdm) or time-course files (.rtc)")
-      ->required();
+// The check's choices as the user names them, turned into CheckArguments after parsing.
+struct CheckChoices {
+  std::string format = "text";
+  std::string failOn = "error";
+};
+
+void applyChoices(const CheckChoices& names, CheckArguments& arguments) {
   const std::map<std::string, CheckFormat> formats{
       {"text", CheckFormat::text}, {"tsv", CheckFormat::tsv}, {"json", CheckFormat::json}};
-  command
-      .add_option("--format", arguments.format,
-                  "Output on standard output: text (default), tsv or json")
-      ->transform(CLI::CheckedTransformer(formats));
   const std::map<std::string, CheckLevel> levels{
       {"error", CheckLevel::error}, {"high", CheckLevel::high}, {"medium", CheckLevel::medium}};
+  arguments.format = formats.at(names.format);
+  arguments.failOn = levels.at(names.failOn);
+}
+
+void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
+  command.add_option("FILE", arguments.files, "Design matrices (.sdm) or time-course files (.rtc)")
+      ->required();
   command
-      .add_option("--fail-on", arguments.failOn,
+      .add_option("--format", names.format,
+                  "Output on standard output: text (default), tsv or json")
+      ->check(CLI::IsMember({"text", "tsv", "json"}));
+  command
+      .add_option("--fail-on", names.failOn,
                   "Exit with 3 when a warning reaches this level: error (default), high or "
                   "medium")
-      ->transform(CLI::CheckedTransformer(levels));
+      ->check(CLI::IsMember({"error", "high", "medium"}));
   auto& t = arguments.thresholds;
   command.add_option("--high-r", t.highCorrelation, "|r| at or above this is high (0.7)");
   command.add_option("--medium-r", t.mediumCorrelation, "|r| at or above this is medium (0.4)");
@@ -75,8 +86,10 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments) {
   command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
                    "Leave out pairs of two confounds (motion terms correlate by nature), "
                    "except identical ones");
-  command.add_option("--html", arguments.html,
-                     "Also write the results as one self-contained page to REPORT.html");
+  command
+      .add_option("--html", arguments.html,
+                  "Also write the results as one self-contained page to REPORT.html")
+      ->type_name("REPORT.html");
   command.description(kCheckDescription);
   command.footer(kCheckFooter);
 }
@@ -100,7 +113,7 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.add_flag("--allcorr", arguments.allCorrelations,
                    "Write a correlation report (.txt) and table (.csv) beside every result");
   command.add_flag("-q,--quiet", arguments.quiet, "No log lines or progress; errors still show");
-  command.add_option("--html", arguments.htmlDir, kHtmlOption);
+  command.add_option("--html", arguments.htmlDir, kHtmlOption)->type_name("DIR");
   command.footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
 }
 
@@ -142,16 +155,20 @@ int main(int argc, char** argv) {
   correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm)")->required();
   correlationCommand->add_flag("-q,--quiet", quietCorrelations,
                                "No log lines or progress; errors still show");
-  correlationCommand->add_option("--html", correlationHtml, kHtmlOption);
+  correlationCommand->add_option("--html", correlationHtml, kHtmlOption)->type_name("DIR");
   correlationCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
 
   CheckArguments check;
+  CheckChoices checkChoices;
   auto* checkCommand = app.add_subcommand("check", "Check designs: rank, pairs, R2 and VIF");
-  addCheckOptions(*checkCommand, check);
+  addCheckOptions(*checkCommand, check, checkChoices);
 
   try {
     app.parse(argc, argv);
-    if (checkCommand->parsed()) duv::validateThresholds(check.thresholds);
+    if (checkCommand->parsed()) {
+      applyChoices(checkChoices, check);
+      duv::validateThresholds(check.thresholds);
+    }
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
