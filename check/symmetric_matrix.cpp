@@ -81,9 +81,9 @@ void tridiagonalEigenvalues(std::vector<double>& d, std::vector<double>& e) {
   constexpr int kMaxIterations = 60;
   for (Index l = 0; l < n; ++l) {
     int iterations = 0;
-    Index m = l;
-    do {
-      for (m = l; m < n - 1; ++m) {
+    while (true) {
+      Index m = l;
+      for (; m < n - 1; ++m) {
         const double dd = std::abs(at(d, m)) + std::abs(at(d, m + 1));
         if (std::abs(at(e, m)) <= std::numeric_limits<double>::epsilon() * dd) break;
       }
@@ -122,7 +122,7 @@ void tridiagonalEigenvalues(std::vector<double>& d, std::vector<double>& e) {
       at(d, l) -= p;
       at(e, l) = g;
       at(e, m) = 0.0;
-    } while (m != l);
+    }
   }
 }
 

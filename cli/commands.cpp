@@ -36,6 +36,7 @@ std::vector<std::string> resultPaths(const MergeArguments& arguments, bool withP
       withPrimary ? suggestedMergeAllNames(arguments.primary, arguments.secondaries)
                   : std::vector<std::string>{suggestedMergeSecondaryName(arguments.secondaries)};
   std::vector<std::string> paths;
+  paths.reserve(suggested.size());
   for (const auto& name : suggested) paths.push_back(outputPathFor(name, arguments.outDir));
   return paths;
 }
