@@ -4,14 +4,19 @@
 
 #include <exception>
 #include <iostream>
+#include <map>
 #include <stdexcept>
 #include <string>
 
+#include "cli/check_command.h"
 #include "cli/commands.h"
 #include "design/confound_selection.h"
 
 namespace {
 
+using duv::CheckLevel;
+using duv::cli::CheckArguments;
+using duv::cli::CheckFormat;
 using duv::cli::MergeArguments;
 
 constexpr const char* kReplaceNote =
@@ -65,6 +70,74 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
                    "difference), named <column>_power2 (<column>_derivative1_power2)");
 }
 
+constexpr const char* kHtmlOption =
+    "Also write a check page (design matrix image, |r| heatmap, R2/VIF bars, warnings) per "
+    "result into DIR (created if missing), named as the result with .html";
+
+constexpr const char* kCheckDescription =
+    "Check designs before fitting them: rank, residual degrees of freedom, constant, all-zero "
+    "and identical columns, strongly correlated pairs, and R2 and VIF per predictor with the "
+    "three predictors each correlates with most. Inputs: .sdm files, and .rtc files read as "
+    "the merges read them (all courses confounds).";
+
+constexpr const char* kCheckFooter =
+    "Levels: error (rank-deficient, no residual degrees of freedom, identical columns: |r| at "
+    "least 1 - 1e-6, a value that is not a number) > high (|r| >= --high-r or VIF >= "
+    "--high-vif) > medium (|r| >= --medium-r or VIF >= --medium-vif). Constant, all-zero and "
+    "non-numeric columns are listed and left out of r and VIF; columns in an exact dependency "
+    "have VIF inf and each dependency is listed by name.\n"
+    "These diagnostics are computed in double precision, from one factorisation of the "
+    "correlation matrix; they need not match the single-precision R2 of the correlation "
+    "report (.txt), which stays as it is.\n"
+    "Output: a summary line per file, then details (text), or one row per predictor (tsv), or "
+    "one document (json); docs/check-output.md describes the TSV columns and JSON keys.\n"
+    "Exit codes: 0 no warning at the --fail-on level, 1 a file cannot be read (this comes "
+    "first) or the page cannot be written, 3 a warning at or above the --fail-on level, 64 "
+    "usage error.\n";
+
+// The check's choices as the user names them, turned into CheckArguments after parsing.
+struct CheckChoices {
+  std::string format = "text";
+  std::string failOn = "error";
+};
+
+void applyChoices(const CheckChoices& names, CheckArguments& arguments) {
+  const std::map<std::string, CheckFormat> formats{
+      {"text", CheckFormat::text}, {"tsv", CheckFormat::tsv}, {"json", CheckFormat::json}};
+  const std::map<std::string, CheckLevel> levels{
+      {"error", CheckLevel::error}, {"high", CheckLevel::high}, {"medium", CheckLevel::medium}};
+  arguments.format = formats.at(names.format);
+  arguments.failOn = levels.at(names.failOn);
+}
+
+void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
+  command.add_option("FILE", arguments.files, "Design matrices (.sdm) or time-course files (.rtc)")
+      ->required();
+  command
+      .add_option("--format", names.format,
+                  "Output on standard output: text (default), tsv or json")
+      ->check(CLI::IsMember({"text", "tsv", "json"}));
+  command
+      .add_option("--fail-on", names.failOn,
+                  "Exit with 3 when a warning reaches this level: error (default), high or "
+                  "medium")
+      ->check(CLI::IsMember({"error", "high", "medium"}));
+  auto& t = arguments.thresholds;
+  command.add_option("--high-r", t.highCorrelation, "|r| at or above this is high (0.7)");
+  command.add_option("--medium-r", t.mediumCorrelation, "|r| at or above this is medium (0.4)");
+  command.add_option("--high-vif", t.highVif, "VIF at or above this is high (10)");
+  command.add_option("--medium-vif", t.mediumVif, "VIF at or above this is medium (5)");
+  command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
+                   "Leave out pairs of two confounds (motion terms correlate by nature), "
+                   "except identical ones");
+  command
+      .add_option("--html", arguments.html,
+                  "Also write the results as one self-contained page to REPORT.html")
+      ->type_name("REPORT.html");
+  command.description(kCheckDescription);
+  command.footer(kCheckFooter);
+}
+
 void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command
       .add_option("SECONDARY", arguments.secondaries,
@@ -85,6 +158,7 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.add_flag("--allcorr", arguments.allCorrelations,
                    "Write a correlation report (.txt) and table (.csv) beside every result");
   command.add_flag("-q,--quiet", arguments.quiet, "No log lines or progress; errors still show");
+  command.add_option("--html", arguments.htmlDir, kHtmlOption)->type_name("DIR");
   addConfoundOptions(command, arguments.confounds);
   command.footer(std::string(kConfoundFiles) + "\n" + kReplaceNote + "\n" + kExitCodes + "\n");
 }
@@ -102,7 +176,7 @@ int main(int argc, char** argv) {
       "Merges a task design (.sdm) with confound matrices (.sdm, .rtc) and the confound files of "
       "other tools (.tsv, .txt, .par, .1D), adds or removes the "
       "constant predictor, z-transforms confounds, and writes correlation tables (.csv) and "
-      "multicollinearity reports (.txt).",
+      "multicollinearity reports (.txt); checks designs before they are fitted.",
       "duvendal"};
   app.set_version_flag("--version", "duvendal " DUVENDAL_VERSION);
   app.require_subcommand(1);
@@ -122,15 +196,26 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> correlationFiles;
   bool quietCorrelations = false;
+  std::optional<std::string> correlationHtml;
   auto* correlationCommand = app.add_subcommand(
       "corr", "Write the correlation report (.txt) and table (.csv) beside each design matrix");
   correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm)")->required();
   correlationCommand->add_flag("-q,--quiet", quietCorrelations,
                                "No log lines or progress; errors still show");
+  correlationCommand->add_option("--html", correlationHtml, kHtmlOption)->type_name("DIR");
   correlationCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
+
+  CheckArguments check;
+  CheckChoices checkChoices;
+  auto* checkCommand = app.add_subcommand("check", "Check designs: rank, pairs, R2 and VIF");
+  addCheckOptions(*checkCommand, check, checkChoices);
 
   try {
     app.parse(argc, argv);
+    if (checkCommand->parsed()) {
+      applyChoices(checkChoices, check);
+      duv::validateThresholds(check.thresholds);
+    }
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
@@ -139,12 +224,15 @@ int main(int argc, char** argv) {
     return app.exit(version);
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
+  } catch (const std::invalid_argument& error) {
+    return usageError(error.what());
   }
 
   try {
     if (mergeAllCommand->parsed()) return duv::cli::runMerge(mergeAll, true);
     if (mergeSecondaryCommand->parsed()) return duv::cli::runMerge(mergeSecondary, false);
-    return duv::cli::runCorrelations(correlationFiles, quietCorrelations);
+    if (checkCommand->parsed()) return duv::cli::runCheck(check);
+    return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
   } catch (const std::exception& error) {
     std::cerr << "Error: " << error.what() << '\n';
     return duv::cli::kFailure;

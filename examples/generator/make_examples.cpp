@@ -91,6 +91,11 @@ void writeStudy(const Options& options) {
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
 
+  // A design that cannot be fitted as it stands, for `duvendal check`.
+  if (options.conditions >= 4) {
+    brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
+  }
+
   // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Their
   // own random numbers keep them and the files above independent of each other.
   Random otherTools(options.seed + 1);

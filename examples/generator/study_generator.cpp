@@ -203,6 +203,46 @@ DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Ra
   return m;
 }
 
+DesignMatrix brokenDesign(const DesignMatrix& task, Random& random) {
+  const int points = task.nrOfDataPoints.value;
+  const auto motion = motionParameters(points, random);
+  const auto& a = task.values[0];
+  const auto& b = task.values[1];
+  const auto& c = task.values[2];
+  const auto& d = task.values[3];
+  std::vector<std::vector<float>> columns{a, b, c, d, std::vector<float>(a.size()), d};
+  for (std::size_t t = 0; t < a.size(); ++t) {
+    columns[4][t] = sixDecimals(static_cast<double>(a[t]) + static_cast<double>(b[t]));
+  }
+  const std::vector<std::string> mainNames{"Condition A", "Condition B",    "Condition C",
+                                           "Condition D", "Conditions A+B", "Condition D (again)"};
+  auto m = emptyMatrix(13, points, 7);
+  m.includesConstant.value = true;
+  for (std::size_t p = 0; p < 6; ++p) {
+    m.predictorNames[p] = mainNames[p];
+    m.values[p] = columns[p];
+    const std::size_t source = std::min<std::size_t>(p, 3);
+    m.colorRed[p] = task.colorRed[source];
+    m.colorGreen[p] = task.colorGreen[source];
+    m.colorBlue[p] = task.colorBlue[source];
+  }
+  for (std::size_t p = 0; p < 6; ++p) {
+    m.predictorNames[6 + p] = motion.predictorNames[p];
+    m.values[6 + p] = motion.values[p];
+    m.colorRed[6 + p] = motion.colorRed[p];
+    m.colorGreen[6 + p] = motion.colorGreen[p];
+    m.colorBlue[6 + p] = motion.colorBlue[p];
+  }
+  // The head moves along z whenever condition C is shown, with a little jitter.
+  auto& z = m.values[8];
+  for (std::size_t t = 0; t < z.size(); ++t) {
+    z[t] = sixDecimals(0.3 * static_cast<double>(c[t]) + 0.03 * random.normal());
+  }
+  m.predictorNames[12] = "Constant";
+  m.values[12].assign(a.size(), 1.0F);
+  return m;
+}
+
 std::string compactSdmText(const DesignMatrix& matrix) {
   auto header = matrix;
   header.nrOfDataPoints.value = 0;

@@ -39,6 +39,12 @@ DesignMatrix motionParameters(int dataPoints, Random& random,
 // Confound courses with the given names (noisy slow waves), all confounds.
 DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Random& random);
 
+// A merged design (main predictors, then confounds, then a constant) with the mistakes a design
+// check is for: the task's conditions with one of them entered twice and a combined predictor
+// that is the sum of two others, and head motion that follows one condition
+// (stimulus-correlated motion). `task` is a taskDesign of at least four conditions.
+DesignMatrix brokenDesign(const DesignMatrix& task, Random& random);
+
 // The same matrix as SDM text whose data rows are written compactly, as other writers do: each
 // value in %g style right-aligned in 12 columns (a negative value of 12 characters touches the
 // previous one), integers without a decimal point.
