@@ -6,20 +6,22 @@
 
 #include "check/check_html.h"
 #include "check/check_output.h"
-#include "cli/check_input.h"
+#include "cli/command_line_host.h"
 #include "cli/commands.h"
 #include "cli/output_plan.h"
+#include "cli/secondary_inputs.h"
 #include "design/file_system.h"
 #include "design/text.h"
 
 namespace duv::cli {
 namespace {
 
-CheckedFile checkedFile(const std::string& path, const CheckThresholds& thresholds) {
+CheckedFile checkedFile(const std::string& path, const CheckThresholds& thresholds,
+                        const ConfoundOptions& confounds, HostServices& host) {
   CheckedFile file;
   file.path = path;
   try {
-    file.design = readDesignForCheck(path, realFileSystem());
+    file.design = readSecondaryInput(path, confounds, host, realFileSystem());
   } catch (const std::exception& error) {
     file.readError = error.what();
     return file;
@@ -47,11 +49,13 @@ void writeResults(const CheckRun& run, CheckFormat format) {
 
 int runCheck(const CheckArguments& arguments) {
   if (arguments.html) checkOutputs({*arguments.html}, arguments.files);
+  const auto confounds = confoundOptionsFor(arguments.files, arguments.confounds);
+  CommandLineHost host(std::cerr, std::nullopt, false, false);
   CheckRun run;
   run.thresholds = arguments.thresholds;
   bool anyUnreadable = false;
   for (const auto& path : arguments.files) {
-    run.files.push_back(checkedFile(path, arguments.thresholds));
+    run.files.push_back(checkedFile(path, arguments.thresholds, confounds, host));
     if (run.files.back().readError) {
       std::cerr << "Error: " << *run.files.back().readError << '\n';
       anyUnreadable = true;
@@ -75,7 +79,8 @@ std::string htmlPathFor(const std::string& matrixPath, const std::string& htmlDi
 
 void writeDesignHtml(const std::string& matrixPath, const std::string& htmlPath) {
   CheckRun run;
-  run.files.push_back(checkedFile(matrixPath, run.thresholds));
+  CommandLineHost quiet(std::cerr, std::nullopt, true, false);  // a saved SDM logs nothing
+  run.files.push_back(checkedFile(matrixPath, run.thresholds, {}, quiet));
   if (run.files.back().readError) throw std::runtime_error(*run.files.back().readError);
   writeFile(realFileSystem(), htmlPath, [&run](std::ostream& out) { writeCheckHtml(run, out); });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check/design_check.h"
+#include "cli/secondary_inputs.h"
 
 namespace duv::cli {
 
@@ -18,13 +19,15 @@ struct CheckArguments {
   CheckLevel failOn = CheckLevel::error;
   CheckThresholds thresholds;
   std::optional<std::string> html;
+  ConfoundArguments confounds;  // for confound files among `files`
 };
 
 // Checks every file (one that cannot be read is reported on standard error and the others are
-// still checked), writes the results to standard output in the chosen format and, with html,
+// still checked; files are read as the merges read their secondaries, log lines going to
+// standard error), writes the results to standard output in the chosen format and, with html,
 // the page. Returns kFailure when a file could not be read, else kWarningsAtLevel when a
 // warning reaches failOn, else kSuccess. Throws when the page would overwrite an input or
-// cannot be written.
+// cannot be written, and when a confound option fits no file (confoundOptionsFor).
 int runCheck(const CheckArguments& arguments);
 
 // The page of the result saved at `matrixPath`: inside `htmlDir`, its file name with ".html"

@@ -77,8 +77,8 @@ constexpr const char* kHtmlOption =
 constexpr const char* kCheckDescription =
     "Check designs before fitting them: rank, residual degrees of freedom, constant, all-zero "
     "and identical columns, strongly correlated pairs, and R2 and VIF per predictor with the "
-    "three predictors each correlates with most. Inputs: .sdm files, and .rtc files read as "
-    "the merges read them (all courses confounds).";
+    "three predictors each correlates with most. Inputs: .sdm files, and .rtc, .tsv, .txt, "
+    ".par and .1D files read as the merges read them (all columns confounds).";
 
 constexpr const char* kCheckFooter =
     "Levels: error (rank-deficient, no residual degrees of freedom, identical columns: |r| at "
@@ -111,7 +111,10 @@ void applyChoices(const CheckChoices& names, CheckArguments& arguments) {
 }
 
 void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
-  command.add_option("FILE", arguments.files, "Design matrices (.sdm) or time-course files (.rtc)")
+  command
+      .add_option("FILE", arguments.files,
+                  "Design matrices (.sdm), time-course files (.rtc), confound tables (.tsv), "
+                  "motion text files (.txt, .par, .1D)")
       ->required();
   command
       .add_option("--format", names.format,
@@ -134,8 +137,9 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
       .add_option("--html", arguments.html,
                   "Also write the results as one self-contained page to REPORT.html")
       ->type_name("REPORT.html");
+  addConfoundOptions(command, arguments.confounds);
   command.description(kCheckDescription);
-  command.footer(kCheckFooter);
+  command.footer(std::string(kCheckFooter) + kConfoundFiles + "\n");
 }
 
 void addMergeOptions(CLI::App& command, MergeArguments& arguments) {

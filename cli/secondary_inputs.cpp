@@ -27,33 +27,28 @@ bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_
                      [isKind](const std::string& path) { return isKind(path); });
 }
 
+std::runtime_error notRead(const std::string& path) {
+  return std::runtime_error(path +
+                            " is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
+}
+
 }  // namespace
 
 bool isSecondaryInput(const std::string& path) {
   return hasExtension(path, "sdm") || hasExtension(path, "rtc") || isConfoundFile(path);
 }
 
-ConfoundOptions checkSecondaryInputs(const std::vector<std::string>& secondaries,
-                                     const ConfoundArguments& arguments) {
-  // Unlike the dialog, the tool ignores no input: every secondary must be one it reads.
-  for (const auto& path : secondaries) {
-    if (path.find('\n') != std::string::npos) {
-      throw std::runtime_error("a file name holds a line break: " + path);
-    }
-    if (!isSecondaryInput(path)) {
-      throw std::runtime_error(
-          path + " is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
-    }
-  }
-  // Nor an option: one that no input takes is a mistake to report, not to pass over.
-  if (!arguments.selection.empty() && !anyInput(secondaries, isConfoundTable)) {
+ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
+                                   const ConfoundArguments& arguments) {
+  // An option that no input takes is a mistake to report, not to pass over.
+  if (!arguments.selection.empty() && !anyInput(inputs, isConfoundTable)) {
     throw std::runtime_error("--confounds selects columns of .tsv tables, and no input is one");
   }
-  if ((arguments.derivatives || arguments.squares) && !anyInput(secondaries, isMotionText)) {
+  if ((arguments.derivatives || arguments.squares) && !anyInput(inputs, isMotionText)) {
     throw std::runtime_error(
         "--derivatives and --squares expand .txt, .par and .1D files, and no input is one");
   }
-  if (arguments.skipVolumes != 0 && !anyInput(secondaries, isConfoundFile)) {
+  if (arguments.skipVolumes != 0 && !anyInput(inputs, isConfoundFile)) {
     throw std::runtime_error(
         "--skip-volumes drops rows of .tsv, .txt, .par and .1D files, and no input is one");
   }
@@ -67,11 +62,23 @@ ConfoundOptions checkSecondaryInputs(const std::vector<std::string>& secondaries
   return options;
 }
 
+ConfoundOptions checkSecondaryInputs(const std::vector<std::string>& secondaries,
+                                     const ConfoundArguments& arguments) {
+  // Unlike the dialog, the tool ignores no input: every secondary must be one it reads.
+  for (const auto& path : secondaries) {
+    if (path.find('\n') != std::string::npos) {
+      throw std::runtime_error("a file name holds a line break: " + path);
+    }
+    if (!isSecondaryInput(path)) throw notRead(path);
+  }
+  return confoundOptionsFor(secondaries, arguments);
+}
+
 DesignMatrix readSecondaryInput(const std::string& path, const ConfoundOptions& options,
                                 HostServices& host, FileSystem& files) {
   if (!isConfoundFile(path)) {
     auto matrix = readDialogSecondary(path, files);
-    if (!matrix) throw std::runtime_error(path + " is not a file the tool reads");
+    if (!matrix) throw notRead(path);
     return std::move(*matrix);
   }
   auto input = readConfoundFile(path, options, files);

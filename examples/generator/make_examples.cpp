@@ -96,12 +96,12 @@ void writeStudy(const Options& options) {
     brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
   }
 
-  // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Their
-  // own random numbers keep them and the files above independent of each other.
-  Random otherTools(options.seed + 1);
-  writeText(out / "sub01_desc-confounds_timeseries.tsv",
-            confoundTableText(options.points, otherTools));
-  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, otherTools));
+  // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Each
+  // draws its own random numbers, so that it and the files above stay independent.
+  Random table(options.seed + 1);
+  writeText(out / "sub01_desc-confounds_timeseries.tsv", confoundTableText(options.points, table));
+  Random realignment(options.seed + 2);
+  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, realignment));
 }
 
 }  // namespace

@@ -272,7 +272,7 @@ std::string confoundTableText(int dataPoints, Random& random) {
   addWithVariants(table, "csf", signal(830, 6, points, random), true);
   addWithVariants(table, "white_matter", signal(604, 1.5, points, random), false);
 
-  // Motion: slow random walks, with two abrupt moves.
+  // Motion: slow random walks, each parameter with a jump of its own at two abrupt moves.
   std::vector<std::vector<double>> motion(6, std::vector<double>(points));
   std::vector<std::size_t> jerks;
   for (int k = 0; k < 2 && points > 4; ++k) {
@@ -284,7 +284,9 @@ std::string confoundTableText(int dataPoints, Random& random) {
     double position = step * random.normal();
     for (std::size_t t = 0; t < points; ++t) {
       position += step * random.normal();
-      if (std::find(jerks.begin(), jerks.end(), t) != jerks.end()) position += 40 * step;
+      if (std::find(jerks.begin(), jerks.end(), t) != jerks.end()) {
+        position += 15 * step * random.normal();
+      }
       motion[p][t] = position;
     }
   }

@@ -242,12 +242,13 @@ TEST_F(CliTest, CheckExitCodesGateOnTheChosenLevel) {
 }
 
 TEST_F(CliTest, CheckReportsUnreadableFilesAndChecksTheOthers) {
-  const auto result = run({"check", "examples/missing.sdm", "examples/notes.txt",
+  const auto result = run({"check", "examples/missing.sdm", "examples/notes.doc",
                            "examples/bad/sub01_task_motion_broken.sdm"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err,
             "Error: Failed opening for reading: examples/missing.sdm\n"
-            "Error: examples/notes.txt is neither an .sdm nor an .rtc file\n");
+            "Error: examples/notes.doc is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par "
+            "or .1D\n");
   EXPECT_NE(result.out.find("examples/bad/sub01_task_motion_broken.sdm: error (2 error, "),
             std::string::npos);
 }

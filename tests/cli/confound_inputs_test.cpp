@@ -225,5 +225,39 @@ TEST_F(ConfoundInputsTest, ConvertedNamesTakePartInTheOutputPlan) {
             "would be the same file\n");
 }
 
+TEST_F(ConfoundInputsTest, CheckReadsConfoundFilesAsTheMergesDo) {
+  const auto result = run({"check", "--format", "tsv", "--confounds", "motion24", kTable, kPar,
+                           "--squares", "examples/sub01_task.sdm"});
+  EXPECT_NE(result.exitCode, 1) << result.err;
+  EXPECT_EQ(result.err,
+            "Duvendal>  Set leading n/a to 0 in: trans_x_derivative1, trans_x_derivative1_power2, "
+            "trans_y_derivative1, trans_y_derivative1_power2, trans_z_derivative1, "
+            "trans_z_derivative1_power2, rot_x_derivative1, rot_x_derivative1_power2, "
+            "rot_y_derivative1, rot_y_derivative1_power2, rot_z_derivative1, "
+            "rot_z_derivative1_power2\n");
+  // One row per predictor after the heading: 24 of the table, 12 of the motion file, 5 of the
+  // task design.
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 24 + 12 + 5);
+  EXPECT_NE(result.out.find(std::string(kTable) + "\t"), std::string::npos);
+  EXPECT_NE(result.out.find("\tsub01_bold_mcf_6_power2\t"), std::string::npos);
+}
+
+TEST_F(ConfoundInputsTest, CheckReportsATableWithoutSelectionAndChecksTheOthers) {
+  const auto result = run({"check", kTable, "examples/sub01_task.sdm"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err.rfind(std::string("Error: ") + kTable +
+                                 ": choose the confounds to take from this table with --confounds",
+                             0),
+            0U)
+      << result.err;
+  EXPECT_NE(result.out.find("examples/sub01_task.sdm"), std::string::npos);
+  const auto unused = run({"check", "--derivatives", "examples/sub01_task.sdm"});
+  EXPECT_EQ(unused.exitCode, 1);
+  EXPECT_EQ(unused.err,
+            "Error: --derivatives and --squares expand .txt, .par and .1D files, and no input is "
+            "one\n");
+  EXPECT_EQ(unused.out, "");
+}
+
 }  // namespace
 }  // namespace duv
