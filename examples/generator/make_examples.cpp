@@ -81,7 +81,7 @@ void writeStudy(const Options& options) {
 
   auto task = taskDesign(options.conditions, options.points, random);
   // Their own random sequence, so that the files after the task design do not change.
-  Random confoundRandom(options.seed + 1);
+  Random confoundRandom(options.seed + 3);
   addStudyConfounds(task, options.predictors, confoundRandom);
   task.saveAs((out / "sub01_task.sdm").string());
   for (int run = 1; run <= options.motionFiles; ++run) {
@@ -102,6 +102,18 @@ void writeStudy(const Options& options) {
   // A matrix that does not fit the study: fewer data points.
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
+
+  // A design that cannot be fitted as it stands, for `duvendal check`.
+  if (options.conditions >= 4) {
+    brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
+  }
+
+  // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Each
+  // draws its own random numbers, so that it and the files above stay independent.
+  Random table(options.seed + 1);
+  writeText(out / "sub01_desc-confounds_timeseries.tsv", confoundTableText(options.points, table));
+  Random realignment(options.seed + 2);
+  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, realignment));
 }
 
 }  // namespace
