@@ -38,6 +38,7 @@ bool sameBits(const float* first, const float* second, std::size_t rows) {
 
 std::vector<const float*> columnsOf(const Matrix& regressors) {
   std::vector<const float*> columns;
+  columns.reserve(indexOf(regressors.cols()));
   for (std::int32_t c = 0; c < regressors.cols(); ++c) {
     columns.push_back(regressors.data() + indexOf(c) * indexOf(regressors.rows()));
   }
