@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,7 @@ struct RtcFile {
 
 // Reads RTC text; `name` is the path used for fileName, course names and messages.
 RtcFile readRtc(std::string_view text, const std::string& name);
+RtcFile readRtc(std::istream& in, const std::string& name);
 RtcFile readRtcFile(const std::string& path, FileSystem& files);
 
 }  // namespace duv

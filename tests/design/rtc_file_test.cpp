@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 #include "design/design_matrix.h"
 #include "design/errors.h"
@@ -102,6 +103,11 @@ TEST(RtcConversionTest, AllCoursesBecomeWhiteConfounds) {
   EXPECT_EQ(m.colorBlue, (std::vector<std::int32_t>{255, 255}));
   EXPECT_EQ(m.predictorNames, (std::vector<std::string>{"motion", "motion"}));
   EXPECT_EQ(m.values, (std::vector<std::vector<float>>{{1}, {2}}));
+}
+
+TEST(RtcFileTest, ReadsFromStreams) {
+  std::istringstream in(kKeyed);
+  EXPECT_EQ(readRtc(in, "s.rtc").predictorNames[1], "b");
 }
 
 TEST(RtcFileTest, OpeningFailureNamesThePath) {
