@@ -11,13 +11,13 @@ class HKZNLog;
 // reads the dialog parameter "task" and runs that task; the destructor says goodbye in the log.
 //
 // Nothing leaves these functions as an exception: the caller is the host.
-class DUVENDAL_EXPORT duvendal : public HKZNPluginInterface {
+class DUVENDAL_EXPORTED_CLASS duvendal : public HKZNPluginInterface {
  public:
   // Not yet usable: the log is opened and the host bound by initPlugin.
-  duvendal();
+  DUVENDAL_EXPORT duvendal();
   // Logs ">  Plugin finished!\n" when a log is open, then closes it. Without a log (initPlugin
   // never called, or failed at binding) it does not touch the host.
-  ~duvendal() override;
+  DUVENDAL_EXPORT ~duvendal() override;
 
   // The task named by the dialog parameter "task":
   //   "open_sdm", "open_sdm_rtc": a file chooser whose result goes to the parameter "sdmfile";
@@ -28,12 +28,12 @@ class DUVENDAL_EXPORT duvendal : public HKZNPluginInterface {
   // the host's message box as "Error: " and its message, and the result is true; the result is
   // false when a merge stopped at a data-point mismatch. Also false, without any host call,
   // before a successful initPlugin, and when the host lacks a function that the task needs.
-  bool execute() override;
+  DUVENDAL_EXPORT bool execute() override;
 
   // Binds the host, opens a new log (closing an earlier one) and checks that the host is at
   // least version 2.8.0. False, silently, when the host is not found; false, after a message
   // box, when it is too old; otherwise logs ">  Running..." and returns true.
-  bool initPlugin() override;
+  DUVENDAL_EXPORT bool initPlugin() override;
 
  private:
   bool mergeSdms(bool withPrimary);

@@ -1,5 +1,6 @@
 #include "plugin/module_lookup.h"
 
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 namespace duv {

@@ -6,13 +6,13 @@
 // initPlugin once, execute for every action in the plug-in's dialog, and destroys the object
 // through the virtual destructor. The class has no state; the virtual functions keep this slot
 // order: destructor, execute, initPlugin.
-class DUVENDAL_EXPORT HKZNPluginInterface {
+class DUVENDAL_EXPORTED_CLASS HKZNPluginInterface {
  public:
-  HKZNPluginInterface();
-  HKZNPluginInterface(const HKZNPluginInterface& other);
-  virtual ~HKZNPluginInterface();
+  DUVENDAL_EXPORT HKZNPluginInterface();
+  DUVENDAL_EXPORT HKZNPluginInterface(const HKZNPluginInterface& other);
+  DUVENDAL_EXPORT virtual ~HKZNPluginInterface();
   // Returns the object itself; there is nothing to copy.
-  HKZNPluginInterface& operator=(const HKZNPluginInterface& other);
+  DUVENDAL_EXPORT HKZNPluginInterface& operator=(const HKZNPluginInterface& other);
 
   // Runs the task that the dialog asks for.
   virtual bool execute() = 0;

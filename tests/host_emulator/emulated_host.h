@@ -5,9 +5,10 @@
 // host function that the plug-in calls.
 //
 // The exported host functions are thin wrappers around the behaviours below and may live in
-// the executable or in a separately loaded host module; `module` names the module that served
-// a call, empty for the executable. Every call is recorded as one line, texts quoted and
-// escaped: `znGetStringParameter("task") -> "open_sdm"`.
+// the executable or in a separately loaded host module, which reaches them through
+// host_behaviours.h; `module` names the module that served a call, empty for the executable.
+// Every call is recorded as one line, texts quoted and escaped:
+// `znGetStringParameter("task") -> "open_sdm"`.
 
 #include <deque>
 #include <fstream>

@@ -8,23 +8,29 @@
 // script error (told on stderr), 3 when the plug-in called the host in a way it must not
 // (told in the record).
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "tests/host_emulator/emulated_host.h"
+#include "tests/host_emulator/host_behaviours.h"
+#include "tests/host_emulator/library_loader.h"
 #include "tests/host_emulator/session.h"
 
 namespace {
 
-void* load(const std::string& path) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) throw std::runtime_error(std::string("cannot load: ") + dlerror());
-  return handle;
+using duv::emulator::LoadedLibrary;
+
+// Loads the host module and hands it the behaviours behind its host functions.
+void attachHostModule(std::optional<LoadedLibrary>& module, const std::string& path) {
+  module.emplace(path);
+  const auto attach = reinterpret_cast<duv::emulator::AttachHostBehaviours*>(
+      module->function("attachHostBehaviours"));
+  if (attach == nullptr) throw std::runtime_error("the host module lacks attachHostBehaviours");
+  attach(&duv::emulator::hostBehaviours());
 }
 
 int run(std::vector<std::string> arguments) {
@@ -40,14 +46,17 @@ int run(std::vector<std::string> arguments) {
   std::ifstream script(arguments[1]);
   if (!script) throw std::runtime_error("cannot read the script " + arguments[1]);
   std::ofstream& record = duv::emulator::hostState().record;
-  record.open(arguments[2]);
+  // Binary, so that the record's lines end the same on every platform.
+  record.open(arguments[2], std::ios::binary);
   if (!record) throw std::runtime_error("cannot write the record " + arguments[2]);
 
-  if (!hostModule.empty()) load(hostModule);
-  void* plugin = load(arguments[0]);
-  duv::emulator::runSession(plugin, script);
-  // The plug-in stays loaded until the host exits, as hosts keep their plug-ins. (Unloading it
-  // would lose the 72 KB emergency exception pool of the C++ runtime it carries inside.)
+  std::optional<LoadedLibrary> module;
+  if (!hostModule.empty()) attachHostModule(module, hostModule);
+  // The plug-in stays loaded until the host exits, as hosts keep their plug-ins; its library is
+  // never unloaded. (Unloading would lose the 72 KB emergency exception pool of the C++ runtime
+  // it carries inside, which the sanitizer build would report as a leak.)
+  static const LoadedLibrary* const plugin = new LoadedLibrary(arguments[0]);
+  duv::emulator::runSession(*plugin, script);
   return record ? 0 : 2;
 }
 

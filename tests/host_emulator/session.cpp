@@ -1,7 +1,5 @@
 #include "tests/host_emulator/session.h"
 
-#include <dlfcn.h>
-
 #include <istream>
 #include <sstream>
 #include <stdexcept>
@@ -20,8 +18,8 @@ using CreatePlugin = HKZNPluginInterface* (*)();
 using InformationFunction = const char* (*)();
 
 template <typename Function>
-Function exported(void* library, const char* name) {
-  void* address = dlsym(library, name);
+Function exported(const LoadedLibrary& library, const char* name) {
+  const ExportedFunction address = library.function(name);
   if (address == nullptr) throw std::runtime_error(std::string("the plug-in lacks ") + name);
   return reinterpret_cast<Function>(address);
 }
@@ -38,7 +36,7 @@ std::vector<HKZNPluginInterface*>& keptPlugins() {
 
 class Session {
  public:
-  explicit Session(void* library) : library_(library) {}
+  explicit Session(const LoadedLibrary& library) : library_(library) {}
   ~Session() {
     if (plugin_ != nullptr) keptPlugins().push_back(plugin_);
   }
@@ -139,14 +137,14 @@ class Session {
     delete target;
   }
 
-  void* library_;
+  const LoadedLibrary& library_;
   HKZNPluginInterface* plugin_ = nullptr;
 };
 
 }  // namespace
 
-void runSession(void* pluginHandle, std::istream& script) {
-  Session session(pluginHandle);
+void runSession(const LoadedLibrary& plugin, std::istream& script) {
+  Session session(plugin);
   std::string line;
   for (int lineNumber = 1; std::getline(script, line); ++lineNumber) {
     if (line.empty() || line[0] == '#') continue;

@@ -2,9 +2,11 @@
 
 #include <iosfwd>
 
+#include "tests/host_emulator/library_loader.h"
+
 namespace duv::emulator {
 
-// Runs a session script against the plug-in library `pluginHandle` (from dlopen), recording
+// Runs a session script against the loaded plug-in library `plugin`, recording
 // every call into the plug-in and what it returned among the host calls (hostState().record).
 //
 // The script has one command per line; blank lines and lines starting with '#' are skipped.
@@ -21,6 +23,6 @@ namespace duv::emulator {
 //   destroy                    deletes the created plug-in through its interface
 // Dialog answers left over at the end are recorded. Throws std::runtime_error naming the line
 // for a command it does not understand or cannot carry out.
-void runSession(void* pluginHandle, std::istream& script);
+void runSession(const LoadedLibrary& plugin, std::istream& script);
 
 }  // namespace duv::emulator

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -15,6 +16,7 @@ const std::string BuiltFiles::otherHost = DUVENDAL_OTHER_HOST;
 const std::string BuiltFiles::versionOnlyHost = DUVENDAL_VERSION_ONLY_HOST;
 const std::string BuiltFiles::sparseHost = DUVENDAL_SPARSE_HOST;
 const std::string BuiltFiles::halvernModule = DUVENDAL_HALVERN_MODULE;
+const std::string BuiltFiles::tool = DUVENDAL_TOOL;
 
 namespace {
 
@@ -27,8 +29,8 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 }  // namespace
 
-HostRun runHost(const std::string& host, const std::vector<std::string>& script,
-                const std::vector<std::string>& hostOptions) {
+HostRun runHostCommand(std::vector<std::string> command, const std::vector<std::string>& script,
+                       HostPath hostPath, const std::string& workingDir) {
   const TempDir folder;
   const std::string scriptFile = folder.file("session.txt");
   const std::string recordFile = folder.file("record.txt");
@@ -36,17 +38,24 @@ HostRun runHost(const std::string& host, const std::vector<std::string>& script,
   for (const std::string& line : script) scriptText += line + "\n";
   writeText(scriptFile, scriptText);
 
-  std::vector<std::string> arguments{host};
-  arguments.insert(arguments.end(), hostOptions.begin(), hostOptions.end());
-  arguments.insert(arguments.end(), {BuiltFiles::plugin, scriptFile, recordFile});
-
-  const ProcessResult process = runProcess(arguments);
+  command.push_back(hostPath(scriptFile));
+  command.push_back(hostPath(recordFile));
+  const ProcessResult process = runProcess(command, workingDir);
   HostRun run;
   run.exitStatus = process.exitCode;
   run.output = process.out + process.err;
   std::ifstream record(recordFile, std::ios::binary);
   if (record) run.record = linesOf(readText(recordFile));
   return run;
+}
+
+HostRun runHost(const std::string& host, const std::vector<std::string>& script,
+                const std::vector<std::string>& hostOptions, const std::string& workingDir) {
+  std::vector<std::string> command{host};
+  command.insert(command.end(), hostOptions.begin(), hostOptions.end());
+  command.push_back(BuiltFiles::plugin);
+  return runHostCommand(
+      std::move(command), script, [](const std::string& path) { return path; }, workingDir);
 }
 
 std::vector<std::string> initialisedLines(const std::string& served) {

@@ -18,6 +18,7 @@ struct BuiltFiles {
   static const std::string versionOnlyHost;  // HalvernZN.exe exporting its version query only
   static const std::string sparseHost;       // HalvernZN.exe exporting version and string getter
   static const std::string halvernModule;    // shared object named Halvern.exe
+  static const std::string tool;             // duvendal, the command-line tool
 };
 
 struct HostRun {
@@ -27,9 +28,18 @@ struct HostRun {
 };
 
 // Runs `host` with the plug-in through `script`, one command per element, passing
-// `hostOptions` in front of the usual arguments.
+// `hostOptions` in front of the usual arguments, in `workingDir` (empty: the current folder).
 HostRun runHost(const std::string& host, const std::vector<std::string>& script,
-                const std::vector<std::string>& hostOptions = {});
+                const std::vector<std::string>& hostOptions = {},
+                const std::string& workingDir = "");
+
+// Spells a path of this machine as the host program sees it.
+using HostPath = std::string (*)(const std::string& path);
+
+// Runs `command` (a host program, its options and the plug-in), followed by the paths of the
+// script file and the record file as `hostPath` spells them, in `workingDir`.
+HostRun runHostCommand(std::vector<std::string> command, const std::vector<std::string>& script,
+                       HostPath hostPath, const std::string& workingDir);
 
 // The usual host, HalvernZN.exe.
 inline HostRun runHost(const std::vector<std::string>& script) {

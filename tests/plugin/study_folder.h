@@ -3,6 +3,7 @@
 // A copy of the example study in a fresh folder, so that sessions may write beside its files,
 // and the record lines that the workflows' host calls leave.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ class StudyFolder {
   // Copies examples/*.sdm, *.rtc and examples/bad/*.sdm into the folder, all side by side.
   StudyFolder();
 
+  const std::filesystem::path& path() const { return folder_.path(); }
   // The path of `name` inside the folder.
   std::string file(const std::string& name) const { return folder_.file(name); }
   bool exists(const std::string& name) const;
