@@ -4,12 +4,19 @@
 
 #include <exception>
 #include <iostream>
+#include <map>
+#include <stdexcept>
 #include <string>
 
+#include "cli/check_command.h"
 #include "cli/commands.h"
+#include "design/confound_selection.h"
 
 namespace {
 
+using duv::CheckLevel;
+using duv::cli::CheckArguments;
+using duv::cli::CheckFormat;
 using duv::cli::MergeArguments;
 
 constexpr const char* kReplaceNote =
@@ -20,10 +27,126 @@ constexpr const char* kExitCodes =
     "Exit codes: 0 success, 1 failure (a file that cannot be read or written, ...), 2 the "
     "inputs differ in their number of data points, 64 usage error.";
 
+constexpr const char* kConfoundFiles =
+    "Confound files of other tools: a confound table (.tsv: a header row of column names, "
+    "tab-separated, \"n/a\" for no value) gives the columns chosen with --confounds; a motion "
+    "text file (.txt, .par, .1D: numbers separated by blanks, lines starting with # ignored) "
+    "gives all its columns, named <file name>_1, <file name>_2, ... All become confounds. "
+    "Leading \"n/a\" cells of *_derivative1 columns, framewise_displacement and dvars become "
+    "0 (logged); any other \"n/a\" is an error.";
+
+// A selection is checked when the arguments are parsed, so that a mistyped one is a usage
+// error before anything is read.
+CLI::Validator confoundSelection() {
+  return CLI::Validator(
+      [](const std::string& text) {
+        try {
+          duv::parseConfoundSelector(text);
+          return std::string();
+        } catch (const std::invalid_argument& error) {
+          return std::string(error.what());
+        }
+      },
+      "SPEC");
+}
+
+void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& arguments) {
+  command
+      .add_option("--confounds", arguments.selection,
+                  std::string("Columns to take from .tsv tables, in order (repeatable): ") +
+                      std::string(duv::kConfoundPresets) +
+                      ", or a column name in which * stands for any text")
+      ->check(confoundSelection())
+      ->allow_extra_args(false);  // one selection per --confounds: the inputs may follow
+  command
+      .add_option("--skip-volumes", arguments.skipVolumes,
+                  "Drop the first N rows of every .tsv, .txt, .par and .1D input")
+      ->check(CLI::NonNegativeNumber);
+  command.add_flag("--derivatives", arguments.derivatives,
+                   "Add to .txt, .par and .1D inputs the backward difference of each column "
+                   "(first row 0), named <column>_derivative1");
+  command.add_flag("--squares", arguments.squares,
+                   "Add to .txt, .par and .1D inputs the square of each column (and of each "
+                   "difference), named <column>_power2 (<column>_derivative1_power2)");
+}
+
+constexpr const char* kHtmlOption =
+    "Also write a check page (design matrix image, |r| heatmap, R2/VIF bars, warnings) per "
+    "result into DIR (created if missing), named as the result with .html";
+
+constexpr const char* kCheckDescription =
+    "Check designs before fitting them: rank, residual degrees of freedom, constant, all-zero "
+    "and identical columns, strongly correlated pairs, and R2 and VIF per predictor with the "
+    "three predictors each correlates with most. Inputs: .sdm files, and .rtc, .tsv, .txt, "
+    ".par and .1D files read as the merges read them (all columns confounds).";
+
+constexpr const char* kCheckFooter =
+    "Levels: error (rank-deficient, no residual degrees of freedom, identical columns: |r| at "
+    "least 1 - 1e-6, a value that is not a number) > high (|r| >= --high-r or VIF >= "
+    "--high-vif) > medium (|r| >= --medium-r or VIF >= --medium-vif). Constant, all-zero and "
+    "non-numeric columns are listed and left out of r and VIF; columns in an exact dependency "
+    "have VIF inf and each dependency is listed by name.\n"
+    "These diagnostics are computed in double precision, from one factorisation of the "
+    "correlation matrix; they need not match the single-precision R2 of the correlation "
+    "report (.txt), which stays as it is.\n"
+    "Output: a summary line per file, then details (text), or one row per predictor (tsv), or "
+    "one document (json); docs/check-output.md describes the TSV columns and JSON keys.\n"
+    "Exit codes: 0 no warning at the --fail-on level, 1 a file cannot be read (this comes "
+    "first) or the page cannot be written, 3 a warning at or above the --fail-on level, 64 "
+    "usage error.\n";
+
+// The check's choices as the user names them, turned into CheckArguments after parsing.
+struct CheckChoices {
+  std::string format = "text";
+  std::string failOn = "error";
+};
+
+void applyChoices(const CheckChoices& names, CheckArguments& arguments) {
+  const std::map<std::string, CheckFormat> formats{
+      {"text", CheckFormat::text}, {"tsv", CheckFormat::tsv}, {"json", CheckFormat::json}};
+  const std::map<std::string, CheckLevel> levels{
+      {"error", CheckLevel::error}, {"high", CheckLevel::high}, {"medium", CheckLevel::medium}};
+  arguments.format = formats.at(names.format);
+  arguments.failOn = levels.at(names.failOn);
+}
+
+void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
+  command
+      .add_option("FILE", arguments.files,
+                  "Design matrices (.sdm), time-course files (.rtc), confound tables (.tsv), "
+                  "motion text files (.txt, .par, .1D)")
+      ->required();
+  command
+      .add_option("--format", names.format,
+                  "Output on standard output: text (default), tsv or json")
+      ->check(CLI::IsMember({"text", "tsv", "json"}));
+  command
+      .add_option("--fail-on", names.failOn,
+                  "Exit with 3 when a warning reaches this level: error (default), high or "
+                  "medium")
+      ->check(CLI::IsMember({"error", "high", "medium"}));
+  auto& t = arguments.thresholds;
+  command.add_option("--high-r", t.highCorrelation, "|r| at or above this is high (0.7)");
+  command.add_option("--medium-r", t.mediumCorrelation, "|r| at or above this is medium (0.4)");
+  command.add_option("--high-vif", t.highVif, "VIF at or above this is high (10)");
+  command.add_option("--medium-vif", t.mediumVif, "VIF at or above this is medium (5)");
+  command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
+                   "Leave out pairs of two confounds (motion terms correlate by nature), "
+                   "except identical ones");
+  command
+      .add_option("--html", arguments.html,
+                  "Also write the results as one self-contained page to REPORT.html")
+      ->type_name("REPORT.html");
+  addConfoundOptions(command, arguments.confounds);
+  command.description(kCheckDescription);
+  command.footer(std::string(kCheckFooter) + kConfoundFiles + "\n");
+}
+
 void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command
       .add_option("SECONDARY", arguments.secondaries,
-                  "Secondary design matrices (.sdm) or time-course files (.rtc), in order")
+                  "Secondary inputs, in order: design matrices (.sdm), time-course files (.rtc), "
+                  "confound tables (.tsv), motion text files (.txt, .par, .1D)")
       ->required();
   command.add_option("--out-dir", arguments.outDir,
                      "Save results in DIR under their suggested file names (created if "
@@ -39,7 +162,9 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.add_flag("--allcorr", arguments.allCorrelations,
                    "Write a correlation report (.txt) and table (.csv) beside every result");
   command.add_flag("-q,--quiet", arguments.quiet, "No log lines or progress; errors still show");
-  command.footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
+  command.add_option("--html", arguments.htmlDir, kHtmlOption)->type_name("DIR");
+  addConfoundOptions(command, arguments.confounds);
+  command.footer(std::string(kConfoundFiles) + "\n" + kReplaceNote + "\n" + kExitCodes + "\n");
 }
 
 int usageError(const std::string& what) {
@@ -52,9 +177,10 @@ int usageError(const std::string& what) {
 int main(int argc, char** argv) {
   CLI::App app{
       "duvendal: prepare the design matrices of fMRI regression analyses.\n"
-      "Merges a task design (.sdm) with confound matrices (.sdm, .rtc), adds or removes the "
+      "Merges a task design (.sdm) with confound matrices (.sdm, .rtc) and the confound files of "
+      "other tools (.tsv, .txt, .par, .1D), adds or removes the "
       "constant predictor, z-transforms confounds, and writes correlation tables (.csv) and "
-      "multicollinearity reports (.txt).",
+      "multicollinearity reports (.txt); checks designs before they are fitted.",
       "duvendal"};
   app.set_version_flag("--version", "duvendal " DUVENDAL_VERSION);
   app.require_subcommand(1);
@@ -74,15 +200,26 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> correlationFiles;
   bool quietCorrelations = false;
+  std::optional<std::string> correlationHtml;
   auto* correlationCommand = app.add_subcommand(
       "corr", "Write the correlation report (.txt) and table (.csv) beside each design matrix");
   correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm)")->required();
   correlationCommand->add_flag("-q,--quiet", quietCorrelations,
                                "No log lines or progress; errors still show");
+  correlationCommand->add_option("--html", correlationHtml, kHtmlOption)->type_name("DIR");
   correlationCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
+
+  CheckArguments check;
+  CheckChoices checkChoices;
+  auto* checkCommand = app.add_subcommand("check", "Check designs: rank, pairs, R2 and VIF");
+  addCheckOptions(*checkCommand, check, checkChoices);
 
   try {
     app.parse(argc, argv);
+    if (checkCommand->parsed()) {
+      applyChoices(checkChoices, check);
+      duv::validateThresholds(check.thresholds);
+    }
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
@@ -91,12 +228,15 @@ int main(int argc, char** argv) {
     return app.exit(version);
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
+  } catch (const std::invalid_argument& error) {
+    return usageError(error.what());
   }
 
   try {
     if (mergeAllCommand->parsed()) return duv::cli::runMerge(mergeAll, true);
     if (mergeSecondaryCommand->parsed()) return duv::cli::runMerge(mergeSecondary, false);
-    return duv::cli::runCorrelations(correlationFiles, quietCorrelations);
+    if (checkCommand->parsed()) return duv::cli::runCheck(check);
+    return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
   } catch (const std::exception& error) {
     std::cerr << "Error: " << error.what() << '\n';
     return duv::cli::kFailure;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "design/confound_file.h"
 #include "design/text.h"
 #include "merge/predictors.h"
 
@@ -25,7 +26,8 @@ std::string identityOf(const std::string& path) {
 }  // namespace
 
 std::string matrixNameOf(const std::string& inputPath) {
-  return hasExtension(inputPath, "rtc") ? replaceExtension(inputPath, ".sdm") : inputPath;
+  const bool converted = hasExtension(inputPath, "rtc") || isConfoundFile(inputPath);
+  return converted ? replaceExtension(inputPath, ".sdm") : inputPath;
 }
 
 std::vector<std::string> suggestedMergeAllNames(const std::string& primary,

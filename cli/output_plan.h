@@ -9,7 +9,8 @@
 
 namespace duv::cli {
 
-// The name a secondary input has as a design matrix: a time-course file's with ".sdm".
+// The name a secondary input has as a design matrix: a time-course or confound file's with
+// ".sdm".
 std::string matrixNameOf(const std::string& inputPath);
 
 // The result names the merge dialog would suggest, in result order.

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "design/design_matrix.h"
@@ -32,17 +33,12 @@ MergeOptions readOptions(HostServices& host) {
   return options;
 }
 
-// Every listed SDM or RTC file in list order; other entries (another or an upper-case
-// extension, empty lines, a trailing carriage return) are skipped.
-std::vector<DesignMatrix> readSecondaries(const std::vector<std::string>& paths,
-                                          FileSystem& files) {
+std::vector<DesignMatrix> readSecondaries(const std::vector<std::string>& paths, FileSystem& files,
+                                          const SecondaryReader& read) {
   std::vector<DesignMatrix> matrices;
   for (const auto& path : paths) {
-    if (hasExtension(path, "sdm")) {
-      matrices.push_back(readSdmFile(path, files));
-    } else if (hasExtension(path, "rtc")) {
-      matrices.emplace_back(readRtcFile(path, files));
-    }
+    auto matrix = read ? read(path) : readDialogSecondary(path, files);
+    if (matrix) matrices.push_back(std::move(*matrix));
   }
   return matrices;
 }
@@ -72,7 +68,14 @@ void processResult(DesignMatrix& result, const MergeOptions& options, HostServic
 
 }  // namespace
 
-bool mergeSdms(HostServices& host, FileSystem& files, bool withPrimary) {
+std::optional<DesignMatrix> readDialogSecondary(const std::string& path, FileSystem& files) {
+  if (hasExtension(path, "sdm")) return readSdmFile(path, files);
+  if (hasExtension(path, "rtc")) return DesignMatrix(readRtcFile(path, files));
+  return std::nullopt;
+}
+
+bool mergeSdms(HostServices& host, FileSystem& files, bool withPrimary,
+               const SecondaryReader& readSecondary) {
   host.log(texts::kStartMergingLog,
            withPrimary ? texts::kMergeAllArgument : texts::kMergeSecondaryArgument);
   const auto options = readOptions(host);
@@ -80,8 +83,8 @@ bool mergeSdms(HostServices& host, FileSystem& files, bool withPrimary) {
   if (paths.empty()) throw std::runtime_error(texts::kNoSecondaries);
   if (paths.size() == 1 && !withPrimary) throw std::runtime_error(texts::kNotEnoughSecondaries);
 
-  auto secondaries = readSecondaries(paths, files);
-  // Without any SDM or RTC file among the entries there is nothing to merge.
+  auto secondaries = readSecondaries(paths, files, readSecondary);
+  // Without any matrix among the entries there is nothing to merge.
   if (secondaries.empty()) throw std::runtime_error(texts::kNoSecondaries);
   const DesignMatrix& reference = secondaries.front();
   for (const auto& secondary : secondaries) {

@@ -90,6 +90,18 @@ void writeStudy(const Options& options) {
   // A matrix that does not fit the study: fewer data points.
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
+
+  // A design that cannot be fitted as it stands, for `duvendal check`.
+  if (options.conditions >= 4) {
+    brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
+  }
+
+  // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Each
+  // draws its own random numbers, so that it and the files above stay independent.
+  Random table(options.seed + 1);
+  writeText(out / "sub01_desc-confounds_timeseries.tsv", confoundTableText(options.points, table));
+  Random realignment(options.seed + 2);
+  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, realignment));
 }
 
 }  // namespace

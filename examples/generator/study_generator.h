@@ -39,10 +39,27 @@ DesignMatrix motionParameters(int dataPoints, Random& random,
 // Confound courses with the given names (noisy slow waves), all confounds.
 DesignMatrix confounds(const std::vector<std::string>& names, int dataPoints, Random& random);
 
+// A merged design (main predictors, then confounds, then a constant) with the mistakes a design
+// check is for: the task's conditions with one of them entered twice and a combined predictor
+// that is the sum of two others, and head motion that follows one condition
+// (stimulus-correlated motion). `task` is a taskDesign of at least four conditions.
+DesignMatrix brokenDesign(const DesignMatrix& task, Random& random);
+
 // The same matrix as SDM text whose data rows are written compactly, as other writers do: each
 // value in %g style right-aligned in 12 columns (a negative value of 12 characters touches the
 // previous one), integers without a decimal point.
 std::string compactSdmText(const DesignMatrix& matrix);
+
+// A confound table in the layout preprocessing pipelines write (confound_table_format.h), one
+// row per data point: global, CSF and white-matter signals with their variants, DVARS and
+// framewise displacement, CompCor components, a cosine basis, a non-steady-state volume, the six
+// motion parameters (translations in mm, rotations in radians) with their variants, and one
+// spike column per volume that moved abruptly. Differences have "n/a" in their first row.
+std::string confoundTableText(int dataPoints, Random& random);
+
+// Motion parameters as a realignment tool writes them in a ".par" file: per line the three
+// rotations (radians), then the three translations (mm), each followed by two blanks.
+std::string motionParText(int dataPoints, Random& random);
 
 // Time-course files in the keyed layout (with names) and in the older layout.
 std::string keyedRtcText(const DesignMatrix& matrix);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -147,11 +148,16 @@ TEST_F(CliTest, RunsThatWouldOverwriteAFileAreRefusedBeforeAnythingIsRead) {
   EXPECT_FALSE(exists("out"));
 }
 
-TEST_F(CliTest, InputsThatAreNotSdmOrRtcAreErrorsNamingThem) {
-  const auto result = run({"merge-all", "--primary", "examples/sub01_task.sdm",
-                           "examples/sub01_motion_run1.sdm", "examples/sub01_physio.RTC"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Error: examples/sub01_physio.RTC is neither an .sdm nor an .rtc file\n");
+TEST_F(CliTest, InputsTheToolDoesNotReadAreErrorsNamingThem) {
+  for (const char* input :
+       {"examples/sub01_physio.RTC", "examples/sub01_bold_mcf.PAR", "examples/sub01_task.csv"}) {
+    const auto result = run({"merge-all", "--primary", "examples/sub01_task.sdm",
+                             "examples/sub01_motion_run1.sdm", input});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error: " + std::string(input) +
+                              " is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par or "
+                              ".1D\n");
+  }
 }
 
 TEST_F(CliTest, MissingAndMalformedInputsAreErrors) {
@@ -185,15 +191,139 @@ TEST_F(CliTest, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(result.err.substr(0, 7), "Error: ");
     EXPECT_NE(result.err.find("--help"), std::string::npos);
   }
-  for (const char* command : {"merge-all", "merge-sec", "corr"}) {
+  for (const char* command : {"merge-all", "merge-sec", "corr", "check"}) {
     const auto help = run({command, "--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("replaced"), std::string::npos);
+    EXPECT_NE(help.out.find(std::string(command) == "check" ? "double precision" : "replaced"),
+              std::string::npos);
     EXPECT_EQ(help.err, "");
+  }
+  for (const char* command : {"merge-all", "merge-sec"}) {
+    const auto help = run({command, "--help"});
+    for (const char* text : {"--confounds", "motion24", "acompcor:N", "--skip-volumes",
+                             "--derivatives", "--squares", ".tsv", ".par", ".1D", "n/a"}) {
+      EXPECT_NE(help.out.find(text), std::string::npos) << command << " " << text;
+    }
   }
   const auto version = run({"--version"});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "duvendal 1.0.0\n");
+}
+
+TEST_F(CliTest, CheckExitCodesGateOnTheChosenLevel) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {{"examples/sub01_task.sdm", "examples/sub01_physio.rtc", "examples/sub01_drift.rtc"}, 0},
+      {{"--fail-on", "medium", "examples/sub01_task.sdm"}, 0},
+      {{"examples/bad/sub01_task_motion_broken.sdm"}, 3},
+      {{"examples/sub01_task.sdm", "examples/bad/sub01_task_motion_broken.sdm"}, 3},
+      {{"examples/sub01_motion_run1.sdm"}, 0},
+      {{"--fail-on", "high", "examples/sub01_motion_run1.sdm"}, 3},
+      {{"--fail-on", "high", "--high-r", "0.99", "--high-vif", "50",
+        "examples/sub01_motion_run1.sdm"},
+       0},
+      {{"--fail-on", "medium", "--high-vif", "50", "examples/sub01_motion_run1.sdm"}, 3},
+      {{"--fail-on", "medium", "--medium-vif", "40", "--high-vif", "50", "--medium-r", "0.99",
+        "--high-r", "0.99", "examples/sub01_motion_run1.sdm"},
+       0},
+      // A file that cannot be read comes first.
+      {{"examples/bad/sub01_task_motion_broken.sdm", "examples/missing.sdm"}, 1},
+      {{"--fail-on", "medium", "examples/sub01_task.txt"}, 1},
+  };
+  for (const auto& c : cases) {
+    auto arguments = with({"check"}, c.arguments);
+    const auto result = run(arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << ::testing::PrintToString(arguments) << result.err;
+    EXPECT_EQ(result.out.substr(0, 5), "file ") << ::testing::PrintToString(arguments);
+  }
+}
+
+TEST_F(CliTest, CheckReportsUnreadableFilesAndChecksTheOthers) {
+  const auto result = run({"check", "examples/missing.sdm", "examples/notes.doc",
+                           "examples/bad/sub01_task_motion_broken.sdm"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err,
+            "Error: Failed opening for reading: examples/missing.sdm\n"
+            "Error: examples/notes.doc is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par "
+            "or .1D\n");
+  EXPECT_NE(result.out.find("examples/bad/sub01_task_motion_broken.sdm: error (2 error, "),
+            std::string::npos);
+}
+
+TEST_F(CliTest, CheckWritesTsvAndJsonForScripts) {
+  const auto tsv = run({"check", "--format", "tsv", "examples/sub01_task.sdm"});
+  EXPECT_EQ(tsv.exitCode, 0);
+  EXPECT_EQ(tsv.out.substr(0, 18), "file\tstatus\tdata_p");
+  EXPECT_EQ(std::count(tsv.out.begin(), tsv.out.end(), '\n'), 6);
+  const auto json = run({"check", "--format", "json", "--hide-confound-pairs",
+                         "examples/bad/sub01_task_motion_broken.sdm"});
+  EXPECT_EQ(json.exitCode, 3);
+  const auto parsed = nlohmann::json::parse(json.out);
+  EXPECT_EQ(parsed["status"], "error");
+  EXPECT_EQ(parsed["thresholds"]["hide_confound_pairs"], true);
+  EXPECT_EQ(parsed["files"][0]["rank"], 11);
+}
+
+TEST_F(CliTest, CheckUsageErrors) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"check"},
+           {"check", "--format", "xml", "examples/sub01_task.sdm"},
+           {"check", "--fail-on", "low", "examples/sub01_task.sdm"},
+           {"check", "--medium-r", "0.8", "--high-r", "0.7", "examples/sub01_task.sdm"},
+           {"check", "--high-vif", "abc", "examples/sub01_task.sdm"}}) {
+    const auto result = run(arguments);
+    EXPECT_EQ(result.exitCode, 64) << ::testing::PrintToString(arguments);
+    EXPECT_EQ(result.err.substr(0, 7), "Error: ");
+  }
+  EXPECT_EQ(run({"check", "--medium-r", "0.8", "--high-r", "0.7", "examples/sub01_task.sdm"}).err,
+            "Error: --high-r must lie between --medium-r and 1\n"
+            "Run 'duvendal --help' for more information.\n");
+}
+
+TEST_F(CliTest, CheckWritesOnePageAndNeverOverAnInput) {
+  const auto result = run({"check", "--html", "report.html", "examples/sub01_task.sdm",
+                           "examples/bad/sub01_task_motion_broken.sdm"});
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_NE(text("report.html").find("sub01_task_motion_broken.sdm"), std::string::npos);
+  const auto refused =
+      run({"check", "--html", "examples/sub01_task.sdm", "examples/sub01_task.sdm"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err,
+            "Error: the output examples/sub01_task.sdm would overwrite the input "
+            "examples/sub01_task.sdm\n");
+  const auto unwritable =
+      run({"check", "--html", "no/such/folder/report.html", "examples/sub01_task.sdm"});
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_EQ(unwritable.err, "Error: Cannot Create file: no/such/folder/report.html\n");
+}
+
+TEST_F(CliTest, CorrAndMergesWriteAPagePerResultIntoTheHtmlFolder) {
+  const auto corr = run({"corr", "--html", "pages", "examples/sub01_task.sdm",
+                         "examples/bad/sub01_task_motion_broken.sdm"});
+  EXPECT_EQ(corr.exitCode, 0);
+  EXPECT_EQ(corr.err,
+            "Duvendal>  Saved Correlatios to examples/sub01_task.csv\n"
+            "Duvendal>  Saved pages/sub01_task.html\n"
+            "Duvendal>  Saved Correlatios to examples/bad/sub01_task_motion_broken.csv\n"
+            "Duvendal>  Saved pages/sub01_task_motion_broken.html\n");
+  EXPECT_TRUE(exists("pages/sub01_task.html"));
+  EXPECT_TRUE(exists("pages/sub01_task_motion_broken.html"));
+  const auto merge =
+      run({"merge-all", "-q", "--primary", "examples/sub01_task.sdm", "--out-dir", "out", "--html",
+           "out/pages", "examples/sub01_motion_run1.sdm", "examples/sub01_physio.rtc"});
+  EXPECT_EQ(merge.exitCode, 0) << merge.err;
+  EXPECT_TRUE(exists("out/pages/sub01_task_motion_run1.html"));
+  EXPECT_TRUE(exists("out/pages/sub01_task_physio.html"));
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(dir_.path() / "out/pages"), fs::directory_iterator()),
+      2);
+  const auto clash = run({"merge-sec", "--html", "examples", "--out-dir", "elsewhere",
+                          "examples/sub01_task.sdm", "examples/sub01_physio.rtc"});
+  EXPECT_EQ(clash.exitCode, 0) << clash.err;
+  EXPECT_TRUE(exists("examples/sub01_task_physio.html"));
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 
+#include "design/confound_file.h"
+#include "design/confound_table.h"
 #include "design/design_matrix.h"
+#include "design/file_system.h"
 #include "design/rtc_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,7 +33,7 @@ TEST(ExampleStudyTest, GeneratorReproducesTheCommittedFilesByteForByte) {
               testing::readText((examples() / relative).string()));
     ++compared;
   }
-  EXPECT_EQ(compared, 7);
+  EXPECT_EQ(compared, 10);
 }
 
 TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
@@ -47,8 +51,41 @@ TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
     const DesignMatrix course(RtcFile((examples() / name).string()));
     EXPECT_EQ(course.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
   }
+  for (const char* name : {"sub01_desc-confounds_timeseries.tsv", "sub01_bold_mcf.par"}) {
+    ConfoundOptions options;
+    options.selection = {parseConfoundSelector("*")};
+    const auto input = readConfoundFile((examples() / name).string(), options, realFileSystem());
+    EXPECT_EQ(input.matrix.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
+  }
   const DesignMatrix shortRun((examples() / "bad" / "sub01_motion_short.sdm").string());
   EXPECT_NE(shortRun.nrOfDataPoints.value, task.nrOfDataPoints.value);
+}
+
+// The table holds what the pipelines write: "n/a" exactly where a difference has no preceding
+// volume, and the spike columns marking the volumes that moved abruptly.
+TEST(ExampleStudyTest, ConfoundTableHasThePipelinesLayout) {
+  const auto table = readConfoundTableFile(
+      (examples() / "sub01_desc-confounds_timeseries.tsv").string(), realFileSystem());
+  EXPECT_EQ(table.rows, 240U);
+  std::size_t withoutValue = 0;
+  for (std::size_t c = 0; c < table.names.size(); ++c) {
+    const auto& name = table.names[c];
+    const bool difference = name.find("_derivative1") != std::string::npos ||
+                            name == "framewise_displacement" || name == "dvars";
+    EXPECT_EQ(std::isnan(table.columns[c][0]), difference) << name;
+    for (std::size_t t = 1; t < table.rows; ++t) {
+      ASSERT_FALSE(std::isnan(table.columns[c][t])) << name << " row " << t;
+    }
+    if (difference) ++withoutValue;
+  }
+  EXPECT_EQ(withoutValue, 2U + 2 * 9);  // dvars, displacement; 9 signals with 2 variants each
+  ConfoundOptions outliers;
+  outliers.selection = {parseConfoundSelector("outliers")};
+  const auto spikes = readConfoundFile(
+      (examples() / "sub01_desc-confounds_timeseries.tsv").string(), outliers, realFileSystem());
+  EXPECT_EQ(spikes.matrix.predictorNames,
+            (std::vector<std::string>{"non_steady_state_outlier00", "motion_outlier00",
+                                      "motion_outlier01"}));
 }
 
 TEST(ExampleStudyTest, CompactLayoutReadsEveryValueAsItsText) {

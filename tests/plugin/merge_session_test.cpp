@@ -264,6 +264,20 @@ TEST(MergeSec, ListNamingNoDesignMatrixHasNoSecondaries) {
   EXPECT_EQ(Lines(record.begin() + 8, record.end()), failedTaskEnd("No secondary SDMs available"));
 }
 
+// Only the command-line tool reads the confound files of other tools; the dialog skips them.
+TEST(MergeSec, ConfoundFilesOfOtherToolsAreNotDesignMatrices) {
+  const StudyFolder study;
+  writeText(study.file("run1_desc-confounds_timeseries.tsv"), "csf\n1\n2\n");
+  writeText(study.file("run1_mcf.par"), "1 2\n3 4\n");
+  const std::string sdms2 =
+      joinedLines({study.file("run1_desc-confounds_timeseries.tsv"), study.file("run1_mcf.par")});
+  const HostRun run = runHost(mergeScript("mergesec", {}, sdms2, "", {}));
+  ASSERT_EQ(run.exitStatus, 0) << run.output;
+  const Lines record = executeRecord(run.record);
+  ASSERT_EQ(record.size(), 11U);
+  EXPECT_EQ(Lines(record.begin() + 8, record.end()), failedTaskEnd("No secondary SDMs available"));
+}
+
 TEST(MergeSec, OneListedFileIsNotEnough) {
   const StudyFolder study;
   const HostRun run =

@@ -1,0 +1,437 @@
+#include "check/check_output.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string_view>
+
+namespace duv {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string formatted(double value, std::chars_format format, int precision) {
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  if (std::isnan(value)) return "nan";
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+  return std::string(buffer, result.ptr);
+}
+
+// Fixed decimals for people; locale-independent.
+std::string fixed(double value, int decimals) {
+  return formatted(value, std::chars_format::fixed, decimals);
+}
+
+// Six significant digits for scripts ("12.3457", "1e-09", "inf").
+std::string general(double value) { return formatted(value, std::chars_format::general, 6); }
+
+const std::string& nameOf(const DesignCheck& check, std::size_t position) {
+  return check.columns[position].name;
+}
+
+// "A", "A and B", "A, B and C".
+std::string listOfNames(const DesignCheck& check, const std::vector<std::size_t>& positions) {
+  std::string text;
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    if (i > 0) text += i + 1 == positions.size() ? " and " : ", ";
+    text += nameOf(check, positions[i]);
+  }
+  return text;
+}
+
+const char* roleName(const ColumnCheck& column) {
+  return column.role == ColumnRole::main ? "main" : "confound";
+}
+
+const char* kindName(ColumnKind kind) {
+  switch (kind) {
+    case ColumnKind::varying:
+      return "varying";
+    case ColumnKind::constant:
+      return "constant";
+    case ColumnKind::zero:
+      return "zero";
+    case ColumnKind::nonFinite:
+      return "non-finite";
+  }
+  return "";
+}
+
+const char* warningKindName(WarningKind kind) {
+  switch (kind) {
+    case WarningKind::nonFinite:
+      return "non-finite";
+    case WarningKind::degreesOfFreedom:
+      return "degrees-of-freedom";
+    case WarningKind::dependency:
+      return "dependency";
+    case WarningKind::identical:
+      return "identical";
+    case WarningKind::correlation:
+      return "correlation";
+    case WarningKind::vif:
+      return "vif";
+  }
+  return "";
+}
+
+std::string dependencyText(const DesignCheck& check, const std::vector<std::size_t>& columns) {
+  if (columns.size() == 1) return nameOf(check, columns.front()) + ": all zero";
+  const bool allConstant = std::all_of(columns.begin(), columns.end(), [&check](std::size_t p) {
+    return check.columns[p].kind == ColumnKind::constant;
+  });
+  if (allConstant) return listOfNames(check, columns) + ": both constant (one constant is enough)";
+  return listOfNames(check, columns) + ": an exact linear dependency (rank-deficient)";
+}
+
+// --- text ---------------------------------------------------------------------------------
+
+std::string padded(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string strongestPairText(const DesignCheck& check) {
+  if (!check.strongestPair) return "-";
+  const auto& pair = *check.strongestPair;
+  return fixed(std::abs(pair.r), 2) + " " + nameOf(check, pair.first) + " ~ " +
+         nameOf(check, pair.second);
+}
+
+std::string highestVifText(const DesignCheck& check) {
+  const auto highest = check.highestVif();
+  if (!highest) return "-";
+  return fixed(*check.columns[*highest].vif, 1) + " " + nameOf(check, *highest);
+}
+
+void writeSummaryTable(const CheckRun& run, std::ostream& out) {
+  std::vector<std::vector<std::string>> rows{
+      {"file", "status", "df", "strongest |r|", "highest VIF"}};
+  for (const auto& file : run.files) {
+    if (file.readError) {
+      rows.push_back({file.path, statusOf(file), "-", "-", "-"});
+      continue;
+    }
+    rows.push_back({file.path, statusOf(file), std::to_string(file.check.residualDegreesOfFreedom),
+                    strongestPairText(file.check), highestVifText(file.check)});
+  }
+  std::vector<std::size_t> widths(rows.front().size(), 0);
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      line += c + 1 == row.size() ? row[c] : padded(row[c], widths[c] + 2);
+    }
+    out << line << '\n';
+  }
+}
+
+std::string partnersText(const DesignCheck& check, const ColumnCheck& column) {
+  std::string text;
+  for (const auto& partner : column.partners) {
+    if (!text.empty()) text += ", ";
+    text += nameOf(check, partner.column) + " (" + fixed(partner.r, 2) + ")";
+  }
+  return text;
+}
+
+void writeFileDetails(const CheckedFile& file, std::ostream& out) {
+  if (file.readError) {
+    out << file.path << ": cannot be read: " << *file.readError << '\n';
+    return;
+  }
+  const auto& check = file.check;
+  out << file.path << ": " << statusOf(file);
+  if (check.warnings.empty()) {
+    out << " (no warnings)\n";
+  } else {
+    out << " (" << warningCount(check, CheckLevel::error) << " error, "
+        << warningCount(check, CheckLevel::high) << " high, "
+        << warningCount(check, CheckLevel::medium) << " medium)\n";
+  }
+  out << "  " << check.dataPoints << " data points, " << check.predictors() << " predictors ("
+      << check.mainPredictors << " main, " << check.confounds << " confounds, " << check.constants
+      << " constant)\n";
+  out << "  rank " << check.rank << " of " << check.predictors() << ", residual degrees of freedom "
+      << check.residualDegreesOfFreedom << ", condition number " << fixed(check.conditionNumber, 1)
+      << '\n';
+  if (!check.warnings.empty()) out << '\n';
+  for (const auto& warning : check.warnings) {
+    out << "  " << padded(upper(levelName(warning.level)), 8)
+        << warningText(file.design, check, warning) << '\n';
+  }
+  if (check.columns.empty()) return;
+  std::size_t nameWidth = 9;
+  for (const auto& column : check.columns) nameWidth = std::max(nameWidth, column.name.size());
+  out << "\n  " << padded("predictor", nameWidth + 2) << padded("role", 10) << padded("R2", 7)
+      << padded("VIF", 9) << "most correlated with\n";
+  for (const auto& column : check.columns) {
+    std::string line = "  " + padded(column.name, nameWidth + 2);
+    if (column.kind != ColumnKind::varying) {
+      line += padded(roleName(column), 10) + kindName(column.kind);
+    } else {
+      line += padded(roleName(column), 10) + padded(fixed(*column.rSquared, 3), 7) +
+              padded(fixed(*column.vif, 2), 9) + partnersText(check, column);
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << '\n';
+  }
+}
+
+// --- TSV ----------------------------------------------------------------------------------
+
+// Tabs and line breaks inside a field would break the table.
+std::string field(std::string text) {
+  for (char& c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+constexpr const char* kTsvColumns[] = {
+    "file",     "status",    "data_points", "predictors", "rank", "residual_df", "condition_number",
+    "position", "predictor", "role",        "kind",       "r2",   "vif",         "level",
+    "partner",  "partner_r"};
+
+void writeTsvRow(const std::vector<std::string>& fields, std::ostream& out) {
+  for (std::size_t i = 0; i < fields.size(); ++i) out << (i == 0 ? "" : "\t") << field(fields[i]);
+  out << '\n';
+}
+
+// --- JSON ---------------------------------------------------------------------------------
+
+// JSON has no infinity: an infinite value is null.
+Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+Json namesOf(const DesignCheck& check, const std::vector<std::size_t>& positions) {
+  Json names = Json::array();
+  for (const std::size_t p : positions) names.push_back(nameOf(check, p));
+  return names;
+}
+
+Json columnJson(const DesignCheck& check, std::size_t p) {
+  const auto& column = check.columns[p];
+  Json json;
+  json["position"] = p + 1;
+  json["name"] = column.name;
+  json["role"] = roleName(column);
+  json["kind"] = kindName(column.kind);
+  json["r2"] = column.rSquared ? number(*column.rSquared) : Json(nullptr);
+  json["vif"] = column.vif ? number(*column.vif) : Json(nullptr);
+  Json partners = Json::array();
+  for (const auto& partner : column.partners) {
+    partners.push_back({{"name", nameOf(check, partner.column)},
+                        {"position", partner.column + 1},
+                        {"r", partner.r}});
+  }
+  json["partners"] = std::move(partners);
+  return json;
+}
+
+Json warningJson(const CheckedFile& file, const CheckWarning& warning) {
+  Json json;
+  json["level"] = levelName(warning.level);
+  json["kind"] = warningKindName(warning.kind);
+  json["predictors"] = namesOf(file.check, warning.columns);
+  const bool hasValue =
+      warning.kind != WarningKind::dependency && warning.kind != WarningKind::nonFinite;
+  json["value"] = hasValue ? number(warning.value) : Json(nullptr);
+  json["message"] = warningText(file.design, file.check, warning);
+  return json;
+}
+
+Json fileJson(const CheckedFile& file) {
+  Json json;
+  json["file"] = file.path;
+  json["status"] = statusOf(file);
+  if (file.readError) {
+    json["error"] = *file.readError;
+    return json;
+  }
+  const auto& check = file.check;
+  json["data_points"] = check.dataPoints;
+  json["predictors"] = check.predictors();
+  json["main"] = check.mainPredictors;
+  json["confounds"] = check.confounds;
+  json["constant"] = check.constants;
+  json["rank"] = check.rank;
+  json["residual_df"] = check.residualDegreesOfFreedom;
+  json["condition_number"] = number(check.conditionNumber);
+  json["counts"] = {{"error", warningCount(check, CheckLevel::error)},
+                    {"high", warningCount(check, CheckLevel::high)},
+                    {"medium", warningCount(check, CheckLevel::medium)}};
+  if (check.strongestPair) {
+    const auto& pair = *check.strongestPair;
+    json["strongest_pair"] = {{"first", nameOf(check, pair.first)},
+                              {"second", nameOf(check, pair.second)},
+                              {"r", pair.r}};
+  } else {
+    json["strongest_pair"] = nullptr;
+  }
+  if (const auto highest = check.highestVif()) {
+    json["highest_vif"] = {{"predictor", nameOf(check, *highest)},
+                           {"vif", number(*check.columns[*highest].vif)}};
+  } else {
+    json["highest_vif"] = nullptr;
+  }
+  Json warnings = Json::array();
+  for (const auto& warning : check.warnings) warnings.push_back(warningJson(file, warning));
+  json["warnings"] = std::move(warnings);
+  Json dependencies = Json::array();
+  for (const auto& dependency : check.dependencies) {
+    dependencies.push_back(namesOf(check, dependency));
+  }
+  json["dependencies"] = std::move(dependencies);
+  Json columns = Json::array();
+  for (std::size_t p = 0; p < check.columns.size(); ++p) columns.push_back(columnJson(check, p));
+  json["columns"] = std::move(columns);
+  return json;
+}
+
+}  // namespace
+
+std::string fixedDecimals(double value, int decimals) { return fixed(value, decimals); }
+
+std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check) {
+  std::vector<std::optional<CheckLevel>> levels(check.columns.size());
+  for (const auto& warning : check.warnings) {
+    for (const std::size_t p : warning.columns) {
+      if (!levels[p] || warning.level > *levels[p]) levels[p] = warning.level;
+    }
+  }
+  return levels;
+}
+
+std::size_t warningCount(const DesignCheck& check, CheckLevel level) {
+  return static_cast<std::size_t>(
+      std::count_if(check.warnings.begin(), check.warnings.end(),
+                    [level](const CheckWarning& w) { return w.level == level; }));
+}
+
+std::string statusOf(const CheckedFile& file) {
+  if (file.readError) return "unreadable";
+  const auto level = file.check.level();
+  return level ? levelName(*level) : "ok";
+}
+
+std::optional<CheckLevel> worstLevel(const CheckRun& run) {
+  std::optional<CheckLevel> worst;
+  for (const auto& file : run.files) {
+    if (file.readError) continue;
+    const auto level = file.check.level();
+    if (level && (!worst || *level > *worst)) worst = level;
+  }
+  return worst;
+}
+
+std::string warningText(const DesignMatrix& design, const DesignCheck& check,
+                        const CheckWarning& warning) {
+  const auto names = [&](std::size_t i) { return nameOf(check, warning.columns[i]); };
+  switch (warning.kind) {
+    case WarningKind::nonFinite:
+      return names(0) + ": holds values that are not numbers";
+    case WarningKind::degreesOfFreedom: {
+      std::string text = "no residual degrees of freedom: " + std::to_string(check.dataPoints) +
+                         " data points for " + std::to_string(design.values.size()) + " predictors";
+      if (check.dataPointsExhausted) text += ", every varying one a combination of the others";
+      return text;
+    }
+    case WarningKind::dependency:
+      return dependencyText(check, warning.columns);
+    case WarningKind::identical:
+      return names(0) + " and " + names(1) + ": identical columns (r = " + fixed(warning.value, 3) +
+             ")";
+    case WarningKind::correlation:
+      return names(0) + " and " + names(1) + ": r = " + fixed(warning.value, 2);
+    case WarningKind::vif: {
+      const auto& column = check.columns[warning.columns.front()];
+      std::string text = names(0) + ": VIF " + fixed(warning.value, 1) + " (R2 " +
+                         fixed(column.rSquared.value_or(0.0), 3) + ")";
+      if (!column.partners.empty()) text += ", most correlated with " + partnersText(check, column);
+      return text;
+    }
+  }
+  return "";
+}
+
+void writeCheckText(const CheckRun& run, std::ostream& out) {
+  writeSummaryTable(run, out);
+  for (const auto& file : run.files) {
+    out << '\n';
+    writeFileDetails(file, out);
+  }
+}
+
+void writeCheckTsv(const CheckRun& run, std::ostream& out) {
+  writeTsvRow({std::begin(kTsvColumns), std::end(kTsvColumns)}, out);
+  for (const auto& file : run.files) {
+    if (file.readError) {
+      std::vector<std::string> row(std::size(kTsvColumns));
+      row[0] = file.path;
+      row[1] = statusOf(file);
+      writeTsvRow(row, out);
+      continue;
+    }
+    const auto& check = file.check;
+    const std::vector<std::string> design{file.path,
+                                          statusOf(file),
+                                          std::to_string(check.dataPoints),
+                                          std::to_string(check.predictors()),
+                                          std::to_string(check.rank),
+                                          std::to_string(check.residualDegreesOfFreedom),
+                                          general(check.conditionNumber)};
+    if (check.columns.empty()) {
+      auto row = design;
+      row.resize(std::size(kTsvColumns));
+      writeTsvRow(row, out);
+    }
+    const auto levels = columnLevels(check);
+    for (std::size_t p = 0; p < check.columns.size(); ++p) {
+      const auto& column = check.columns[p];
+      auto row = design;
+      row.push_back(std::to_string(p + 1));
+      row.push_back(column.name);
+      row.push_back(roleName(column));
+      row.push_back(kindName(column.kind));
+      row.push_back(column.rSquared ? general(*column.rSquared) : "");
+      row.push_back(column.vif ? general(*column.vif) : "");
+      row.push_back(levels[p] ? levelName(*levels[p]) : "ok");
+      row.push_back(column.partners.empty() ? "" : nameOf(check, column.partners[0].column));
+      row.push_back(column.partners.empty() ? "" : general(column.partners[0].r));
+      writeTsvRow(row, out);
+    }
+  }
+}
+
+void writeCheckJson(const CheckRun& run, std::ostream& out) {
+  Json json;
+  json["schema"] = "duvendal-check/1";
+  const auto& t = run.thresholds;
+  json["thresholds"] = {{"identical_r", kIdenticalCorrelation},
+                        {"high_r", t.highCorrelation},
+                        {"medium_r", t.mediumCorrelation},
+                        {"high_vif", t.highVif},
+                        {"medium_vif", t.mediumVif},
+                        {"hide_confound_pairs", t.hideConfoundPairs}};
+  const auto worst = worstLevel(run);
+  json["status"] = worst ? levelName(*worst) : "ok";
+  Json files = Json::array();
+  for (const auto& file : run.files) files.push_back(fileJson(file));
+  json["files"] = std::move(files);
+  // Names come from files of any encoding: bytes that are not UTF-8 become U+FFFD.
+  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace duv

@@ -1,0 +1,60 @@
+#pragma once
+
+// The results of checking designs, as text for people and as TSV or JSON for scripts. The TSV
+// columns and JSON keys are documented in docs/check-output.md and kept stable: new ones may be
+// added, none is renamed or removed.
+//
+// Text:
+//   a summary table, one row per file: file, status, residual degrees of freedom, the strongest
+//   pair and the highest VIF; then, per file, a heading line with the status and the warning
+//   counts, the counts and rank, one line per warning (worst first) and one line per predictor
+//   (role, R², VIF, the three predictors it correlates with most).
+// TSV: a header line, then one row per predictor of every readable file (one row with empty
+//   predictor fields for a design without predictors, and for a file that cannot be read).
+// JSON: one object with the thresholds and one entry per file.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "check/design_check.h"
+#include "design/design_matrix.h"
+
+namespace duv {
+
+// One input of a check run: the design as read and its check, or why it could not be read.
+struct CheckedFile {
+  std::string path;
+  std::optional<std::string> readError;
+  DesignMatrix design;
+  DesignCheck check;
+};
+
+struct CheckRun {
+  std::vector<CheckedFile> files;
+  CheckThresholds thresholds;
+};
+
+// "ok" when no warning, else the worst level's name; "unreadable" for a file not read.
+std::string statusOf(const CheckedFile& file);
+
+// The worst warning level over all readable files; none when there are no warnings.
+std::optional<CheckLevel> worstLevel(const CheckRun& run);
+
+// One warning in words, naming the predictors ("Condition A and Condition B: r = 0.78").
+std::string warningText(const DesignMatrix& design, const DesignCheck& check,
+                        const CheckWarning& warning);
+
+// Shared by the writers: `value` with fixed decimals, locale-independent ("inf" when
+// infinite), and the worst warning naming each predictor, by position.
+std::string fixedDecimals(double value, int decimals);
+std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check);
+std::size_t warningCount(const DesignCheck& check, CheckLevel level);
+
+// The writers. Stream failures are left in the stream's state, not thrown.
+void writeCheckText(const CheckRun& run, std::ostream& out);
+void writeCheckTsv(const CheckRun& run, std::ostream& out);
+void writeCheckJson(const CheckRun& run, std::ostream& out);
+
+}  // namespace duv

@@ -1,0 +1,81 @@
+#include "design/confound_file.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "design/confound_expansion.h"
+#include "design/confound_table.h"
+#include "design/file_system.h"
+#include "design/motion_text.h"
+#include "design/text.h"
+
+namespace duv {
+namespace {
+
+DesignMatrix confoundMatrix(const std::string& path, std::vector<std::string> names,
+                            std::vector<std::vector<float>> columns, std::size_t rows) {
+  DesignMatrix m;
+  m.fileName = replaceExtension(path, ".sdm");
+  m.nrOfPredictors.value = static_cast<std::int32_t>(columns.size());
+  m.nrOfDataPoints.value = static_cast<std::int32_t>(rows);
+  m.firstConfoundPredictor.value = 1;
+  m.colorRed.assign(columns.size(), 255);
+  m.colorGreen.assign(columns.size(), 255);
+  m.colorBlue.assign(columns.size(), 255);
+  m.predictorNames = std::move(names);
+  m.values = std::move(columns);
+  return m;
+}
+
+ConfoundInput fromTable(ConfoundTable table, const ConfoundOptions& options) {
+  if (options.skipVolumes != 0) skipRows(table, options.skipVolumes);
+  const auto chosen = selectConfounds(table, options.selection);
+  ConfoundInput input;
+  input.zeroedColumns = zeroLeadingNotAvailable(table, chosen);
+  std::vector<std::string> names;
+  std::vector<std::vector<float>> columns;
+  names.reserve(chosen.size());
+  columns.reserve(chosen.size());
+  for (const auto c : chosen) {
+    names.push_back(std::move(table.names[c]));
+    columns.push_back(std::move(table.columns[c]));
+  }
+  input.matrix = confoundMatrix(table.fileName, std::move(names), std::move(columns), table.rows);
+  return input;
+}
+
+ConfoundInput fromText(ConfoundTable table, const ConfoundOptions& options) {
+  if (options.skipVolumes != 0) skipRows(table, options.skipVolumes);
+  expandMotion(table, options.derivatives, options.squares);
+  ConfoundInput input;
+  input.matrix =
+      confoundMatrix(table.fileName, std::move(table.names), std::move(table.columns), table.rows);
+  return input;
+}
+
+}  // namespace
+
+bool isConfoundTable(std::string_view path) { return hasExtension(path, "tsv"); }
+
+bool isMotionText(std::string_view path) {
+  return hasExtension(path, "txt") || hasExtension(path, "par") || hasExtension(path, "1D");
+}
+
+bool isConfoundFile(std::string_view path) { return isConfoundTable(path) || isMotionText(path); }
+
+ConfoundInput readConfounds(std::string_view text, const std::string& path,
+                            const ConfoundOptions& options) {
+  if (isConfoundTable(path)) return fromTable(readConfoundTable(text, path), options);
+  if (isMotionText(path)) return fromText(readMotionText(text, path), options);
+  throw std::invalid_argument(path + " is neither a confound table nor a motion text file");
+}
+
+ConfoundInput readConfoundFile(const std::string& path, const ConfoundOptions& options,
+                               FileSystem& files) {
+  if (!isConfoundFile(path)) {
+    throw std::invalid_argument(path + " is neither a confound table nor a motion text file");
+  }
+  return readConfounds(files.readFile(path), path, options);
+}
+
+}  // namespace duv

@@ -1,0 +1,49 @@
+#pragma once
+
+// Confound files of other tools as design matrices: confound tables (".tsv") and motion text
+// files (".txt", ".par", ".1D"). Only the command-line tool reads them; the dialog's merge
+// reads SDM and RTC files alone.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "design/confound_selection.h"
+#include "design/design_matrix.h"
+
+namespace duv {
+
+class FileSystem;
+
+struct ConfoundOptions {
+  std::vector<ConfoundSelector> selection;  // the columns taken from a table, in order
+  std::size_t skipVolumes = 0;              // rows dropped first, from tables and text files
+  bool derivatives = false;                 // text files: add the backward differences
+  bool squares = false;                     // text files: add the squares
+};
+
+bool isConfoundTable(std::string_view path);  // ".tsv"
+bool isMotionText(std::string_view path);     // ".txt", ".par", ".1D"
+bool isConfoundFile(std::string_view path);   // either
+
+struct ConfoundInput {
+  // All predictors confounds (firstConfoundPredictor 1), coloured 255 255 255, as a converted
+  // time-course file; fileName is the path with its extension replaced by ".sdm".
+  DesignMatrix matrix;
+  // The columns in which leading "n/a" cells became 0, in predictor order (tables only).
+  std::vector<std::string> zeroedColumns;
+};
+
+// Reads a confound file by its extension. A table: its first skipVolumes rows dropped, the
+// columns of `selection` taken (selectConfounds) and the "n/a" rule applied to them
+// (zeroLeadingNotAvailable). A text file: its first skipVolumes rows dropped, then the
+// variants asked for added (expandMotion); `selection` does not apply. Throws the errors of
+// those steps and of the readers (confound_table.h, motion_text.h), and OpenFileError when the
+// file cannot be opened; a path that is neither kind is std::invalid_argument.
+ConfoundInput readConfoundFile(const std::string& path, const ConfoundOptions& options,
+                               FileSystem& files);
+ConfoundInput readConfounds(std::string_view text, const std::string& path,
+                            const ConfoundOptions& options);
+
+}  // namespace duv

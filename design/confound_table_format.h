@@ -1,0 +1,30 @@
+#pragma once
+
+// The confound table that preprocessing pipelines write beside each run: tab-separated text,
+// a header row of column names, then one row per volume.
+//
+//   global_signal<TAB>global_signal_derivative1<TAB>...<TAB>trans_x<TAB>...   <- line 1: names
+//   512.31<TAB>n/a<TAB>...<TAB>0<TAB>...                                      <- one row per volume
+//   511.98<TAB>-0.33<TAB>...<TAB>0.0124<TAB>...
+//
+// Every row has one cell per name. A cell is a decimal number or "n/a" (no value: the first
+// rows of differences, which have no preceding volume). Variants of a column are named after
+// it with the suffixes below: "trans_x_derivative1" (backward difference), "trans_x_power2"
+// (square), "trans_x_derivative1_power2" (square of the difference).
+
+#include <string_view>
+
+namespace duv::tsv {
+
+inline constexpr char kSeparator = '\t';
+inline constexpr std::string_view kNotAvailable = "n/a";
+
+inline constexpr std::string_view kDerivativeSuffix = "_derivative1";
+inline constexpr std::string_view kPowerSuffix = "_power2";
+
+// Columns that have no value in their first rows by construction: differences from the
+// preceding volume. Leading "n/a" cells of these become 0; "n/a" anywhere else is an error.
+inline constexpr std::string_view kFramewiseDisplacement = "framewise_displacement";
+inline constexpr std::string_view kDvars = "dvars";
+
+}  // namespace duv::tsv

@@ -1,0 +1,106 @@
+#include "check/check_html.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "tests/stats/design_fixture.h"
+
+namespace duv {
+namespace {
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+CheckRun runOf(DesignMatrix design, const std::string& path = "study/run1.sdm") {
+  CheckRun run;
+  CheckedFile file;
+  file.path = path;
+  file.design = std::move(design);
+  file.check = checkDesign(file.design, run.thresholds);
+  run.files.push_back(std::move(file));
+  return run;
+}
+
+std::string html(const CheckRun& run) {
+  std::ostringstream out;
+  writeCheckHtml(run, out);
+  return out.str();
+}
+
+DesignMatrix randomDesign(std::size_t points, std::size_t predictors, std::int32_t firstConfound) {
+  std::mt19937 generator(7);
+  std::normal_distribution<float> normal;
+  std::vector<std::string> names;
+  std::vector<std::vector<float>> columns(predictors, std::vector<float>(points));
+  for (std::size_t p = 0; p < predictors; ++p) {
+    names.push_back("Predictor " + std::to_string(p + 1));
+    for (auto& value : columns[p]) value = normal(generator);
+  }
+  return testing::makeDesign(names, columns, firstConfound);
+}
+
+TEST(CheckHtmlTest, PageIsSelfContainedWithEveryFigure) {
+  const auto page = html(runOf(randomDesign(40, 6, 4)));
+  EXPECT_EQ(page.substr(0, 16), "<!DOCTYPE html>\n");
+  for (const char* external : {"http:", "https:", "<link", "@import", "url(http", "src=\"//"}) {
+    EXPECT_EQ(page.find(external), std::string::npos) << external;
+  }
+  EXPECT_EQ(occurrences(page, "data-figure=\"matrix\""), 1U);
+  EXPECT_EQ(occurrences(page, "data-figure=\"heatmap\""), 1U);
+  EXPECT_EQ(occurrences(page, "data-figure=\"bars\""), 1U);
+  // Main predictors and confounds are two images, apart.
+  EXPECT_EQ(occurrences(page, "<img alt=\"main predictors\" src=\"data:image/png;base64,"), 1U);
+  EXPECT_EQ(occurrences(page, "<img alt=\"confounds\" src=\"data:image/png;base64,"), 1U);
+  // Bands and frame of the matrix, 6 x 6 heatmap cells and the scale, bars and their ground.
+  EXPECT_EQ(occurrences(page, "<rect x="), 6U + 1U + 36U + 1U + 6U + 1U);
+  EXPECT_NE(page.find(">VIF 5</text>"), std::string::npos);
+  EXPECT_NE(page.find(">VIF 10</text>"), std::string::npos);
+  EXPECT_NE(page.find("0.40 medium"), std::string::npos);
+  EXPECT_NE(page.find("data-rendered"), std::string::npos);
+}
+
+TEST(CheckHtmlTest, NamesAndPathsAreEscaped) {
+  const auto page = html(
+      runOf(testing::makeDesign({"<b>&\"'", "x"}, {{1, 2, 3, 4}, {2, 1, 4, 3}}, 3), "a<b>.sdm"));
+  EXPECT_EQ(page.find("<b>&"), std::string::npos);
+  EXPECT_NE(page.find("&lt;b&gt;&amp;&quot;&#39;"), std::string::npos);
+  EXPECT_NE(page.find("Design check: a&lt;b&gt;.sdm"), std::string::npos);
+}
+
+TEST(CheckHtmlTest, WarningsAndUnreadableFilesAreShown) {
+  auto run = runOf(
+      testing::makeDesign({"A", "A copy", "C"}, {{1, 2, 3, 5}, {1, 2, 3, 5}, {1, 1, 1, 1}}, 4));
+  CheckedFile missing;
+  missing.path = "gone.sdm";
+  missing.readError = "Failed opening for reading: gone.sdm";
+  run.files.push_back(missing);
+  const auto page = html(run);
+  EXPECT_NE(page.find("<li class=\"error\"><b>error</b> A and A copy: identical columns "
+                      "(r = 1.000)</li>"),
+            std::string::npos);
+  EXPECT_NE(page.find("<table class=\"summary\">"), std::string::npos);
+  EXPECT_NE(page.find("Cannot be read: Failed opening for reading: gone.sdm"), std::string::npos);
+  EXPECT_NE(page.find("<span class=\"badge unreadable\">unreadable</span>"), std::string::npos);
+}
+
+TEST(CheckHtmlTest, WideDesignsStaySmall) {
+  // 300 data points by 2,000 predictors: rasters instead of 4 million cells.
+  const auto page = html(runOf(randomDesign(300, 2000, 11)));
+  EXPECT_LT(page.size(), 6U * 1024 * 1024);
+  EXPECT_EQ(occurrences(page, "<img alt=\"|r| between predictors\""), 1U);
+  EXPECT_NE(page.find("no residual degrees of freedom"), std::string::npos);
+}
+
+TEST(CheckHtmlTest, LongDesignsAreAveragedIntoAtMostAThousandRows) {
+  const auto page = html(runOf(randomDesign(2500, 3, 4)));
+  EXPECT_NE(page.find("2500 data points averaged into 1000 rows"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace duv

@@ -1,0 +1,199 @@
+// The check's page opened in a real browser (headless Chromium): it loads without errors, its
+// images decode, and the design matrix and the heatmap are drawn where the page says they are.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "design/design_matrix.h"
+#include "tests/support/png_reader.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+namespace duv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWindowWidth = 1280;
+
+std::optional<std::string> chromium() {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return std::nullopt;
+  std::string folders = path;
+  for (std::size_t start = 0; start <= folders.size();) {
+    const auto end = std::min(folders.find(':', start), folders.size());
+    for (const char* name : {"chromium", "chromium-browser"}) {
+      const auto candidate = fs::path(folders.substr(start, end - start)) / name;
+      if (fs::exists(candidate)) return candidate.string();
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+struct Box {
+  std::string figure;
+  long left, top, width, height;
+};
+
+class CheckPageBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    browser_ = chromium();
+    if (!browser_) GTEST_SKIP() << "chromium is not installed (scripts/install --test)";
+    fs::copy(fs::path(testing::sourceDir()) / "examples", dir_.path() / "examples",
+             fs::copy_options::recursive);
+  }
+
+  testing::ProcessResult tool(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), DUVENDAL_TOOL);
+    return testing::runProcess(arguments, dir_.path().string());
+  }
+
+  // One start of the browser, with a fresh empty profile.
+  testing::ProcessResult browse(const std::string& page, int height,
+                                const std::vector<std::string>& what) {
+    testing::TempDir profile;
+    std::vector<std::string> command{
+        "timeout",
+        "120",
+        *browser_,
+        "--no-sandbox",
+        "--disable-gpu",
+        "--no-first-run",
+        "--disable-background-networking",
+        "--disable-component-update",
+        "--disable-sync",
+        "--headless",
+        "--hide-scrollbars",
+        "--user-data-dir=" + profile.path().string(),
+        "--window-size=" + std::to_string(kWindowWidth) + "," + std::to_string(height)};
+    command.insert(command.end(), what.begin(), what.end());
+    command.push_back("file://" + dir_.file(page));
+    return testing::runProcess(command);
+  }
+
+  std::string dom(const std::string& page, int height) {
+    const auto result = browse(page, height, {"--dump-dom"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    return result.out;
+  }
+
+  testing::DecodedPng screenshot(const std::string& page, int height) {
+    const auto shot = dir_.file("shot.png");
+    const auto result = browse(page, height, {"--screenshot=" + shot});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    return testing::decodePng(testing::readText(shot));
+  }
+
+  std::optional<std::string> browser_;
+  testing::TempDir dir_;
+};
+
+std::vector<Box> boxesIn(const std::string& dom) {
+  static const std::regex box(
+      R"re(data-figure="(\w+)"[^>]*?data-box="(-?\d+),(-?\d+),(\d+),(\d+)")re");
+  std::vector<Box> boxes;
+  for (std::sregex_iterator it(dom.begin(), dom.end(), box), end; it != end; ++it) {
+    boxes.push_back({(*it)[1], std::stol((*it)[2]), std::stol((*it)[3]), std::stol((*it)[4]),
+                     std::stol((*it)[5])});
+  }
+  return boxes;
+}
+
+struct Coverage {
+  double dark = 0;      // share of pixels with every channel below 128
+  double coloured = 0;  // share of pixels that are not near white
+  double deepRed = 0;   // share of pixels of the strongest |r| colours
+};
+
+Coverage coverageOf(const testing::DecodedPng& image, const Box& box) {
+  Coverage coverage;
+  std::size_t count = 0;
+  for (long y = box.top + 2; y < box.top + box.height - 2; ++y) {
+    for (long x = box.left + 2; x < box.left + box.width - 2; ++x) {
+      const auto* p = image.at(static_cast<std::size_t>(x), static_cast<std::size_t>(y));
+      ++count;
+      if (p[0] < 128 && p[1] < 128 && p[2] < 128) coverage.dark += 1;
+      if (p[0] < 240 || p[1] < 240 || p[2] < 240) coverage.coloured += 1;
+      if (p[0] > 100 && p[1] < 60 && p[2] < 80) coverage.deepRed += 1;
+    }
+  }
+  const auto total = static_cast<double>(count == 0 ? 1 : count);
+  return {coverage.dark / total, coverage.coloured / total, coverage.deepRed / total};
+}
+
+TEST_F(CheckPageBrowserTest, ExampleReportLoadsWithoutErrorsAndDrawsItsFigures) {
+  const auto check = tool({"check", "--html", "report.html", "examples/sub01_task.sdm",
+                           "examples/bad/sub01_task_motion_broken.sdm"});
+  ASSERT_EQ(check.exitCode, 3) << check.err;
+  constexpr int kHeight = 3400;
+  const auto page = dom("report.html", kHeight);
+  EXPECT_NE(page.find("data-rendered=\"ok\""), std::string::npos);
+  EXPECT_EQ(page.find("data-errors=\""), std::string::npos) << page.substr(0, 600);
+
+  const auto boxes = boxesIn(page);
+  ASSERT_EQ(boxes.size(), 6U);  // matrix, heatmap and bars of each design
+  const auto image = screenshot("report.html", kHeight);
+  ASSERT_EQ(image.width, static_cast<std::size_t>(kWindowWidth));
+  // The page's own ground is white.
+  EXPECT_GT(image.at(4, 4)[0], 240);
+  for (const auto& box : boxes) {
+    SCOPED_TRACE(box.figure + " at " + std::to_string(box.left) + "," + std::to_string(box.top));
+    ASSERT_GT(box.width, 20);
+    ASSERT_GT(box.height, 20);
+    ASSERT_LE(box.left + box.width, kWindowWidth);
+    ASSERT_LE(box.top + box.height, kHeight);
+    const auto coverage = coverageOf(image, box);
+    if (box.figure == "matrix") {
+      // Mostly black task columns with white blocks.
+      EXPECT_GT(coverage.dark, 0.3);
+      EXPECT_LT(coverage.dark, 0.95);
+    } else if (box.figure == "heatmap") {
+      EXPECT_GT(coverage.coloured, 0.5);
+    } else {
+      EXPECT_GT(coverage.coloured, 0.03);
+    }
+  }
+  // The broken design's identical pair and its dependent columns are drawn in deep red.
+  EXPECT_GT(coverageOf(image, boxes[4]).deepRed, 0.005);
+  EXPECT_EQ(coverageOf(image, boxes[1]).deepRed, 0.0);
+}
+
+TEST_F(CheckPageBrowserTest, WideDesignPageOpensQuickly) {
+  // 300 data points by 2,000 predictors.
+  DesignMatrix wide;
+  wide.nrOfPredictors.value = 2000;
+  wide.nrOfDataPoints.value = 300;
+  wide.firstConfoundPredictor.value = 11;
+  std::mt19937 generator(3);
+  std::normal_distribution<float> normal;
+  for (int p = 0; p < 2000; ++p) {
+    wide.predictorNames.push_back("P" + std::to_string(p + 1));
+    wide.colorRed.push_back(255);
+    wide.colorGreen.push_back(255);
+    wide.colorBlue.push_back(255);
+    std::vector<float> column(300);
+    for (auto& value : column) value = normal(generator);
+    wide.values.push_back(std::move(column));
+  }
+  wide.saveAs(dir_.file("wide.sdm"));
+  ASSERT_EQ(tool({"check", "--html", "wide.html", "wide.sdm"}).exitCode, 3);
+  const auto started = std::chrono::steady_clock::now();
+  const auto page = dom("wide.html", 1400);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+  EXPECT_NE(page.find("data-rendered=\"ok\""), std::string::npos);
+  EXPECT_EQ(page.find("data-errors=\""), std::string::npos);
+  EXPECT_LT(seconds.count(), 20.0);
+}
+
+}  // namespace
+}  // namespace duv
