@@ -27,7 +27,7 @@ std::runtime_error fileError(const TextCursor& cursor, std::string_view what) {
 void readIntEntry(TextCursor& cursor, std::string_view key, IntHeaderField& field) {
   field.label = std::string(key.substr(0, key.size() - 1));
   field.width = static_cast<std::int32_t>(key.size()) + cursor.skipBlanks();
-  const auto value = cursor.integer();
+  const auto value = headerInteger(cursor, key);
   if (!value) {
     throw fileError(cursor, "\"" + std::string(key) + "\" is not followed by a number");
   }
@@ -131,13 +131,14 @@ void findNamesAndData(TextCursor& cursor, RtcFile& rtc) {
 void readOlderHeader(TextCursor& cursor, RtcFile& rtc) {
   rtc.fileVersion = {"FileVersion", 2, kOlderWidth, true};
   rtc.type = {"Type", "TimeCourse", kOlderWidth, false, true};
-  const auto courses = cursor.integer();
+  const auto courses = headerInteger(cursor, kOlderStart);
   if (!courses) throw fileError(cursor, "\"NrOfRTCs:\" is not followed by a number");
   rtc.nrOfPredictors = {std::string(sdm::kNrOfPredictors), *courses, kOlderWidth, true};
-  if (cursor.token().empty()) {
+  const auto key = cursor.token();
+  if (key.empty()) {
     throw fileError(cursor, "the header ends before the number of data points");
   }
-  const auto dataPoints = cursor.integer();
+  const auto dataPoints = headerInteger(cursor, key);
   if (!dataPoints) throw fileError(cursor, "the number of data points is not a number");
   rtc.nrOfDataPoints = {std::string(sdm::kNrOfDataPoints), *dataPoints, kOlderWidth, true};
 }
@@ -194,10 +195,8 @@ void readValues(const TextCursor& cursor, RtcFile& rtc) {
     }
     const auto number = startsNumberText(p, end) ? scanFloat(p, end) : ScannedFloat{};
     if (number.status == NumberScan::noNumber) {
-      const char* wordEnd = p;
-      while (wordEnd != end && !isSpace(*wordEnd) && wordEnd - p < 40) ++wordEnd;
       throw std::runtime_error(
-          cursor.lineContext(position, "\"" + std::string(p, wordEnd) + "\" is not a number"));
+          cursor.lineContext(position, quotedWord(p, end) + " is not a number"));
     }
     if (number.status == NumberScan::outOfRange) {
       throw std::runtime_error(

@@ -32,7 +32,7 @@ void startEntry(TextCursor& cursor, std::string_view key, Field& field) {
 
 void readIntEntry(TextCursor& cursor, std::string_view key, IntHeaderField& field) {
   startEntry(cursor, key, field);
-  const auto value = cursor.integer();
+  const auto value = headerInteger(cursor, key);
   if (!value) {
     throw fileError(cursor, quotedKey(field.label) + " is not followed by a number");
   }
@@ -42,7 +42,7 @@ void readIntEntry(TextCursor& cursor, std::string_view key, IntHeaderField& fiel
 void readBoolEntry(TextCursor& cursor, std::string_view key, BoolHeaderField& field) {
   startEntry(cursor, key, field);
   const auto value = cursor.integer();
-  if (!value || (*value != 0 && *value != 1)) {
+  if (!value || !cursor.atTokenEnd() || (*value != 0 && *value != 1)) {
     throw fileError(cursor, quotedKey(field.label) + " is not followed by 0 or 1");
   }
   field.value = *value == 1;
@@ -231,12 +231,6 @@ class RowReader {
           lineStart_,
           "expected " + std::to_string(count_) + " values, found " + std::to_string(found)));
     }
-  }
-
-  static std::string quotedWord(const char* p, const char* end) {
-    const char* wordEnd = p;
-    while (wordEnd != end && !isSpace(*wordEnd) && wordEnd - p < 40) ++wordEnd;
-    return "\"" + std::string(p, wordEnd) + "\"";
   }
 
   const TextCursor& cursor_;

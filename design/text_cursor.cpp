@@ -1,6 +1,7 @@
 #include "design/text_cursor.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace duv {
 
@@ -64,6 +65,36 @@ std::string TextCursor::fileContext(std::string_view what) const {
 
 std::string TextCursor::lineContext(std::size_t position, std::string_view what) const {
   return name_ + ", line " + std::to_string(lineAt(position)) + ": " + std::string(what);
+}
+
+std::string quotedWord(const char* first, const char* last) {
+  constexpr std::ptrdiff_t kLongest = 40;
+  std::string word = "\"";
+  for (const char* p = first; p != last && !isSpace(*p) && p - first < kLongest; ++p) {
+    const auto byte = static_cast<unsigned char>(*p);
+    if (byte >= 0x20 && byte != 0x7F) {
+      word += *p;
+      continue;
+    }
+    constexpr const char* kHex = "0123456789abcdef";
+    word += "\\x";
+    word += kHex[byte >> 4];
+    word += kHex[byte & 0xF];
+  }
+  return word + "\"";
+}
+
+std::optional<std::int32_t> headerInteger(TextCursor& cursor, std::string_view key) {
+  cursor.skipSpace();
+  const auto start = cursor.position();
+  const auto value = cursor.integer();
+  if (value && !cursor.atTokenEnd()) {
+    const auto text = cursor.text();
+    throw std::runtime_error(cursor.fileContext(
+        "\"" + std::string(key) + "\" is followed by " +
+        quotedWord(text.data() + start, text.data() + text.size()) + ", not by a whole number"));
+  }
+  return value;
 }
 
 bool beginsWithNumber(std::string_view line) {

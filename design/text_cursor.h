@@ -25,6 +25,8 @@ class TextCursor {
   TextCursor(std::string_view text, const std::string& name) : text_(text), name_(name) {}
 
   bool atEnd() const { return position_ >= text_.size(); }
+  // At white space or at the end: what has just been read is a whole token.
+  bool atTokenEnd() const { return atEnd() || isSpace(text_[position_]); }
   void moveTo(std::size_t position) { position_ = position; }
   std::size_t position() const { return position_; }
   std::string_view text() const { return text_; }
@@ -54,6 +56,17 @@ class TextCursor {
   const std::string& name_;
   std::size_t position_ = 0;
 };
+
+// The word starting at `first` (up to white space, at most 40 characters) in double quotes, for
+// messages. Control characters are written as \xNN, so that the message stays one readable line
+// and no NUL byte cuts it short where it is passed on as a C string.
+std::string quotedWord(const char* first, const char* last);
+
+// The value of the header entry whose key token (colon included) has just been read: after
+// white space, an integer that is a whole token; nothing when no integer starts there. Throws
+// std::runtime_error "<name>: "<key>" is followed by "<token>", not by a whole number" when other
+// characters follow its digits, so that "240x" or "3.5" is never read as 240 or 3.
+std::optional<std::int32_t> headerInteger(TextCursor& cursor, std::string_view key);
 
 // Whether the line's first non-blank character begins a number: a digit, or a sign or point
 // followed by a digit (or a sign, a point and a digit).

@@ -156,6 +156,37 @@ TEST(SdmReaderTest, RowsOutsideTheFormatAreReadAsSeparatedNumbers) {
   }
 }
 
+// Whole files as other writers lay them out, each holding the same matrix.
+TEST(SdmReaderTest, LayoutsOfOtherWritersReadAsTheMatrixTheyHold) {
+  const char* const cases[] = {
+      // Header lines indented, separated by empty lines, the file starting with one.
+      "\n  NrOfPredictors: 2\n\n\tNrOfDataPoints: 2\n\n\n FirstConfoundPredictor: 2\n\n"
+      "1 2 3 4 5 6\n\"a\" \"b\"\n 1.0 -0.5\n 0.25 2.0\n",
+      // Values at other columns; colours one triple per line.
+      "NrOfPredictors:\t\t2\nNrOfDataPoints:   2\nFirstConfoundPredictor:         2\n"
+      "1 2 3\n4 5 6\n\"a\" \"b\"\n 1.0 -0.5\n 0.25 2.0\n",
+      // Every line ending in CR CR LF.
+      "NrOfPredictors: 2\r\r\nNrOfDataPoints: 2\r\r\nFirstConfoundPredictor: 2\r\r\n\r\r\n"
+      "1 2 3   4 5 6\r\r\n\"a\" \"b\"\r\r\n 1.0 -0.5\r\r\n 0.25 2.0\r\r\n",
+      // Tab-separated values with a trailing tab, integers, exponents; no newline at the end.
+      "NrOfPredictors: 2\nNrOfDataPoints: 2\nFirstConfoundPredictor: 2\n1 2 3 4 5 6\n"
+      "\"a\"\t\"b\"\n1\t-5e-1\t\n2.5e-1\t2\t",
+      // Fixed-width fields that run together, 9 and 15 decimals.
+      "NrOfPredictors: 2\nNrOfDataPoints: 2\nFirstConfoundPredictor: 2\n1 2 3 4 5 6\n"
+      "\"a\" \"b\"\n1.000000000-0.500000000\n0.250000000000000 2.000000000000000",
+  };
+  for (const char* text : cases) {
+    SCOPED_TRACE(text);
+    const auto m = readSdm(text, "x.sdm");
+    EXPECT_EQ(m.nrOfPredictors.value, 2);
+    EXPECT_EQ(m.firstConfoundPredictor.value, 2);
+    EXPECT_EQ(m.colorRed, (std::vector<std::int32_t>{1, 4}));
+    EXPECT_EQ(m.colorBlue, (std::vector<std::int32_t>{3, 6}));
+    EXPECT_EQ(m.predictorNames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(m.values, (std::vector<std::vector<float>>{{1.0F, 0.25F}, {-0.5F, 2.0F}}));
+  }
+}
+
 TEST(SdmReaderTest, CarriageReturnLineEndsReadTheSame) {
   std::string crlf;
   for (const char* p = kExample; *p != '\0'; ++p) {
@@ -213,6 +244,13 @@ TEST(SdmReaderTest, MalformedFilesAreErrorsNamingTheFile) {
        "bad.sdm: \"FirstConfoundPredictor:\" is not followed by a number"},
       {"NrOfPredictors: x\n", "bad.sdm: \"NrOfPredictors:\" is not followed by a number"},
       {"NrOfPredictors: 99999999999\n", "bad.sdm: \"NrOfPredictors:\" is not followed by a number"},
+      {"NrOfPredictors: 2\nNrOfDataPoints: 3.5\n",
+       "bad.sdm: \"NrOfDataPoints:\" is followed by \"3.5\", not by a whole number"},
+      {"NrOfPredictors: 1e3\n",
+       "bad.sdm: \"NrOfPredictors:\" is followed by \"1e3\", not by a whole number"},
+      {"FileVersion: 1,\n",
+       "bad.sdm: \"FileVersion:\" is followed by \"1,\", not by a whole number"},
+      {"IncludesConstant: 1x\n", "bad.sdm: \"IncludesConstant:\" is not followed by 0 or 1"},
       {"IncludesConstant: 2\n", "bad.sdm: \"IncludesConstant:\" is not followed by 0 or 1"},
       {"NrOfDataPoints: 1\nFirstConfoundPredictor: 1\n",
        "bad.sdm: the header has no \"NrOfPredictors:\""},
@@ -233,6 +271,10 @@ TEST(SdmReaderTest, MalformedFilesAreErrorsNamingTheFile) {
        "invalid stof argument: bad.sdm, line 6: \"x.5\" is not a number"},
       {withHeader(2, 1, names2 + " 1.0 NA\n"),
        "invalid stof argument: bad.sdm, line 6: \"NA\" is not a number"},
+      {withHeader(2, 1, names2 + " 1.0 \x01\x7f\xc3\xa4\n"),
+       "invalid stof argument: bad.sdm, line 6: \"\\x01\\x7f\xc3\xa4\" is not a number"},
+      {withHeader(2, 1, names2 + std::string(" 1.0\0 2.0\n", 10)),
+       "invalid stof argument: bad.sdm, line 6: \"\\x00\" is not a number"},
       {withHeader(2, 1, names2 + "\n\n 1.0 2.0e400\n"),
        "stof argument out of range: bad.sdm, line 8: 2.0e400"},
       {withHeader(2, 1, names2 + " 1e-400 2\n"),

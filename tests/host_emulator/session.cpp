@@ -4,6 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "plugin/plugin_interface.h"
 #include "tests/host_emulator/emulated_host.h"
@@ -25,9 +26,22 @@ Function exported(const LoadedLibrary& library, const char* name) {
 
 const char* boolText(bool value) { return value ? "true" : "false"; }
 
+// Plug-ins that a script created but did not destroy: the host keeps them until it exits, as a
+// host does that never deletes them (deleting would call the host and show in the record).
+// The list is never destroyed, so that they stay reachable to the very end.
+std::vector<HKZNPluginInterface*>& keptPlugins() {
+  static auto* const plugins = new std::vector<HKZNPluginInterface*>;
+  return *plugins;
+}
+
 class Session {
  public:
   explicit Session(const LoadedLibrary& library) : library_(library) {}
+  ~Session() {
+    if (plugin_ != nullptr) keptPlugins().push_back(plugin_);
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
 
   void run(const std::string& command, const std::string& rest) {
     HostState& state = hostState();
