@@ -47,7 +47,7 @@ CLI::Validator confoundSelection() {
           return std::string(error.what());
         }
       },
-      "SPEC");
+      "SELECTION");
 }
 
 void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& arguments) {

@@ -50,37 +50,15 @@ void readTextEntry(TextCursor& cursor, std::string_view key, TextHeaderField& fi
   field.present = true;
 }
 
-void checkCount(const TextCursor& cursor, const IntHeaderField& field, std::string_view key,
-                std::int32_t limit) {
-  if (!field.present) throw fileError(cursor, "the header has no \"" + std::string(key) + ":\"");
-  if (field.value < 0) {
-    throw fileError(cursor,
-                    std::string(key) + " is negative (" + std::to_string(field.value) + ")");
-  }
-  if (field.value > limit) {
-    throw fileError(cursor, std::string(key) + " " + std::to_string(field.value) +
-                                " is above the limit of " + std::to_string(limit));
-  }
-}
-
 void checkCounts(const TextCursor& cursor, const RtcFile& rtc) {
-  checkCount(cursor, rtc.nrOfPredictors, sdm::kNrOfPredictors, sdm::kMaxPredictors);
-  checkCount(cursor, rtc.nrOfDataPoints, sdm::kNrOfDataPoints, sdm::kMaxDataPoints);
+  checkHeaderCount(cursor, rtc.nrOfPredictors.present, rtc.nrOfPredictors.value,
+                   sdm::kNrOfPredictors, sdm::kMaxPredictors);
+  checkHeaderCount(cursor, rtc.nrOfDataPoints.present, rtc.nrOfDataPoints.value,
+                   sdm::kNrOfDataPoints, sdm::kMaxDataPoints);
 }
 
 void readNames(std::string_view line, RtcFile& rtc) {
-  const auto count = static_cast<std::size_t>(rtc.nrOfPredictors.value);
-  rtc.predictorNames.assign(count, std::string(sdm::kNoName));
-  std::size_t stored = 0;
-  std::size_t p = 0;
-  while (stored < count) {
-    const auto open = line.find('"', p);
-    if (open == std::string_view::npos) return;
-    const auto close = line.find('"', open + 1);
-    if (close == std::string_view::npos) return;
-    rtc.predictorNames[stored++] = std::string(line.substr(open + 1, close - open - 1));
-    p = close + 1;
-  }
+  rtc.predictorNames = quotedNames(line, static_cast<std::size_t>(rtc.nrOfPredictors.value));
 }
 
 // Keyed layout: entries in any order after "FileVersion:", until "NrOfDataPoints:" and its

@@ -77,24 +77,11 @@ void readHeader(TextCursor& cursor, DesignMatrix& m) {
   }
 }
 
-void checkCount(const TextCursor& cursor, const IntHeaderField& field, std::string_view label,
-                std::int32_t limit) {
-  if (!field.present) {
-    throw fileError(cursor, "the header has no " + quotedKey(label));
-  }
-  if (field.value < 0) {
-    throw fileError(cursor,
-                    std::string(label) + " is negative (" + std::to_string(field.value) + ")");
-  }
-  if (field.value > limit) {
-    throw fileError(cursor, std::string(label) + " " + std::to_string(field.value) +
-                                " is above the limit of " + std::to_string(limit));
-  }
-}
-
 void checkHeader(const TextCursor& cursor, DesignMatrix& m) {
-  checkCount(cursor, m.nrOfPredictors, sdm::kNrOfPredictors, sdm::kMaxPredictors);
-  checkCount(cursor, m.nrOfDataPoints, sdm::kNrOfDataPoints, sdm::kMaxDataPoints);
+  checkHeaderCount(cursor, m.nrOfPredictors.present, m.nrOfPredictors.value, sdm::kNrOfPredictors,
+                   sdm::kMaxPredictors);
+  checkHeaderCount(cursor, m.nrOfDataPoints.present, m.nrOfDataPoints.value, sdm::kNrOfDataPoints,
+                   sdm::kMaxDataPoints);
   if (m.firstConfoundPredictor.value < 1) {
     throw fileError(cursor, std::string(sdm::kFirstConfoundPredictor) + " " +
                                 std::to_string(m.firstConfoundPredictor.value) + " is below 1");
@@ -123,22 +110,6 @@ void readColours(TextCursor& cursor, DesignMatrix& m, std::size_t count) {
     ++stored;
     if (!blue) return;
     red = cursor.integer();
-  }
-}
-
-// Names are the texts between pairs of double quotes, from the left; an unpaired quote is
-// ignored and missing names stay "NoName".
-void readNames(std::string_view line, DesignMatrix& m, std::size_t count) {
-  m.predictorNames.assign(count, std::string(sdm::kNoName));
-  std::size_t stored = 0;
-  std::size_t p = 0;
-  while (stored < count) {
-    const auto open = line.find('"', p);
-    if (open == std::string_view::npos) return;
-    const auto close = line.find('"', open + 1);
-    if (close == std::string_view::npos) return;
-    m.predictorNames[stored++] = std::string(line.substr(open + 1, close - open - 1));
-    p = close + 1;
   }
 }
 
@@ -294,7 +265,7 @@ DesignMatrix readSdm(std::string_view text, const std::string& name) {
   readColours(cursor, m, predictors);
   auto namesLine = cursor.restOfLine();
   if (namesLine.find('"') == std::string_view::npos) namesLine = cursor.restOfLine();
-  readNames(namesLine, m, predictors);
+  m.predictorNames = quotedNames(namesLine, predictors);
   readRows(cursor, m, predictors, dataPoints);
   return m;
 }

@@ -1,5 +1,7 @@
 #include "design/text_cursor.h"
 
+#include "design/sdm_format.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -95,6 +97,37 @@ std::optional<std::int32_t> headerInteger(TextCursor& cursor, std::string_view k
         quotedWord(text.data() + start, text.data() + text.size()) + ", not by a whole number"));
   }
   return value;
+}
+
+std::vector<std::string> quotedNames(std::string_view line, std::size_t count) {
+  std::vector<std::string> names(count, std::string(sdm::kNoName));
+  std::size_t stored = 0;
+  std::size_t p = 0;
+  while (stored < count) {
+    const auto open = line.find('"', p);
+    if (open == std::string_view::npos) break;
+    const auto close = line.find('"', open + 1);
+    if (close == std::string_view::npos) break;
+    names[stored++] = std::string(line.substr(open + 1, close - open - 1));
+    p = close + 1;
+  }
+  return names;
+}
+
+void checkHeaderCount(const TextCursor& cursor, bool present, std::int32_t value,
+                      std::string_view label, std::int32_t limit) {
+  if (!present) {
+    throw std::runtime_error(
+        cursor.fileContext("the header has no \"" + std::string(label) + ":\""));
+  }
+  if (value < 0) {
+    throw std::runtime_error(
+        cursor.fileContext(std::string(label) + " is negative (" + std::to_string(value) + ")"));
+  }
+  if (value > limit) {
+    throw std::runtime_error(cursor.fileContext(std::string(label) + " " + std::to_string(value) +
+                                                " is above the limit of " + std::to_string(limit)));
+  }
 }
 
 bool beginsWithNumber(std::string_view line) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace duv {
 
@@ -67,6 +68,15 @@ std::string quotedWord(const char* first, const char* last);
 // std::runtime_error "<name>: "<key>" is followed by "<token>", not by a whole number" when other
 // characters follow its digits, so that "240x" or "3.5" is never read as 240 or 3.
 std::optional<std::int32_t> headerInteger(TextCursor& cursor, std::string_view key);
+
+// The names between pairs of double quotes in `line`, from the left, `count` of them; an
+// unpaired quote is ignored and missing names are "NoName".
+std::vector<std::string> quotedNames(std::string_view line, std::size_t count);
+
+// Checks a header count: present (else "<name>: the header has no "<label>:""), not negative,
+// and at most `limit` (both errors naming the file and the value).
+void checkHeaderCount(const TextCursor& cursor, bool present, std::int32_t value,
+                      std::string_view label, std::int32_t limit);
 
 // Whether the line's first non-blank character begins a number: a digit, or a sign or point
 // followed by a digit (or a sign, a point and a digit).
