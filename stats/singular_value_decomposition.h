@@ -30,6 +30,7 @@ struct SvdWorkspace {
   std::vector<float> householder;
   std::vector<float> nextSums;
   std::vector<float> nextHouseholder;
+  std::vector<float> reflections;
   std::vector<kernels::ColumnRotation> leftRotations;   // to apply to U
   std::vector<kernels::ColumnRotation> rightRotations;  // to apply to V
 };
