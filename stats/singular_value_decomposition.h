@@ -8,7 +8,9 @@
 // loops only run in another arrangement:
 //  - the inner products of each Householder step are formed for all columns (or rows) at once,
 //    each product still summed in increasing index, on a row-major copy where a column-major
-//    array would need strided access, and the copy is updated alongside;
+//    array would need strided access, and the copy is updated alongside; a step's updates are
+//    carried into the next step's one pass over each array, applied there first, so that every
+//    element still receives them in the classic order;
 //  - the plane rotations of the diagonalisation change only U and V, never the bidiagonal form
 //    that decides them, so they are recorded and applied afterwards, in order, to blocks of rows
 //    that stay in the cache.
