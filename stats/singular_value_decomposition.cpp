@@ -61,6 +61,7 @@ class Decomposition {
         vector_(workspace.householder),
         nextVector_(workspace.nextHouseholder),
         nextSums_(workspace.nextSums),
+        reflections_(workspace.reflections),
         left_(workspace.leftRotations),
         right_(workspace.rightRotations) {
     table_.resize(std::max(m * n, n * n));
@@ -89,28 +90,75 @@ class Decomposition {
   // Householder reduction to upper bidiagonal form. The row-major copy r_ holds the same values
   // as a_ in rows and columns from i on, before step i.
 
+  // The classic step i changes the trailing part six times over: column reflection (inner
+  // products, update of a, update of the copy), then row reflection (the same three). Here each
+  // step goes over each copy once. An update is carried to the next step's pass over the same
+  // copy, where it is applied before that step's own update and inner products, element by
+  // element in the classic order; the few rows and columns a step needs before its pass (its
+  // own column, its own row) receive the carried updates first. Values that no later step reads
+  // (row i of a beyond its Householder vector, column i of the copy) are left behind.
+  struct Reflection {
+    bool active = false;
+    float* vector = nullptr;   // the normalised column (at rows) or row (at columns)
+    float* factors = nullptr;  // column: dot(j) / h at columns; row: work(k) at columns
+    float* dots = nullptr;     // row reflection: dot(r) at r - (i + 1)
+  };
+
   void bidiagonalize() {
     r_ = Rows{table_.data(), n_};
     for (std::size_t row = 0; row < m_; ++row) {
       for (std::size_t c = 0; c < n_; ++c) r_(row, c) = a_(row, c);
     }
+    const std::size_t size = std::max(m_, n_) + 1;
+    reflections_.resize(10 * size);
+    float* buffers[10];
+    for (std::size_t b = 0; b < 10; ++b) buffers[b] = reflections_.data() + b * size;
+    Reflection column[2] = {{false, buffers[0], buffers[1], nullptr},
+                            {false, buffers[2], buffers[3], nullptr}};
+    Reflection row[2] = {{false, buffers[4], buffers[5], buffers[6]},
+                         {false, buffers[7], buffers[8], buffers[9]}};
     float superdiagonal = 0.0F;
     for (std::size_t i = 0; i < n_; ++i) {
+      Reflection& lastColumn = column[(i + 1) % 2];
+      Reflection& lastRow = row[(i + 1) % 2];
+      Reflection& thisColumn = column[i % 2];
+      Reflection& thisRow = row[i % 2];
       e_[i] = superdiagonal;
-      w_[i] = reflectColumn(i);
-      superdiagonal = reflectRow(i);
-      const float size = std::abs(w_[i]) + std::abs(e_[i]);
+      w_[i] = reflectColumn(i, lastColumn, lastRow, thisColumn);
+      superdiagonal = reflectRow(i, lastRow, thisColumn, thisRow);
+      const float magnitude = std::abs(w_[i]) + std::abs(e_[i]);
       // Once NaN, anorm stays NaN: no later comparison replaces it.
-      if (std::isnan(size) || size > anorm_) anorm_ = size;
+      if (std::isnan(magnitude) || magnitude > anorm_) anorm_ = magnitude;
     }
   }
 
-  float reflectColumn(std::size_t i) {
+  float reflectColumn(std::size_t i, const Reflection& lastColumn, const Reflection& lastRow,
+                      Reflection& reflection) {
+    reflection.active = false;
     if (i >= m_) return 0.0F;
     float* column = a_.column(i);
+    // The last row reflection's update of column i.
+    if (lastRow.active) {
+      const float work = lastRow.factors[i];
+      for (std::size_t k = i; k < m_; ++k) column[k] += lastRow.dots[k - i] * work;
+    }
     float scale = 0.0F;
     for (std::size_t k = i; k < m_; ++k) scale += std::abs(column[k]);
-    if (scale == 0.0F) return 0.0F;
+    // The copy's rows from i take the carried updates; with a reflection, the inner products
+    // dot(j) = sum over k of a(k, i) * a(k, j), from 0, in the same pass.
+    const std::size_t rest = n_ - i - 1;
+    const auto carriedUpdates = [&](const float* next, float* sums) {
+      kernels::addOuterProductsThenAccumulate(
+          r_.row(i) + i + 1, r_.stride, m_ - i, rest,
+          lastColumn.active ? lastColumn.vector + i : nullptr,
+          lastColumn.active ? lastColumn.factors + i + 1 : nullptr,
+          lastRow.active ? lastRow.dots : nullptr,
+          lastRow.active ? lastRow.factors + i + 1 : nullptr, next, sums);
+    };
+    if (scale == 0.0F) {
+      carriedUpdates(nullptr, nullptr);
+      return 0.0F;
+    }
     float s = 0.0F;
     for (std::size_t k = i; k < m_; ++k) {
       column[k] /= scale;
@@ -120,29 +168,46 @@ class Decomposition {
     const float g = -withSignOf(std::sqrt(s), f);
     const float h = f * g - s;
     column[i] = f - g;
-    const std::size_t rest = n_ - i - 1;
-    if (rest > 0) {
-      // dot(j) = sum over k of a(k, i) * a(k, j), from 0; then a(k, j) += (dot(j) / h) * a(k, i).
-      float* dots = sums_.data();
-      std::fill_n(dots, rest, 0.0F);
-      kernels::accumulateRows(dots, column + i, r_.row(i) + i + 1, r_.stride, m_ - i, rest);
-      for (std::size_t j = 0; j < rest; ++j) factors_[j] = dots[j] / h;
-      kernels::addOuterProduct(&a_(i, i + 1), a_.stride, rest, m_ - i, factors_.data(), column + i);
-      // The same update on the copy, row by row.
-      kernels::addOuterProduct(r_.row(i) + i + 1, r_.stride, m_ - i, rest, column + i,
-                               factors_.data());
-    }
+    float* vector = reflection.vector;
+    for (std::size_t k = i; k < m_; ++k) vector[k] = column[k];
+    float* dots = sums_.data();
+    std::fill_n(dots, rest, 0.0F);
+    carriedUpdates(vector + i, dots);
+    float* factors = reflection.factors;
+    for (std::size_t j = 0; j < rest; ++j) factors[i + 1 + j] = dots[j] / h;
+    // Row i of the copy takes this reflection's update now: the row reflection starts from it.
+    float* ownRow = r_.row(i);
+    for (std::size_t j = i + 1; j < n_; ++j) ownRow[j] += factors[j] * vector[i];
+    reflection.active = true;
     for (std::size_t k = i; k < m_; ++k) column[k] *= scale;
     return scale * g;
   }
 
-  float reflectRow(std::size_t i) {
+  // Also applies the column reflection's update (and the last row reflection's) to a's columns
+  // behind i, in the pass that forms this row reflection's inner products.
+  float reflectRow(std::size_t i, const Reflection& lastRow, const Reflection& thisColumn,
+                   Reflection& reflection) {
+    reflection.active = false;
     const std::size_t l = i + 1;
-    if (i >= m_ || i == n_ - 1) return 0.0F;
+    const auto columnsOfA = [&](const float* next, float* sums) {
+      if (i >= m_ || l >= n_ || l >= m_) return;
+      kernels::addOuterProductsThenAccumulate(
+          &a_(l, l), a_.stride, n_ - l, m_ - l, lastRow.active ? lastRow.factors + l : nullptr,
+          lastRow.active ? lastRow.dots + 1 : nullptr,
+          thisColumn.active ? thisColumn.factors + l : nullptr,
+          thisColumn.active ? thisColumn.vector + l : nullptr, next, sums);
+    };
+    if (i >= m_ || i == n_ - 1) {
+      columnsOfA(nullptr, nullptr);
+      return 0.0F;
+    }
     float* row = r_.row(i);
     float scale = 0.0F;
     for (std::size_t k = l; k < n_; ++k) scale += std::abs(row[k]);
-    if (scale == 0.0F) return 0.0F;
+    if (scale == 0.0F) {
+      columnsOfA(nullptr, nullptr);
+      return 0.0F;
+    }
     float s = 0.0F;
     for (std::size_t k = l; k < n_; ++k) {
       row[k] /= scale;
@@ -152,18 +217,15 @@ class Decomposition {
     const float g = -withSignOf(std::sqrt(s), f);
     const float h = f * g - s;
     row[l] = f - g;
-    float* work = vector_.data();
+    float* work = reflection.factors;
     for (std::size_t k = l; k < n_; ++k) work[k] = row[k] / h;
+    // dot(r) = sum over k of a(r, k) * a(i, k), from 0, for rows r > i.
+    float* dots = reflection.dots;
     if (m_ > l) {
-      // dot(j) = sum over k of a(j, k) * a(i, k), from 0; then a(j, k) += dot(j) * work(k).
-      const std::size_t rows = m_ - l;
-      const std::size_t columns = n_ - l;
-      float* dots = sums_.data();
-      std::fill_n(dots, rows, 0.0F);
-      kernels::accumulateRows(dots, row + l, &a_(l, l), a_.stride, columns, rows);
-      kernels::addOuterProduct(&a_(l, l), a_.stride, columns, rows, work + l, dots);
-      kernels::addOuterProduct(r_.row(l) + l, r_.stride, rows, columns, dots, work + l);
+      std::fill_n(dots, m_ - l, 0.0F);
+      columnsOfA(row + l, dots);
     }
+    reflection.active = true;
     for (std::size_t k = l; k < n_; ++k) {
       row[k] *= scale;
       a_(i, k) = row[k];
@@ -402,6 +464,7 @@ class Decomposition {
   std::vector<float>& vector_;
   std::vector<float>& nextVector_;
   std::vector<float>& nextSums_;
+  std::vector<float>& reflections_;
   std::vector<ColumnRotation>& left_;
   std::vector<ColumnRotation>& right_;
   Rows r_{nullptr, 0};

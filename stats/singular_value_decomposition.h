@@ -8,7 +8,9 @@
 // loops only run in another arrangement:
 //  - the inner products of each Householder step are formed for all columns (or rows) at once,
 //    each product still summed in increasing index, on a row-major copy where a column-major
-//    array would need strided access, and the copy is updated alongside;
+//    array would need strided access, and the copy is updated alongside; a step's updates are
+//    carried into the next step's one pass over each array, applied there first, so that every
+//    element still receives them in the classic order;
 //  - the plane rotations of the diagonalisation change only U and V, never the bidiagonal form
 //    that decides them, so they are recorded and applied afterwards, in order, to blocks of rows
 //    that stay in the cache.
@@ -30,6 +32,7 @@ struct SvdWorkspace {
   std::vector<float> householder;
   std::vector<float> nextSums;
   std::vector<float> nextHouseholder;
+  std::vector<float> reflections;
   std::vector<kernels::ColumnRotation> leftRotations;   // to apply to U
   std::vector<kernels::ColumnRotation> rightRotations;  // to apply to V
 };

@@ -91,6 +91,24 @@ void addOuterProductThenAccumulate(float* rows, std::size_t stride, std::size_t 
   }
 }
 
+void addOuterProductsThenAccumulate(float* rows, std::size_t stride, std::size_t rowCount,
+                                    std::size_t length, const float* first,
+                                    const float* firstValues, const float* second,
+                                    const float* secondValues, const float* next, float* sums) {
+  for (std::size_t k = 0; k < rowCount; ++k) {
+    float* row = rows + k * stride;
+    if (first != nullptr) {
+      for (std::size_t j = 0; j < length; ++j) row[j] += first[k] * firstValues[j];
+    }
+    if (second != nullptr) {
+      for (std::size_t j = 0; j < length; ++j) row[j] += second[k] * secondValues[j];
+    }
+    if (next != nullptr) {
+      for (std::size_t j = 0; j < length; ++j) sums[j] += next[k] * row[j];
+    }
+  }
+}
+
 // Rows [begin, end) of the sums, onto what rows before `begin` left in `out`.
 void productSumRows(const float* table, std::size_t stride, std::size_t begin, std::size_t end,
                     std::size_t first, std::size_t firstCount, std::size_t second,
@@ -377,6 +395,106 @@ DUV_AVX2_TARGET void addOuterProductThenAccumulate(float* rows, std::size_t stri
   for (; k < rowCount; ++k) {
     changeThenAccumulateRows<1>(rows + k * stride, stride, length, first, coefficients + k, values,
                                 nextCoefficients + k, sums);
+  }
+}
+
+// `Count` rows at a time, one vector of columns at a time: the values' vectors are loaded once
+// for the group, each row's vector is changed, stored and added to the sums, which stay in a
+// register for the group (in row order).
+template <std::size_t Count, bool First, bool Second, bool Next, typename Lanes>
+DUV_AVX2_TARGET inline void changeRowsVector(float* row, std::size_t stride, const float* first,
+                                             const float* firstValues, const float* second,
+                                             const float* secondValues, const float* next,
+                                             float* sums, Lanes lanes) {
+  __m256 firstValue = _mm256_setzero_ps();
+  __m256 secondValue = _mm256_setzero_ps();
+  __m256 sum = _mm256_setzero_ps();
+  if constexpr (First) firstValue = lanes.load(firstValues);
+  if constexpr (Second) secondValue = lanes.load(secondValues);
+  if constexpr (Next) sum = lanes.load(sums);
+  for (std::size_t k = 0; k < Count; ++k, row += stride) {
+    __m256 value = lanes.load(row);
+    if constexpr (First) value = add(value, multiply(broadcast(first + k), firstValue));
+    if constexpr (Second) value = add(value, multiply(broadcast(second + k), secondValue));
+    if constexpr (First || Second) lanes.store(row, value);
+    if constexpr (Next) sum = add(sum, multiply(broadcast(next + k), value));
+  }
+  if constexpr (Next) lanes.store(sums, sum);
+}
+
+template <std::size_t Count, bool First, bool Second, bool Next>
+DUV_AVX2_TARGET inline void changeRows(float* rows, std::size_t stride, std::size_t length,
+                                       const float* first, const float* firstValues,
+                                       const float* second, const float* secondValues,
+                                       const float* next, float* sums) {
+  std::size_t j = 0;
+  for (; j + kWidth <= length; j += kWidth) {
+    changeRowsVector<Count, First, Second, Next>(rows + j, stride, first, firstValues + j, second,
+                                                 secondValues + j, next, sums + j, Whole{});
+  }
+  if (j < length) {
+    changeRowsVector<Count, First, Second, Next>(rows + j, stride, first, firstValues + j, second,
+                                                 secondValues + j, next, sums + j,
+                                                 Part(length - j));
+  }
+}
+
+template <bool First, bool Second, bool Next>
+DUV_AVX2_TARGET void changeAllRows(float* rows, std::size_t stride, std::size_t rowCount,
+                                   std::size_t length, const float* first, const float* firstValues,
+                                   const float* second, const float* secondValues,
+                                   const float* next, float* sums) {
+  std::size_t k = 0;
+  for (; k + 4 <= rowCount; k += 4) {
+    changeRows<4, First, Second, Next>(rows + k * stride, stride, length, First ? first + k : first,
+                                       firstValues, Second ? second + k : second, secondValues,
+                                       Next ? next + k : next, sums);
+  }
+  for (; k < rowCount; ++k) {
+    changeRows<1, First, Second, Next>(rows + k * stride, stride, length, First ? first + k : first,
+                                       firstValues, Second ? second + k : second, secondValues,
+                                       Next ? next + k : next, sums);
+  }
+}
+
+DUV_AVX2_TARGET void addOuterProductsThenAccumulate(float* rows, std::size_t stride,
+                                                    std::size_t rowCount, std::size_t length,
+                                                    const float* first, const float* firstValues,
+                                                    const float* second, const float* secondValues,
+                                                    const float* next, float* sums) {
+  const int parts =
+      (first != nullptr ? 4 : 0) + (second != nullptr ? 2 : 0) + (next != nullptr ? 1 : 0);
+  switch (parts) {
+    case 1:
+      changeAllRows<false, false, true>(rows, stride, rowCount, length, first, firstValues, second,
+                                        secondValues, next, sums);
+      return;
+    case 2:
+      changeAllRows<false, true, false>(rows, stride, rowCount, length, first, firstValues, second,
+                                        secondValues, next, sums);
+      return;
+    case 3:
+      changeAllRows<false, true, true>(rows, stride, rowCount, length, first, firstValues, second,
+                                       secondValues, next, sums);
+      return;
+    case 4:
+      changeAllRows<true, false, false>(rows, stride, rowCount, length, first, firstValues, second,
+                                        secondValues, next, sums);
+      return;
+    case 5:
+      changeAllRows<true, false, true>(rows, stride, rowCount, length, first, firstValues, second,
+                                       secondValues, next, sums);
+      return;
+    case 6:
+      changeAllRows<true, true, false>(rows, stride, rowCount, length, first, firstValues, second,
+                                       secondValues, next, sums);
+      return;
+    case 7:
+      changeAllRows<true, true, true>(rows, stride, rowCount, length, first, firstValues, second,
+                                      secondValues, next, sums);
+      return;
+    default:
+      return;
   }
 }
 
@@ -733,22 +851,33 @@ struct KernelSet {
   decltype(&baseline::accumulateRows) accumulateRows;
   decltype(&baseline::addOuterProduct) addOuterProduct;
   decltype(&baseline::addOuterProductThenAccumulate) addOuterProductThenAccumulate;
+  decltype(&baseline::addOuterProductsThenAccumulate) addOuterProductsThenAccumulate;
   decltype(&baseline::productSums) productSums;
   decltype(&baseline::inverseFromDecomposition) inverseFromDecomposition;
   decltype(&baseline::fitCoefficients) fitCoefficients;
   decltype(&baseline::applyRotations) applyRotations;
 };
 
-constexpr KernelSet kBaseline{InstructionSet::baseline,  baseline::accumulateRows,
-                              baseline::addOuterProduct, baseline::addOuterProductThenAccumulate,
-                              baseline::productSums,     baseline::inverseFromDecomposition,
-                              baseline::fitCoefficients, baseline::applyRotations};
+constexpr KernelSet kBaseline{InstructionSet::baseline,
+                              baseline::accumulateRows,
+                              baseline::addOuterProduct,
+                              baseline::addOuterProductThenAccumulate,
+                              baseline::addOuterProductsThenAccumulate,
+                              baseline::productSums,
+                              baseline::inverseFromDecomposition,
+                              baseline::fitCoefficients,
+                              baseline::applyRotations};
 
 #if DUV_HAVE_AVX2
-constexpr KernelSet kAvx2{InstructionSet::avx2,  avx2::accumulateRows,
-                          avx2::addOuterProduct, avx2::addOuterProductThenAccumulate,
-                          avx2::productSums,     avx2::inverseFromDecomposition,
-                          avx2::fitCoefficients, avx2::applyRotations};
+constexpr KernelSet kAvx2{InstructionSet::avx2,
+                          avx2::accumulateRows,
+                          avx2::addOuterProduct,
+                          avx2::addOuterProductThenAccumulate,
+                          avx2::addOuterProductsThenAccumulate,
+                          avx2::productSums,
+                          avx2::inverseFromDecomposition,
+                          avx2::fitCoefficients,
+                          avx2::applyRotations};
 
 bool processorHasAvx2() {
 #if defined(_MSC_VER) && !defined(__clang__)
@@ -811,6 +940,14 @@ void addOuterProductThenAccumulate(float* rows, std::size_t stride, std::size_t 
                                    float* sums) {
   activeKernels()->addOuterProductThenAccumulate(rows, stride, rowCount, length, skip, coefficients,
                                                  values, nextCoefficients, sums);
+}
+
+void addOuterProductsThenAccumulate(float* rows, std::size_t stride, std::size_t rowCount,
+                                    std::size_t length, const float* first,
+                                    const float* firstValues, const float* second,
+                                    const float* secondValues, const float* next, float* sums) {
+  activeKernels()->addOuterProductsThenAccumulate(rows, stride, rowCount, length, first,
+                                                  firstValues, second, secondValues, next, sums);
 }
 
 void productSums(const float* table, std::size_t stride, std::size_t n, std::size_t first,

@@ -47,6 +47,16 @@ void addOuterProductThenAccumulate(float* rows, std::size_t stride, std::size_t 
                                    std::size_t length, std::size_t skip, const float* coefficients,
                                    const float* values, const float* nextCoefficients, float* sums);
 
+// Up to three passes over the same rows made one: for k = 0 .. rowCount-1 in turn, for every
+// j < length,
+//   rows[k * stride + j] += first[k] * firstValues[j]       (when `first` is not null), then
+//   rows[k * stride + j] += second[k] * secondValues[j]     (when `second` is not null), then
+//   sums[j] += next[k] * rows[k * stride + j]               (when `next` is not null).
+void addOuterProductsThenAccumulate(float* rows, std::size_t stride, std::size_t rowCount,
+                                    std::size_t length, const float* first,
+                                    const float* firstValues, const float* second,
+                                    const float* secondValues, const float* next, float* sums);
+
 // Sums of products of the columns of a row-major table (n rows, `stride` floats apart): for
 // a < firstCount and b < secondCount,
 //   out[a * outStride + b] = sum over r = 0 .. n-1 of x(r, first + a) * x(r, second + b),
