@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "design/errors.h"
+#include "tests/design/sdm_example.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
 
@@ -15,18 +16,7 @@ namespace {
 
 using testing::expectError;
 
-const char* const kExample =
-    "FileVersion:            1\n"
-    "\n"
-    "NrOfPredictors:         3\n"
-    "NrOfDataPoints:         2\n"
-    "IncludesConstant:       1\n"
-    "FirstConfoundPredictor: 3\n"
-    "\n"
-    "255 0 0   0 255 0   255 255 255\n"
-    "\"Task A\" \"Motion X\" \"Constant\"\n"
-    "  1.000000  -0.250000   1.000000\n"
-    "  0.000000   0.500000   1.000000\n";
+const char* const kExample = testing::kSdmExample;
 
 // A header for `predictors` predictors and `points` data points, then `body` (colours, names
 // and rows).

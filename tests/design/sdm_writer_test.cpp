@@ -9,6 +9,7 @@
 #include "design/design_matrix.h"
 #include "design/errors.h"
 #include "design/sdm_reader.h"
+#include "tests/design/sdm_example.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/temp_dir.h"
@@ -18,18 +19,7 @@ namespace {
 
 using testing::expectError;
 
-const char* const kExample =
-    "FileVersion:            1\n"
-    "\n"
-    "NrOfPredictors:         3\n"
-    "NrOfDataPoints:         2\n"
-    "IncludesConstant:       1\n"
-    "FirstConfoundPredictor: 3\n"
-    "\n"
-    "255 0 0   0 255 0   255 255 255\n"
-    "\"Task A\" \"Motion X\" \"Constant\"\n"
-    "  1.000000  -0.250000   1.000000\n"
-    "  0.000000   0.500000   1.000000\n";
+const char* const kExample = testing::kSdmExample;
 
 DesignMatrix exampleRecord() {
   DesignMatrix m;
