@@ -427,14 +427,19 @@ DUV_AVX2_TARGET inline void changeRows(float* rows, std::size_t stride, std::siz
                                        const float* first, const float* firstValues,
                                        const float* second, const float* secondValues,
                                        const float* next, float* sums) {
+  // Operands a step does not use are null; no offset is taken from them.
+  const auto at = [](auto* pointer, std::size_t offset) {
+    return pointer == nullptr ? pointer : pointer + offset;
+  };
   std::size_t j = 0;
   for (; j + kWidth <= length; j += kWidth) {
-    changeRowsVector<Count, First, Second, Next>(rows + j, stride, first, firstValues + j, second,
-                                                 secondValues + j, next, sums + j, Whole{});
+    changeRowsVector<Count, First, Second, Next>(rows + j, stride, first, at(firstValues, j),
+                                                 second, at(secondValues, j), next, at(sums, j),
+                                                 Whole{});
   }
   if (j < length) {
-    changeRowsVector<Count, First, Second, Next>(rows + j, stride, first, firstValues + j, second,
-                                                 secondValues + j, next, sums + j,
+    changeRowsVector<Count, First, Second, Next>(rows + j, stride, first, at(firstValues, j),
+                                                 second, at(secondValues, j), next, at(sums, j),
                                                  Part(length - j));
   }
 }
