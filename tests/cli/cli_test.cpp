@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "design/design_matrix.h"
+#include "tests/cli/study_copy_test.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -17,25 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ProcessResult;
 
-// A folder holding a copy of the example study, where the tool runs.
-class CliTest : public ::testing::Test {
- protected:
-  CliTest() {
-    fs::copy(fs::path(testing::sourceDir()) / "examples", dir_.path() / "examples",
-             fs::copy_options::recursive);
-  }
-
-  ProcessResult run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), DUVENDAL_TOOL);
-    return testing::runProcess(arguments, dir_.path().string());
-  }
-
-  std::string file(const std::string& relative) const { return dir_.file(relative); }
-  bool exists(const std::string& relative) const { return fs::exists(dir_.path() / relative); }
-  std::string text(const std::string& relative) const { return testing::readText(file(relative)); }
-
-  testing::TempDir dir_;
-};
+using CliTest = testing::StudyCopyTest;
 
 const std::vector<std::string> kSecondaries = {
     "examples/sub01_motion_run1.sdm", "examples/sub01_motion_run2.sdm",

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design/design_matrix.h"
+#include "tests/cli/study_copy_test.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,21 +23,8 @@ using testing::ProcessResult;
 const char* const kTable = "examples/sub01_desc-confounds_timeseries.tsv";
 const char* const kPar = "examples/sub01_bold_mcf.par";
 
-class ConfoundInputsTest : public ::testing::Test {
+class ConfoundInputsTest : public testing::StudyCopyTest {
  protected:
-  ConfoundInputsTest() {
-    fs::copy(fs::path(testing::sourceDir()) / "examples", dir_.path() / "examples",
-             fs::copy_options::recursive);
-  }
-
-  ProcessResult run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), DUVENDAL_TOOL);
-    return testing::runProcess(arguments, dir_.path().string());
-  }
-
-  std::string file(const std::string& relative) const { return dir_.file(relative); }
-  bool exists(const std::string& relative) const { return fs::exists(dir_.path() / relative); }
-
   // The table's cells as text: row t (from 0) of the column named `name`.
   std::string cell(const std::string& name, std::size_t t) const {
     std::istringstream lines(testing::readText(file(kTable)));
@@ -55,8 +43,6 @@ class ConfoundInputsTest : public ::testing::Test {
     for (std::string piece; std::getline(in, piece, '\t');) cells.push_back(piece);
     return cells;
   }
-
-  testing::TempDir dir_;
 };
 
 std::vector<std::string> motion24InTableOrder() {
