@@ -2,26 +2,25 @@
 
 #include <exception>
 #include <iostream>
-#include <stdexcept>
 
 #include "check/check_html.h"
 #include "check/check_output.h"
-#include "cli/command_line_host.h"
 #include "cli/commands.h"
 #include "cli/output_plan.h"
-#include "cli/secondary_inputs.h"
+#include "cli/tool_log.h"
 #include "design/file_system.h"
 #include "design/text.h"
+#include "workflow/result_names.h"
 
 namespace duv::cli {
 namespace {
 
 CheckedFile checkedFile(const std::string& path, const CheckThresholds& thresholds,
-                        const ConfoundOptions& confounds, HostServices& host) {
+                        const ConfoundOptions& confounds, const LogSink& log) {
   CheckedFile file;
   file.path = path;
   try {
-    file.design = readSecondaryInput(path, confounds, host, realFileSystem());
+    file.design = readInputFile(toolInput(path), confounds, realFileSystem(), log);
   } catch (const std::exception& error) {
     file.readError = error.what();
     return file;
@@ -50,12 +49,12 @@ void writeResults(const CheckRun& run, CheckFormat format) {
 int runCheck(const CheckArguments& arguments) {
   if (arguments.html) checkOutputs({*arguments.html}, arguments.files);
   const auto confounds = confoundOptionsFor(arguments.files, arguments.confounds);
-  CommandLineHost host(std::cerr, std::nullopt, false, false);
+  ToolLog log(std::cerr, false, false);
   CheckRun run;
   run.thresholds = arguments.thresholds;
   bool anyUnreadable = false;
   for (const auto& path : arguments.files) {
-    run.files.push_back(checkedFile(path, arguments.thresholds, confounds, host));
+    run.files.push_back(checkedFile(path, arguments.thresholds, confounds, log.sink()));
     if (run.files.back().readError) {
       std::cerr << "Error: " << *run.files.back().readError << '\n';
       anyUnreadable = true;
@@ -71,17 +70,18 @@ int runCheck(const CheckArguments& arguments) {
   return worst && *worst >= arguments.failOn ? kWarningsAtLevel : kSuccess;
 }
 
-std::string htmlPathFor(const std::string& matrixPath, const std::string& htmlDir) {
-  std::string path = htmlDir;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  return path + pathWithoutExtension(fileNameOf(matrixPath)) + ".html";
+std::string htmlPathFor(const std::string& designPath, const std::string& htmlDir) {
+  return pathInFolder(replaceExtension(fileNameOf(designPath), ".html"), htmlDir);
 }
 
-void writeDesignHtml(const std::string& matrixPath, const std::string& htmlPath) {
+void writeDesignHtml(const std::string& path, const DesignMatrix& design,
+                     const std::string& htmlPath) {
   CheckRun run;
-  CommandLineHost quiet(std::cerr, std::nullopt, true, false);  // a saved SDM logs nothing
-  run.files.push_back(checkedFile(matrixPath, run.thresholds, {}, quiet));
-  if (run.files.back().readError) throw std::runtime_error(*run.files.back().readError);
+  CheckedFile file;
+  file.path = path;
+  file.design = design;
+  file.check = checkDesign(file.design, run.thresholds);
+  run.files.push_back(std::move(file));
   writeFile(realFileSystem(), htmlPath, [&run](std::ostream& out) { writeCheckHtml(run, out); });
 }
 

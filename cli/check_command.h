@@ -1,13 +1,14 @@
 #pragma once
 
-// The `check` subcommand, and the HTML report that `corr` and the merges write per result.
+// The `check` subcommand, and the check page that `corr` and the merges write per result.
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "check/design_check.h"
-#include "cli/secondary_inputs.h"
+#include "cli/tool_inputs.h"
+#include "design/design_matrix.h"
 
 namespace duv::cli {
 
@@ -30,12 +31,14 @@ struct CheckArguments {
 // cannot be written, and when a confound option fits no file (confoundOptionsFor).
 int runCheck(const CheckArguments& arguments);
 
-// The page of the result saved at `matrixPath`: inside `htmlDir`, its file name with ".html"
+// The page of the design saved at `designPath`: inside `htmlDir`, its file name with ".html"
 // in place of its extension.
-std::string htmlPathFor(const std::string& matrixPath, const std::string& htmlDir);
+std::string htmlPathFor(const std::string& designPath, const std::string& htmlDir);
 
-// Reads the matrix saved at `matrixPath`, checks it with the default thresholds and writes its
-// page to `htmlPath` (atomically). Throws the reader's and the writer's errors.
-void writeDesignHtml(const std::string& matrixPath, const std::string& htmlPath);
+// Checks `design` with the default thresholds and writes its page, naming it `path`, to
+// `htmlPath` (atomically, creating htmlPath's folder when it is missing). Throws the writer's
+// errors.
+void writeDesignHtml(const std::string& path, const DesignMatrix& design,
+                     const std::string& htmlPath);
 
 }  // namespace duv::cli

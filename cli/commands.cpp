@@ -8,96 +8,105 @@
 #include <thread>
 
 #include "cli/check_command.h"
-#include "cli/command_line_host.h"
 #include "cli/output_plan.h"
-#include "cli/secondary_inputs.h"
 #include "cli/terminal.h"
+#include "cli/tool_inputs.h"
+#include "cli/tool_log.h"
 #include "design/file_system.h"
-#include "design/text.h"
-#include "merge/merge_workflow.h"
-#include "merge/workflow_texts.h"
-#include "stats/correlate_task.h"
+#include "design/sdm_reader.h"
 #include "stats/matrix.h"
+#include "workflow/correlate_workflow.h"
+#include "workflow/merge_workflow.h"
+#include "workflow/result_names.h"
+#include "workflow/workflow_texts.h"
 
 namespace duv::cli {
 namespace {
 
-std::vector<std::string> resultPaths(const MergeArguments& arguments, bool withPrimary) {
-  const auto suggested =
-      withPrimary ? suggestedMergeAllNames(arguments.primary, arguments.secondaries)
-                  : std::vector<std::string>{suggestedMergeSecondaryName(arguments.secondaries)};
-  std::vector<std::string> paths;
-  paths.reserve(suggested.size());
-  for (const auto& name : suggested) paths.push_back(outputPathFor(name, arguments.outDir));
-  return paths;
+// The reports' fits run on every core.
+std::size_t workerCount() { return std::max(1U, std::thread::hardware_concurrency()); }
+
+// Folders are made when the first file goes into them, so that a run refused or failing
+// before that leaves no trace.
+void createFolder(const std::string& folder) { std::filesystem::create_directories(folder); }
+
+MergeRequest mergeRequest(const MergeArguments& arguments, bool withPrimary) {
+  MergeRequest request;
+  if (withPrimary) request.primary = arguments.primary;
+  for (auto& input : toolInputs(arguments.secondaries)) {
+    request.secondaries.emplace_back(std::move(input));
+  }
+  request.confounds = confoundOptionsFor(arguments.secondaries, arguments.confounds);
+  request.baseline = arguments.baseline;
+  request.zTransform = arguments.zTransform;
+  request.reports = arguments.allCorrelations;
+  request.workers = workerCount();
+  return request;
 }
 
 std::vector<std::string> plannedOutputs(const MergeArguments& arguments,
-                                        const std::vector<std::string>& results) {
+                                        const std::vector<ResultFiles>& results) {
   std::vector<std::string> outputs;
-  for (const auto& path : results) {
-    outputs.push_back(path);
+  for (const auto& result : results) {
+    outputs.push_back(result.design);
     if (arguments.allCorrelations) {
-      outputs.push_back(reportPathOf(path));
-      outputs.push_back(tablePathOf(path));
+      outputs.push_back(result.report);
+      outputs.push_back(result.table);
     }
-    if (arguments.htmlDir) outputs.push_back(htmlPathFor(path, *arguments.htmlDir));
+    if (arguments.htmlDir) outputs.push_back(htmlPathFor(result.design, *arguments.htmlDir));
   }
   return outputs;
 }
 
-// The reports' fits run on every core.
-std::size_t workerCount() { return std::max(1U, std::thread::hardware_concurrency()); }
-
-// The check page of a saved result, logged as the results are.
-void saveHtml(CommandLineHost& host, const std::string& matrixPath, const std::string& htmlDir) {
-  const auto path = htmlPathFor(matrixPath, htmlDir);
-  writeDesignHtml(matrixPath, path);
-  host.log(texts::kSavedLog, path);
+// The check page of a design saved at `designPath`, logged as the results are.
+void saveHtml(ToolLog& log, const std::string& designPath, const DesignMatrix& design,
+              const std::string& htmlDir) {
+  const auto path = htmlPathFor(designPath, htmlDir);
+  createFolder(htmlDir);
+  writeDesignHtml(designPath, design, path);
+  log.log(texts::kSavedLog, path);
 }
 
-std::string joinedLines(const std::vector<std::string>& paths) {
-  std::string text;
-  for (const auto& path : paths) {
-    if (!text.empty()) text += '\n';
-    text += path;
-  }
-  return text;
+void reportError(ToolLog& log, const std::exception& error) {
+  log.finishProgress();
+  std::cerr << "Error: " << error.what() << '\n';
 }
 
 }  // namespace
 
 int runMerge(const MergeArguments& arguments, bool withPrimary) {
-  const auto confounds = checkSecondaryInputs(arguments.secondaries, arguments.confounds);
+  // As the dialog says it, before the inputs are looked at.
+  if (!withPrimary && arguments.secondaries.size() < 2) {
+    throw std::runtime_error(texts::kNotEnoughSecondaries);
+  }
+  auto request = mergeRequest(arguments, withPrimary);
+  const auto planned = resultFiles(request, arguments.outDir);
   auto inputs = arguments.secondaries;
   if (withPrimary) inputs.push_back(arguments.primary);
-  const auto results = resultPaths(arguments, withPrimary);
-  checkOutputs(plannedOutputs(arguments, results), inputs);
-  if (arguments.outDir) std::filesystem::create_directories(*arguments.outDir);
-  if (arguments.htmlDir) std::filesystem::create_directories(*arguments.htmlDir);
+  checkOutputs(plannedOutputs(arguments, planned), inputs);
 
-  CommandLineHost host(std::cerr, arguments.outDir, arguments.quiet, standardErrorIsTerminal());
-  host.setInt(texts::kZTransformParameter, arguments.zTransform ? 1 : 0);
-  host.setInt(texts::kBaselineParameter, arguments.baseline ? 1 : 0);
-  host.setInt(texts::kAllCorrelationsParameter, arguments.allCorrelations ? 1 : 0);
-  host.setString(texts::kSecondaryParameter, joinedLines(arguments.secondaries));
-  if (withPrimary) host.setString(texts::kPrimaryParameter, arguments.primary);
-  host.expectResults(withPrimary ? arguments.secondaries.size() : 1);
-
-  auto& files = realFileSystem();
-  const bool completed = mergeSdms(
-      host, files, withPrimary,
-      [&](const std::string& path) -> std::optional<DesignMatrix> {
-        return readSecondaryInput(path, confounds, host, files);
+  ToolLog log(std::cerr, arguments.quiet, standardErrorIsTerminal());
+  logMergeStart(withPrimary, log.sink());
+  std::size_t saved = 0;
+  auto outcome = mergeDesigns(
+      std::move(request), realFileSystem(),
+      [&](const std::string& suggestedName) -> std::optional<std::string> {
+        auto path = pathInFolder(suggestedName, arguments.outDir);
+        if (arguments.outDir) createFolder(*arguments.outDir);
+        log.progress(++saved, planned.size(), path);
+        return path;
       },
-      workerCount());
-  host.finishProgress();
-  if (!completed) {
-    std::cerr << host.lastMessage().value_or("") << '\n';
+      log.sink());
+  log.finishProgress();
+  if (outcome.mismatch) {
+    std::cerr << outcome.mismatch->message() << '\n';
     return kDataPointMismatch;
   }
   if (arguments.htmlDir) {
-    for (const auto& path : results) saveHtml(host, path, *arguments.htmlDir);
+    // Each page describes its file as it reads back, without reading it again.
+    for (auto& result : outcome.results) {
+      saveHtml(log, *result.savedAs, asReadBack(std::move(result.matrix)), *arguments.htmlDir);
+    }
   }
   return kSuccess;
 }
@@ -106,44 +115,41 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet,
                     const std::optional<std::string>& htmlDir) {
   std::vector<std::string> outputs;
   for (const auto& file : files) {
-    outputs.push_back(reportPathOf(file));
-    outputs.push_back(tablePathOf(file));
+    const auto written = filesOfResult(file);
+    outputs.push_back(written.report);
+    outputs.push_back(written.table);
     if (htmlDir) outputs.push_back(htmlPathFor(file, *htmlDir));
   }
   checkOutputs(outputs, files);
-  if (htmlDir) std::filesystem::create_directories(*htmlDir);
 
-  CommandLineHost host(std::cerr, std::nullopt, quiet,
-                       files.size() > 1 && standardErrorIsTerminal());
+  ToolLog log(std::cerr, quiet, files.size() > 1 && standardErrorIsTerminal());
   bool anyFailed = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    host.progress(i + 1, files.size(), files[i]);
-    host.setString(texts::kPrimaryParameter, files[i]);
+    log.progress(i + 1, files.size(), files[i]);
     // The page explains a design whose report could not be fitted, so it is still written
-    // then; after any other failure (an unreadable file) there is nothing to show.
+    // then; after any other failure there is nothing to show.
+    std::optional<DesignMatrix> design;
     bool pageWanted = htmlDir.has_value();
     try {
-      correlateSdm(host, realFileSystem(), workerCount());
+      design = readSdmFile(files[i], realFileSystem());
+      correlateDesign(*design, realFileSystem(), log.sink(), workerCount());
     } catch (const MatrixInversionError& error) {
-      host.finishProgress();
-      std::cerr << "Error: " << error.what() << '\n';
+      reportError(log, error);
       anyFailed = true;
     } catch (const std::exception& error) {
-      host.finishProgress();
-      std::cerr << "Error: " << error.what() << '\n';
+      reportError(log, error);
       anyFailed = true;
       pageWanted = false;
     }
     if (!pageWanted) continue;
     try {
-      saveHtml(host, files[i], *htmlDir);
+      saveHtml(log, files[i], *design, *htmlDir);
     } catch (const std::exception& error) {
-      host.finishProgress();
-      std::cerr << "Error: " << error.what() << '\n';
+      reportError(log, error);
       anyFailed = true;
     }
   }
-  host.finishProgress();
+  log.finishProgress();
   return anyFailed ? kFailure : kSuccess;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/secondary_inputs.h"
+#include "cli/tool_inputs.h"
 
 namespace duv::cli {
 

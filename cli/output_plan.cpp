@@ -5,10 +5,6 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "design/confound_file.h"
-#include "design/text.h"
-#include "merge/predictors.h"
-
 namespace duv::cli {
 namespace {
 
@@ -24,38 +20,6 @@ std::string identityOf(const std::string& path) {
 }
 
 }  // namespace
-
-std::string matrixNameOf(const std::string& inputPath) {
-  const bool converted = hasExtension(inputPath, "rtc") || isConfoundFile(inputPath);
-  return converted ? replaceExtension(inputPath, ".sdm") : inputPath;
-}
-
-std::vector<std::string> suggestedMergeAllNames(const std::string& primary,
-                                                const std::vector<std::string>& secondaries) {
-  std::vector<std::string> names;
-  names.reserve(secondaries.size());
-  for (const auto& secondary : secondaries) {
-    names.push_back(mergedFileName(primary, matrixNameOf(secondary)));
-  }
-  return names;
-}
-
-std::string suggestedMergeSecondaryName(const std::vector<std::string>& secondaries) {
-  if (secondaries.empty()) return {};
-  std::string name = matrixNameOf(secondaries.front());
-  for (std::size_t i = 1; i < secondaries.size(); ++i) {
-    name = mergedFileName(name, matrixNameOf(secondaries[i]));
-  }
-  return name;
-}
-
-std::string reportPathOf(const std::string& matrixPath) {
-  return pathWithoutExtension(matrixPath) + ".txt";
-}
-
-std::string tablePathOf(const std::string& matrixPath) {
-  return pathWithoutExtension(matrixPath) + ".csv";
-}
 
 void checkOutputs(const std::vector<std::string>& outputs, const std::vector<std::string>& inputs) {
   std::map<std::string, std::string> seen;  // identity -> path as given

@@ -15,7 +15,7 @@ namespace {
 DesignMatrix confoundMatrix(const std::string& path, std::vector<std::string> names,
                             std::vector<std::vector<float>> columns, std::size_t rows) {
   DesignMatrix m;
-  m.fileName = replaceExtension(path, ".sdm");
+  m.fileName = convertedFileName(path);
   m.nrOfPredictors.value = static_cast<std::int32_t>(columns.size());
   m.nrOfDataPoints.value = static_cast<std::int32_t>(rows);
   m.firstConfoundPredictor.value = 1;

@@ -15,6 +15,8 @@ IntHeaderField defaultIntField(std::string_view label, std::int32_t value) {
 
 }  // namespace
 
+std::string convertedFileName(std::string_view path) { return replaceExtension(path, ".sdm"); }
+
 DesignMatrix::DesignMatrix()
     : fileVersion(defaultIntField(sdm::kFileVersion, 1)),
       nrOfPredictors(defaultIntField(sdm::kNrOfPredictors, 0)),
@@ -23,7 +25,7 @@ DesignMatrix::DesignMatrix()
       firstConfoundPredictor(defaultIntField(sdm::kFirstConfoundPredictor, 0)) {}
 
 DesignMatrix::DesignMatrix(RtcFile rtc) : DesignMatrix() {
-  fileName = replaceExtension(rtc.fileName, ".sdm");
+  fileName = convertedFileName(rtc.fileName);
   nrOfPredictors.value = rtc.nrOfPredictors.value;
   nrOfDataPoints.value = rtc.nrOfDataPoints.value;
   firstConfoundPredictor.value = 1;

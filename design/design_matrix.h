@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "design/header_field.h"
@@ -24,6 +25,12 @@ struct RtcFile;
 // Invariants kept by the readers and by every operation that adds or removes predictors:
 //   colorRed, colorGreen, colorBlue, predictorNames and values have nrOfPredictors.value entries;
 //   every values[p] has nrOfDataPoints.value entries.
+struct DesignMatrix;
+
+// The fileName of a matrix converted from a file of another format (a time-course file, a
+// confound file of another tool): that file's path with its extension replaced by ".sdm".
+std::string convertedFileName(std::string_view path);
+
 struct DesignMatrix {
   // An empty matrix with the default header: all five entries present, width 24 (so written
   // values start in column 24), FileVersion 1, every other value 0 or false.
@@ -64,5 +71,11 @@ struct DesignMatrix {
   std::vector<std::string> predictorNames;  // "NoName" where the file gave none
   std::vector<std::vector<float>> values;   // values[p][t]: predictor p at data point t
 };
+
+// The matrix as it reads back from the SDM text that write() gives it: every value rounded to
+// the six decimals written (a value that is not a number is left as it is), and
+// firstConfoundPredictor lowered to nrOfPredictors + 1 where it lies above, as the reader
+// lowers it. For describing a file that is being saved without reading it again.
+DesignMatrix asReadBack(DesignMatrix matrix);
 
 }  // namespace duv

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <iomanip>
 #include <ostream>
 #include <string>
@@ -110,6 +111,20 @@ void DesignMatrix::saveAs(const std::string& path) { saveAs(path, realFileSystem
 void DesignMatrix::saveAs(const std::string& path, FileSystem& files) {
   fileName = path;
   save(files);
+}
+
+DesignMatrix asReadBack(DesignMatrix matrix) {
+  char text[maxFixedLength(sdm::kDecimals)];
+  for (auto& column : matrix.values) {
+    for (float& value : column) {
+      if (!std::isfinite(value)) continue;
+      const char* end = writeFixed(text, value, sdm::kDecimals);
+      value = static_cast<float>(scanDouble(text, end).value);
+    }
+  }
+  auto& first = matrix.firstConfoundPredictor.value;
+  if (first > matrix.nrOfPredictors.value) first = matrix.nrOfPredictors.value + 1;
+  return matrix;
 }
 
 }  // namespace duv

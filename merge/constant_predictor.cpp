@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "design/column_statistics.h"
 #include "merge/predictors.h"
 
 namespace duv {

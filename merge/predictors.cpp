@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "design/column_statistics.h"
 #include "design/text.h"
 
 namespace duv {
@@ -55,18 +56,6 @@ std::string mergeSuffix(std::string_view s1, std::string_view s2) {
 std::string baseName(const std::string& path) { return pathWithoutExtension(fileNameOf(path)); }
 
 }  // namespace
-
-bool isConstantColumn(const std::vector<float>& column) {
-  if (column.empty()) return false;
-  const float first = column.front();
-  if (first == 0.0F) return false;
-  // Comparing the first value with itself rejects a NaN.
-  return std::all_of(column.begin(), column.end(), [first](float x) { return x == first; });
-}
-
-bool lastColumnIsConstant(const DesignMatrix& matrix) {
-  return !matrix.values.empty() && isConstantColumn(matrix.values.back());
-}
 
 void insertPredictor(DesignMatrix& matrix, const std::vector<float>& column,
                      const std::string& name, std::int32_t red, std::int32_t green,

@@ -16,14 +16,6 @@
 
 namespace duv {
 
-// A column with at least one value, a first value that is not 0, and every value equal to the
-// first (NaN equals nothing, so a column starting with NaN is not constant; -0.0 equals 0, so a
-// column starting with -0.0 is not constant either).
-bool isConstantColumn(const std::vector<float>& column);
-
-// isConstantColumn of the last predictor; false for a matrix without predictors.
-bool lastColumnIsConstant(const DesignMatrix& matrix);
-
 // Inserts one predictor (column, name and colour at the same position of every list) and sets
 // nrOfPredictors to the new number of columns:
 //   - a confound goes in front of a constant last predictor, otherwise at the end, and leaves

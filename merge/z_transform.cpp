@@ -3,8 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "merge/column_statistics.h"
-#include "merge/predictors.h"
+#include "design/column_statistics.h"
 
 namespace duv {
 namespace {

@@ -5,13 +5,12 @@
 #include <string_view>
 
 #include "design/file_system.h"
-#include "merge/merge_workflow.h"
-#include "merge/workflow_texts.h"
+#include "plugin/dialog_tasks.h"
+#include "plugin/dialog_texts.h"
 #include "plugin/hkzn_log.h"
 #include "plugin/host_bridge.h"
 #include "plugin/host_function_table.h"
 #include "plugin/log_message.h"
-#include "stats/correlate_task.h"
 
 using duv::hostFunctionTable;
 
@@ -63,8 +62,8 @@ class BusyCursor {
 
 // The chooser writes its result back whatever the dialog did: on cancel the cleared room
 // gives the empty text, which tells the dialog's script that nothing was chosen.
-void chooseFile(duv::HostServices& host, const std::string& title, const std::string& filter) {
-  host.setStringParameter(duv::texts::kChosenFileParameter, host.openFileName(title, filter));
+void chooseFile(duv::HostBridge& host, const std::string& title, const std::string& filter) {
+  host.setStringParameter(duv::dialog::kChosenFileParameter, host.openFileName(title, filter));
 }
 
 void showError(std::string_view message) noexcept {
@@ -83,7 +82,7 @@ duvendal::duvendal() = default;
 duvendal::~duvendal() {
   if (!log_) return;
   try {
-    duv::writeLogMessage(*log_, duv::texts::kFinishedLog);
+    duv::writeLogMessage(*log_, duv::dialog::kFinishedLog);
   } catch (...) {
     // The host is not to be taken down for a goodbye.
   }
@@ -110,7 +109,7 @@ bool duvendal::initPlugin() {
     }
 
     if (host.znShowLogTab != nullptr) host.znShowLogTab();
-    duv::writeLogMessage(*log_, duv::texts::kRunningLog);
+    duv::writeLogMessage(*log_, duv::dialog::kRunningLog);
     ready_ = true;
     return true;
   } catch (...) {
@@ -122,15 +121,15 @@ bool duvendal::execute() {
   if (!ready_ || hostFunctionTable.znGetStringParameter == nullptr) return false;
   duv::HostBridge host(hostFunctionTable, *log_);
   try {
-    const Task task = taskNamed(host.stringParameter(duv::texts::kTaskParameter));
+    const Task task = taskNamed(host.stringParameter(duv::dialog::kTaskParameter));
     if (!hostOffersFunctionsFor(task)) return false;
 
     switch (task) {
       case Task::openSdm:
-        chooseFile(host, "Select an SDM", duv::texts::kSdmFilter);
+        chooseFile(host, duv::dialog::kOpenSdmTitle, duv::dialog::kSdmFilter);
         return true;
       case Task::openSdmOrRtc:
-        chooseFile(host, "Select an SDM or RTC:", "Design Matrix (*.sdm *.rtc)");
+        chooseFile(host, duv::dialog::kOpenSdmOrRtcTitle, duv::dialog::kSdmOrRtcFilter);
         return true;
       default:
         break;
@@ -159,10 +158,10 @@ bool duvendal::execute() {
 
 bool duvendal::mergeSdms(bool withPrimary) {
   duv::HostBridge host(hostFunctionTable, *log_);
-  return duv::mergeSdms(host, duv::realFileSystem(), withPrimary);
+  return duv::mergeFromDialog(host, duv::realFileSystem(), withPrimary);
 }
 
 void duvendal::correlateSdm() {
   duv::HostBridge host(hostFunctionTable, *log_);
-  duv::correlateSdm(host, duv::realFileSystem());
+  duv::correlateFromDialog(host, duv::realFileSystem());
 }

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "merge/workflow_texts.h"
+#include "plugin/dialog_texts.h"
 #include "plugin/host_text_buffer.h"
 #include "plugin/log_message.h"
 
@@ -17,7 +17,7 @@ Function& required(Function* entry, const char* name) {
 }
 
 std::size_t capacityOfParameter(const std::string& name) {
-  return name == texts::kSecondaryParameter ? listCapacity : pathCapacity;
+  return name == dialog::kSecondaryParameter ? listCapacity : pathCapacity;
 }
 
 std::string parameterDescription(const std::string& name) {
@@ -73,6 +73,10 @@ std::optional<std::string> HostBridge::saveFileName(const std::string& title,
 
 void HostBridge::log(std::string_view literal, std::string_view argument) {
   writeLogMessage(log_, literal, argument);
+}
+
+LogSink HostBridge::logSink() {
+  return [this](std::string_view literal, std::string_view argument) { log(literal, argument); };
 }
 
 }  // namespace duv

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "merge/column_statistics.h"
+#include "design/column_statistics.h"
 
 namespace duv {
 

@@ -145,12 +145,16 @@ void writeCorrelationTable(const DesignMatrix& matrix, std::ostream& out) {
   }
 }
 
+std::string correlationTablePath(std::string_view designPath) {
+  return pathWithoutExtension(designPath) + ".csv";
+}
+
 void writeCorrelationTable(const DesignMatrix& matrix) {
   writeCorrelationTable(matrix, realFileSystem());
 }
 
 void writeCorrelationTable(const DesignMatrix& matrix, FileSystem& files) {
-  writeFile(files, pathWithoutExtension(matrix.fileName) + ".csv",
+  writeFile(files, correlationTablePath(matrix.fileName),
             [&matrix](std::ostream& out) { writeCorrelationTable(matrix, out); });
 }
 

@@ -7,10 +7,12 @@
 // enter a formula. Results are the same bits on every platform.
 
 #include <iosfwd>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "design/column_statistics.h"
 #include "design/design_matrix.h"
-#include "merge/column_statistics.h"
 
 namespace duv {
 
@@ -45,7 +47,11 @@ std::vector<float> absoluteCorrelations(const DesignMatrix& matrix);
 // A failure of the stream is left in its state, not thrown.
 void writeCorrelationTable(const DesignMatrix& matrix, std::ostream& out);
 
-// Writes the table to pathWithoutExtension(matrix.fileName) + ".csv", replacing that file only
+// Where the table of the design matrix saved at `designPath` goes: beside it, the path without
+// its extension followed by ".csv".
+std::string correlationTablePath(std::string_view designPath);
+
+// Writes the table to correlationTablePath(matrix.fileName), replacing that file only
 // when complete. Throws std::runtime_error "Cannot Create file: " + that name when it cannot be
 // created (nothing is written) and IOError "Failed writing file: " + that name when writing
 // fails (the previous file is then left as it was).

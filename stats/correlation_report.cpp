@@ -7,11 +7,11 @@
 #include <ostream>
 #include <string_view>
 
+#include "design/column_statistics.h"
 #include "design/errors.h"
 #include "design/file_system.h"
 #include "design/number_text.h"
 #include "design/text.h"
-#include "merge/predictors.h"
 #include "stats/correlation.h"
 #include "stats/regression_fits.h"
 
@@ -264,12 +264,16 @@ void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out, std::
   out << rSquaredSection(matrix, entries, correlations, positions);
 }
 
+std::string correlationReportPath(std::string_view designPath) {
+  return pathWithoutExtension(designPath) + ".txt";
+}
+
 void writeCorrelationReport(const DesignMatrix& matrix) {
   writeCorrelationReport(matrix, realFileSystem());
 }
 
 void writeCorrelationReport(const DesignMatrix& matrix, FileSystem& files, std::size_t workers) {
-  const std::string target = pathWithoutExtension(matrix.fileName) + ".txt";
+  const std::string target = correlationReportPath(matrix.fileName);
   const auto file = files.createFile(target);
   try {
     writeCorrelationReport(matrix, file->stream(), workers);

@@ -46,6 +46,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "design/design_matrix.h"
@@ -94,7 +95,11 @@ std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix, std::size_t wor
 // A failure of the stream is left in its state, not thrown.
 void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out, std::size_t workers = 1);
 
-// Writes the report to pathWithoutExtension(matrix.fileName) + ".txt", replacing that file only
+// Where the report of the design matrix saved at `designPath` goes: beside it, the path without
+// its extension followed by ".txt".
+std::string correlationReportPath(std::string_view designPath);
+
+// Writes the report to correlationReportPath(matrix.fileName), replacing that file only
 // when complete, except that after a MatrixInversionError the three list sections are put in
 // its place before the error passes on. Throws std::runtime_error "Cannot Create file: " + that
 // name when it cannot be created (nothing is written), and IOError "Failed writing file: " +

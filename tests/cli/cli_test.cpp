@@ -108,9 +108,10 @@ TEST_F(CliTest, RunsThatWouldOverwriteAFileAreRefusedBeforeAnythingIsRead) {
     std::string error;
   };
   const Case cases[] = {
-      {{"merge-sec", "examples/sub01_motion_run1.sdm", "--out-dir", "examples"},
-       "Error: the output examples/sub01_motion_run1.sdm would overwrite the input "
-       "examples/sub01_motion_run1.sdm\n"},
+      {{"merge-sec", "examples/sub01_motion_run1.sdm", "examples/sub01_motion_run1_run2.sdm",
+        "--out-dir", "examples"},
+       "Error: the output examples/sub01_motion_run1_run2.sdm would overwrite the input "
+       "examples/sub01_motion_run1_run2.sdm\n"},
       {{"merge-all", "--primary", "examples/sub01_task.sdm", "--out-dir", "out",
         "examples/sub01_motion_run1.sdm", "examples/./../examples/sub01_motion_run1.sdm"},
        "Error: the outputs out/sub01_task_motion_run1.sdm and out/sub01_task_motion_run1.sdm "
@@ -129,6 +130,84 @@ TEST_F(CliTest, RunsThatWouldOverwriteAFileAreRefusedBeforeAnythingIsRead) {
     EXPECT_EQ(result.err, c.error);
   }
   EXPECT_FALSE(exists("out"));
+}
+
+TEST_F(CliTest, MergeSecWithOneInputIsNotEnoughBeforeAnythingElseIsLookedAt) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"merge-sec", "examples/sub01_motion_run1.sdm"},
+           {"merge-sec", "-q", "examples/sub01_motion_run1.sdm", "--out-dir", "examples"},
+           {"merge-sec", "examples/missing.sdm", "--out-dir", "out", "--html", "pages"},
+           {"merge-sec", "examples/notes.csv", "--confounds", "motion6"}}) {
+    const auto result = run(arguments);
+    EXPECT_EQ(result.exitCode, 1) << arguments[1];
+    EXPECT_EQ(result.err, "Error: Not enough secondary SDMs available\n");
+  }
+  EXPECT_FALSE(exists("out"));
+  EXPECT_FALSE(exists("pages"));
+}
+
+// Folders are made by the first file saved into them: a run that stops earlier leaves none.
+TEST_F(CliTest, NoFolderIsMadeBeforeTheRunsFirstSave) {
+  testing::writeText(file("examples/broken.sdm"), "NrOfPredictors: 1\nNrOfDataPoints: 2\n");
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {{"merge-all", "--primary", "examples/sub01_task.sdm", "examples/missing.sdm"}, 1},
+      {{"merge-all", "--primary", "examples/missing.sdm", "examples/sub01_physio.rtc"}, 1},
+      {{"merge-all", "--primary", "examples/sub01_task.sdm", "examples/sub01_motion_run1.sdm",
+        "examples/bad/sub01_motion_short.sdm"},
+       2},
+      {{"merge-sec", "examples/sub01_motion_run1.sdm", "examples/broken.sdm"}, 1},
+      {{"corr", "examples/missing.sdm"}, 1},
+  };
+  for (const auto& c : cases) {
+    auto arguments = c.arguments;
+    arguments.insert(arguments.end(), {"-q", "--html", "pages/run"});
+    if (arguments[0] != "corr") arguments.insert(arguments.end(), {"--out-dir", "out/run"});
+    const auto result = run(arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << arguments[1] << ": " << result.err;
+    EXPECT_FALSE(exists("out")) << arguments[1];
+    EXPECT_FALSE(exists("pages")) << arguments[1];
+  }
+}
+
+TEST_F(CliTest, FileNamesMayHoldLineBreaks) {
+  const std::string motion = "examples/motion\nrun\r1.sdm";
+  fs::copy_file(file("examples/sub01_motion_run1.sdm"), file(motion));
+  const auto all = run({"merge-all", "--primary", "examples/sub01_task.sdm", "--allcorr",
+                        "--out-dir", "out", motion, "examples/sub01_physio.rtc"});
+  ASSERT_EQ(all.exitCode, 0) << all.err;
+  EXPECT_EQ(all.err,
+            "Duvendal>  Start merging process of primary with every secondary sdm\n"
+            "Duvendal>  Saved out/sub01_task_motion\nrun\r1.sdm\n"
+            "Duvendal>  Saved out/sub01_task_physio.sdm\n");
+  EXPECT_EQ(DesignMatrix(file("out/sub01_task_motion\nrun\r1.sdm")).nrOfPredictors.value, 11);
+  EXPECT_TRUE(exists("out/sub01_task_motion\nrun\r1.csv"));
+  const auto secondaries =
+      run({"merge-sec", "-q", "--out-dir", "out", motion, "examples/sub01_motion_run2.sdm"});
+  ASSERT_EQ(secondaries.exitCode, 0) << secondaries.err;
+  EXPECT_TRUE(exists("out/motion\nrun\r1_sub01_motion_run2.sdm"));
+}
+
+// A merge's page is made from the result in memory, as its file reads back: the same bytes as
+// the page of the saved file read again.
+TEST_F(CliTest, MergePagesDescribeTheSavedFilesAsTheyReadBack) {
+  for (const char* baseline : {"--baseline", "--no-baseline"}) {
+    const auto merge =
+        run({"merge-all", "-q", "--primary", "examples/sub01_task.sdm", baseline, "--ztrans",
+             "--out-dir", "out", "--html", "merged", "examples/sub01_motion_run3.sdm",
+             "examples/sub01_bold_mcf.par", "--derivatives", "--squares"});
+    ASSERT_EQ(merge.exitCode, 0) << merge.err;
+    for (const char* name : {"sub01_task_motion_run3", "sub01_task_bold_mcf"}) {
+      const auto saved = std::string("out/") + name + ".sdm";
+      const auto reread = run({"corr", "-q", "--html", "reread", saved});
+      ASSERT_EQ(reread.exitCode, 0) << reread.err;
+      const auto page = std::string(name) + ".html";
+      EXPECT_TRUE(text("merged/" + page) == text("reread/" + page)) << baseline << " " << name;
+    }
+  }
 }
 
 TEST_F(CliTest, InputsTheToolDoesNotReadAreErrorsNamingThem) {

@@ -17,15 +17,13 @@
 #include "design/errors.h"
 #include "design/file_system.h"
 #include "design/sdm_reader.h"
-#include "merge/host_services.h"
-#include "merge/merge_workflow.h"
-#include "merge/workflow_texts.h"
 #include "stats/correlation.h"
 #include "stats/correlation_report.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
+#include "workflow/merge_workflow.h"
 
 namespace duv {
 namespace {
@@ -34,27 +32,6 @@ namespace fs = std::filesystem;
 using testing::expectError;
 
 bool runningAsRoot() { return geteuid() == 0; }
-
-// The dialog of a merge: parameters set beforehand, every save dialog answered with one path.
-class ScriptedHost final : public HostServices {
- public:
-  std::map<std::string, std::string> strings;
-  std::map<std::string, int> ints;
-  std::string savePath;
-
-  std::string stringParameter(const std::string& name) override { return strings[name]; }
-  int intParameter(const std::string& name) override { return ints[name]; }
-  void setStringParameter(const std::string& name, const std::string& value) override {
-    strings[name] = value;
-  }
-  void messageBox(const std::string&) override {}
-  std::string openFileName(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> saveFileName(const std::string&, const std::string&,
-                                          const std::string&) override {
-    return savePath;
-  }
-  void log(std::string_view, std::string_view) override {}
-};
 
 const char* const kPrimary =
     "NrOfPredictors: 2\nNrOfDataPoints: 4\nIncludesConstant: 0\nFirstConfoundPredictor: 3\n\n"
@@ -111,11 +88,17 @@ TEST(OutputFaultsTest, MergeStopsAtEveryFaultNamingTheFileAndKeepsWhatWasThere) 
                    {"out.txt", "previous"},
                    {"out.csv", "previous"}};
     fault.inject(files);
-    ScriptedHost host;
-    host.strings = {{texts::kPrimaryParameter, "p.sdm"}, {texts::kSecondaryParameter, "s.sdm"}};
-    host.ints = {{texts::kBaselineParameter, 1}, {texts::kAllCorrelationsParameter, 1}};
-    host.savePath = "out.sdm";
-    expectError<std::runtime_error>([&] { mergeSdms(host, files, true); }, fault.message);
+    MergeRequest request;
+    request.primary = "p.sdm";
+    request.secondaries = {InputFile{"s.sdm", InputFormat::sdm}};
+    request.reports = true;
+    expectError<std::runtime_error>(
+        [&] {
+          mergeDesigns(
+              request, files, [](const std::string&) { return std::string("out.sdm"); },
+              [](std::string_view, std::string_view) {});
+        },
+        fault.message);
     for (const char* output : {"out.sdm", "out.txt", "out.csv"}) {
       const bool replaced =
           std::find(fault.replaced.begin(), fault.replaced.end(), output) != fault.replaced.end();

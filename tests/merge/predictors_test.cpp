@@ -1,4 +1,5 @@
 #include "merge/predictors.h"
+#include "design/column_statistics.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "design/column_statistics.h"
 #include "design/design_matrix.h"
-#include "merge/column_statistics.h"
-#include "merge/predictors.h"
 #include "tests/plugin/host_session.h"
 #include "tests/plugin/study_folder.h"
 

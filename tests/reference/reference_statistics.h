@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "design/design_matrix.h"
-#include "merge/column_statistics.h"
+#include "design/column_statistics.h"
 #include "stats/correlation_report.h"
 #include "tests/reference/reference_matrix.h"
 

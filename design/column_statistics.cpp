@@ -1,5 +1,6 @@
-#include "merge/column_statistics.h"
+#include "design/column_statistics.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace duv {
@@ -18,6 +19,18 @@ MeanAndDeviation meanAndDeviation(const std::vector<float>& column) {
   }
   const float deviation = std::sqrt(squares / static_cast<float>(column.size() - 1));
   return {mean, deviation};
+}
+
+bool isConstantColumn(const std::vector<float>& column) {
+  if (column.empty()) return false;
+  const float first = column.front();
+  if (first == 0.0F) return false;
+  // Comparing the first value with itself rejects a NaN.
+  return std::all_of(column.begin(), column.end(), [first](float x) { return x == first; });
+}
+
+bool lastColumnIsConstant(const DesignMatrix& matrix) {
+  return !matrix.values.empty() && isConstantColumn(matrix.values.back());
 }
 
 }  // namespace duv

@@ -1,4 +1,4 @@
-#include "merge/column_statistics.h"
+#include "design/column_statistics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,56 @@
+#include "cli/tool_inputs.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace duv::cli {
+namespace {
+
+bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_view)) {
+  return std::any_of(paths.begin(), paths.end(),
+                     [isKind](const std::string& path) { return isKind(path); });
+}
+
+}  // namespace
+
+InputFile toolInput(const std::string& path) {
+  const auto format = inputFormatOf(path);
+  if (!format) {
+    throw std::runtime_error(path +
+                             " is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
+  }
+  return {path, *format};
+}
+
+std::vector<InputFile> toolInputs(const std::vector<std::string>& paths) {
+  std::vector<InputFile> inputs;
+  inputs.reserve(paths.size());
+  for (const auto& path : paths) inputs.push_back(toolInput(path));
+  return inputs;
+}
+
+ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
+                                   const ConfoundArguments& arguments) {
+  // An option that no input takes is a mistake to report, not to pass over.
+  if (!arguments.selection.empty() && !anyInput(inputs, isConfoundTable)) {
+    throw std::runtime_error("--confounds selects columns of .tsv tables, and no input is one");
+  }
+  if ((arguments.derivatives || arguments.squares) && !anyInput(inputs, isMotionText)) {
+    throw std::runtime_error(
+        "--derivatives and --squares expand .txt, .par and .1D files, and no input is one");
+  }
+  if (arguments.skipVolumes != 0 && !anyInput(inputs, isConfoundFile)) {
+    throw std::runtime_error(
+        "--skip-volumes drops rows of .tsv, .txt, .par and .1D files, and no input is one");
+  }
+  ConfoundOptions options;
+  for (const auto& text : arguments.selection) {
+    options.selection.push_back(parseConfoundSelector(text));
+  }
+  options.skipVolumes = arguments.skipVolumes;
+  options.derivatives = arguments.derivatives;
+  options.squares = arguments.squares;
+  return options;
+}
+
+}  // namespace duv::cli

@@ -1,0 +1,231 @@
+// The merges through their typed interface, on files in memory: the names the results are
+// offered and saved under, where a merge stops, and what it logs.
+
+#include "workflow/merge_workflow.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "design/sdm_reader.h"
+#include "tests/support/expect_error.h"
+#include "tests/support/memory_file_system.h"
+#include "workflow/result_names.h"
+
+namespace duv {
+namespace {
+
+using testing::MemoryFileSystem;
+using Lines = std::vector<std::string>;
+
+// An SDM file of `points` data points: one main predictor and one confound.
+std::string sdmText(int points) {
+  std::string text = "NrOfPredictors: 2\nNrOfDataPoints: " + std::to_string(points) +
+                     "\nIncludesConstant: 0\nFirstConfoundPredictor: 2\n\n1 2 3   4 5 6\n"
+                     "\"Task\" \"Drift\"\n";
+  for (int t = 0; t < points; ++t) {
+    text += "  " + std::to_string(t % 2) + ".000000   0." + std::to_string(t) + "00000\n";
+  }
+  return text;
+}
+
+const std::string kRtc = "NrOfRTCs: 1\nNrOfDataPoints: 4\n\n0.5\n-0.5\n0.25\n0\n";
+const std::string kTable = "csf\ttrans_x_derivative1\n1\tn/a\n2\t0.5\n3\t-0.5\n4\t0.25\n";
+
+// A secondary matrix that a caller read itself.
+DesignMatrix matrixInMemory(const std::string& fileName) {
+  auto matrix = readSdm(sdmText(4), fileName);
+  matrix.predictorNames = {"Cue", "Pulse"};
+  return matrix;
+}
+
+MemoryFileSystem study() {
+  MemoryFileSystem files;
+  files.files = {{"study/sub01_task.sdm", sdmText(4)},
+                 {"study/sub01_motion_run1.sdm", sdmText(4)},
+                 {"study/sub01_motion_run2.sdm", sdmText(4)},
+                 {"study/short.sdm", sdmText(3)},
+                 {"other/physio.rtc", kRtc},
+                 {"conf/sub01_desc-confounds_timeseries.tsv", kTable}};
+  return files;
+}
+
+ConfoundOptions tableColumns() {
+  ConfoundOptions options;
+  options.selection = {parseConfoundSelector("csf"), parseConfoundSelector("trans_x_derivative1")};
+  return options;
+}
+
+// The files as saved: every log message, and each destination asked.
+struct Run {
+  MergeOutcome outcome;
+  Lines asked;
+  Lines logged;
+};
+
+Run runMerge(MergeRequest request, MemoryFileSystem& files,
+             const std::function<std::optional<std::string>(const std::string&)>& answer) {
+  Run run;
+  run.outcome = mergeDesigns(
+      std::move(request), files,
+      [&](const std::string& suggested) {
+        run.asked.push_back(suggested);
+        return answer(suggested);
+      },
+      [&](std::string_view literal, std::string_view argument) {
+        run.logged.push_back(std::string(literal) + std::string(argument));
+      });
+  return run;
+}
+
+TEST(MergeWorkflowTest, ResultsAreOfferedAndSavedUnderTheNamesPlannedForThem) {
+  struct Case {
+    const char* description;
+    std::optional<std::string> primary;
+    std::vector<SecondaryInput> secondaries;
+    std::optional<std::string> folder;
+    Lines suggested;
+  };
+  const Case cases[] = {
+      {"every kind of input, merged with the primary, into a folder",
+       "study/sub01_task.sdm",
+       {InputFile{"study/sub01_motion_run1.sdm", InputFormat::sdm},
+        InputFile{"other/physio.rtc", InputFormat::rtc},
+        InputFile{"conf/sub01_desc-confounds_timeseries.tsv", InputFormat::confounds},
+        matrixInMemory("memory/sub01_extra.sdm")},
+       "out",
+       {"study/sub01_task_motion_run1.sdm", "study/sub01_task_physio.sdm",
+        "study/sub01_task_desc-confounds_timeseries.sdm", "study/sub01_task_extra.sdm"}},
+      {"secondaries chained into one, beside the first",
+       std::nullopt,
+       {InputFile{"study/sub01_motion_run1.sdm", InputFormat::sdm},
+        InputFile{"study/sub01_motion_run2.sdm", InputFormat::sdm},
+        InputFile{"other/physio.rtc", InputFormat::rtc}},
+       std::nullopt,
+       {"study/sub01_motion_run1_run2_physio.sdm"}},
+      {"a single secondary keeps its own name",
+       std::nullopt,
+       {InputFile{"other/physio.rtc", InputFormat::rtc}},
+       "out/",
+       {"other/physio.sdm"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    auto files = study();
+    MergeRequest request;
+    request.primary = c.primary;
+    request.secondaries = c.secondaries;
+    request.confounds = tableColumns();
+    request.reports = true;
+    const auto planned = resultFiles(request, c.folder);
+    EXPECT_EQ(suggestedResultNames(request), c.suggested);
+
+    const auto run = runMerge(request, files, [&](const std::string& suggested) {
+      return pathInFolder(suggested, c.folder);
+    });
+    ASSERT_FALSE(run.outcome.mismatch);
+    EXPECT_EQ(run.asked, c.suggested);
+    ASSERT_EQ(run.outcome.results.size(), planned.size());
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+      const auto& result = run.outcome.results[i];
+      EXPECT_EQ(result.savedAs, planned[i].design);
+      EXPECT_EQ(result.matrix.fileName, planned[i].design);
+      EXPECT_EQ(readSdm(*files.contents(planned[i].design), "saved").nrOfPredictors.value,
+                result.matrix.nrOfPredictors.value);
+      EXPECT_TRUE(files.contents(planned[i].report)) << planned[i].report;
+      EXPECT_TRUE(files.contents(planned[i].table)) << planned[i].table;
+    }
+  }
+}
+
+// A mismatch is found before anything is merged or saved; among the secondaries, before the
+// primary is even read (here it does not exist).
+TEST(MergeWorkflowTest, StopsAtTheFirstDataPointMismatchNamingBothMatrices) {
+  struct Case {
+    const char* description;
+    std::optional<std::string> primary;
+    Lines secondaries;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a secondary",
+       "study/missing.sdm",
+       {"study/sub01_motion_run1.sdm", "study/sub01_motion_run2.sdm", "study/short.sdm"},
+       "short.sdm does not have the same number of data points as sub01_motion_run1.sdm"},
+      {"the primary, named first",
+       "study/short.sdm",
+       {"other/physio.rtc"},
+       "short.sdm does not have the same number of data points as physio.sdm"},
+      {"a time-course file, by its converted name",
+       std::nullopt,
+       {"study/short.sdm", "other/physio.rtc"},
+       "physio.sdm does not have the same number of data points as short.sdm"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    auto files = study();
+    MergeRequest request;
+    request.primary = c.primary;
+    for (const auto& path : c.secondaries) {
+      request.secondaries.emplace_back(InputFile{path, *inputFormatOf(path)});
+    }
+    const auto run = runMerge(request, files, [](const std::string& s) { return s; });
+    ASSERT_TRUE(run.outcome.mismatch);
+    EXPECT_EQ(run.outcome.mismatch->message(), c.message);
+    EXPECT_TRUE(run.outcome.results.empty());
+    EXPECT_TRUE(run.asked.empty());
+    EXPECT_EQ(files.files.size(), study().files.size());
+  }
+}
+
+TEST(MergeWorkflowTest, ASkippedResultIsNeitherSavedNorReportedAndTheNextOneStillIs) {
+  auto files = study();
+  MergeRequest request;
+  request.primary = "study/sub01_task.sdm";
+  request.secondaries = {
+      InputFile{"study/sub01_motion_run1.sdm", InputFormat::sdm},
+      InputFile{"conf/sub01_desc-confounds_timeseries.tsv", InputFormat::confounds}};
+  request.confounds = tableColumns();
+  request.reports = true;
+  const auto run = runMerge(request, files, [](const std::string& suggested) {
+    return suggested.find("motion") != std::string::npos ? std::nullopt
+                                                         : std::optional("out/b.sdm");
+  });
+  ASSERT_EQ(run.outcome.results.size(), 2U);
+  EXPECT_FALSE(run.outcome.results[0].savedAs);
+  EXPECT_EQ(run.outcome.results[0].matrix.fileName, "study/sub01_task_motion_run1.sdm");
+  EXPECT_EQ(run.outcome.results[1].savedAs, "out/b.sdm");
+  EXPECT_FALSE(files.contents("study/sub01_task_motion_run1.sdm"));
+  EXPECT_FALSE(files.contents("study/sub01_task_motion_run1.txt"));
+  EXPECT_TRUE(files.contents("out/b.txt"));
+  EXPECT_TRUE(files.contents("out/b.csv"));
+  // The table's leading n/a in a difference column is told while it is read, before any save.
+  EXPECT_EQ(run.logged,
+            (Lines{">  Set leading n/a to 0 in: trans_x_derivative1", ">  Saved out/b.sdm"}));
+}
+
+TEST(MergeWorkflowTest, WithoutAnySecondaryThereIsNothingToMerge) {
+  auto files = study();
+  MergeRequest request;
+  request.primary = "study/sub01_task.sdm";
+  testing::expectError<std::runtime_error>(
+      [&] { runMerge(request, files, [](const std::string& s) { return s; }); },
+      "No secondary SDMs available");
+}
+
+TEST(MergeWorkflowTest, AStartIsLoggedWithTheKindOfMerge) {
+  Lines logged;
+  const LogSink log = [&](std::string_view literal, std::string_view argument) {
+    logged.push_back(std::string(literal) + std::string(argument));
+  };
+  logMergeStart(true, log);
+  logMergeStart(false, log);
+  EXPECT_EQ(logged, (Lines{">  Start merging process of primary with every secondary sdm",
+                           ">  Start merging process of all secondary sdms"}));
+}
+
+}  // namespace
+}  // namespace duv

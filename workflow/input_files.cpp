@@ -1,0 +1,50 @@
+#include "workflow/input_files.h"
+
+#include <vector>
+
+#include "design/rtc_file.h"
+#include "design/sdm_reader.h"
+#include "design/text.h"
+#include "workflow/workflow_texts.h"
+
+namespace duv {
+namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const auto& name : names) {
+    if (!text.empty()) text += ", ";
+    text += name;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<InputFormat> inputFormatOf(std::string_view path) {
+  if (hasExtension(path, "sdm")) return InputFormat::sdm;
+  if (hasExtension(path, "rtc")) return InputFormat::rtc;
+  if (isConfoundFile(path)) return InputFormat::confounds;
+  return std::nullopt;
+}
+
+std::string designNameOf(const InputFile& input) {
+  return input.format == InputFormat::sdm ? input.path : convertedFileName(input.path);
+}
+
+DesignMatrix readInputFile(const InputFile& input, const ConfoundOptions& confounds,
+                           FileSystem& files, const LogSink& log) {
+  switch (input.format) {
+    case InputFormat::sdm:
+      return readSdmFile(input.path, files);
+    case InputFormat::rtc:
+      return DesignMatrix(readRtcFile(input.path, files));
+    case InputFormat::confounds:
+      break;
+  }
+  auto read = readConfoundFile(input.path, confounds, files);
+  if (!read.zeroedColumns.empty()) log(texts::kZeroedLog, joined(read.zeroedColumns));
+  return std::move(read.matrix);
+}
+
+}  // namespace duv

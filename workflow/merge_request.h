@@ -1,0 +1,62 @@
+#pragma once
+
+// The values a merge takes and gives back. A front end fills a MergeRequest from what its user
+// chose (the plug-in from the dialog, the tool from its arguments) and reads the MergeOutcome;
+// neither knows how the other asks.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "design/confound_file.h"
+#include "design/design_matrix.h"
+#include "workflow/input_files.h"
+
+namespace duv {
+
+// A secondary input: a file to read, or a matrix already read (its fileName names it, in
+// messages and in the names of the results).
+using SecondaryInput = std::variant<InputFile, DesignMatrix>;
+
+struct MergeRequest {
+  // An SDM file merged with every secondary input, one result each; without it the secondary
+  // inputs are merged, in order, into one result.
+  std::optional<std::string> primary;
+  std::vector<SecondaryInput> secondaries;  // in order
+  ConfoundOptions confounds;                // how the confound files among them are read
+  // Every result ends with a constant predictor (added when its last one is not constant);
+  // off: a constant last predictor is removed.
+  bool baseline = true;
+  bool zTransform = false;  // every non-constant confound of every result
+  bool reports = false;     // a correlation report and table beside every saved result
+  // Threads sharing the reports' fits, the calling one among them; the files are the same
+  // bytes for any number (1: the calling thread only).
+  std::size_t workers = 1;
+};
+
+// One result of a merge, in the order the results are built.
+struct MergedResult {
+  // As processed: merged, with the constant predictor and z-transformation applied. Its
+  // fileName is the saved path, or the suggested name when the result was skipped.
+  DesignMatrix matrix;
+  std::optional<std::string> savedAs;  // none: skipped, neither saved nor reported
+};
+
+// Two matrices of a merge have different numbers of data points.
+struct DataPointMismatch {
+  std::string differing;  // the file name (no folder) of the matrix that differs
+  std::string reference;  // the file name of the first secondary matrix
+  // "<differing> does not have the same number of data points as <reference>".
+  std::string message() const;
+};
+
+struct MergeOutcome {
+  // Set when the merge stopped at a mismatch, before anything was merged or saved; `results`
+  // is then empty.
+  std::optional<DataPointMismatch> mismatch;
+  std::vector<MergedResult> results;
+};
+
+}  // namespace duv

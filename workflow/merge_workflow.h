@@ -1,0 +1,58 @@
+#pragma once
+
+// The merges: "merge all" (the primary design with every secondary input, one result each) and
+// "merge secondaries" (all secondary inputs into one result). Every front end runs them through
+// these functions with a MergeRequest; where results go is asked through a ResultDestination,
+// progress goes to a LogSink.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "design/confound_file.h"
+#include "design/design_matrix.h"
+#include "workflow/log_sink.h"
+#include "workflow/merge_request.h"
+
+namespace duv {
+
+class FileSystem;
+
+// Asked once per result, in result order, just before it would be saved, with the name the
+// result suggests (its fileName); answers the path to save it to, or nothing to skip it (no
+// file, no report). May throw; the merge then ends with that error.
+using ResultDestination =
+    std::function<std::optional<std::string>(const std::string& suggestedName)>;
+
+// Logs the start of a merge: texts::kStartMergingLog with the argument naming its kind.
+void logMergeStart(bool withPrimary, const LogSink& log);
+
+// Reads the secondary inputs in order (confound files with `confounds`); matrices already read
+// are taken as they are. Throws std::runtime_error texts::kNoSecondaries when there is none, and
+// the readers' errors.
+std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
+                                          const ConfoundOptions& confounds, FileSystem& files,
+                                          const LogSink& log);
+
+// The first matrix whose number of data points differs from the first one's, in order.
+std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<DesignMatrix>& matrices);
+
+// Runs the merge of `request`:
+//  1. reads the secondary inputs (readSecondaries) and stops at the first whose number of data
+//     points differs from the first one's; then, with a primary, reads it (as an SDM file,
+//     whatever its extension) and stops when its count differs;
+//  2. builds the results: a copy of the primary with each secondary's predictors appended, or
+//     the first secondary with every further one's appended; each result's fileName is its
+//     suggested name (mergedFileName);
+//  3. for each result in order: the constant predictor added or removed, the confounds
+//     z-transformed if asked, the destination asked; when it answers, the result is saved there
+//     (atomically), texts::kSavedLog is logged with that path, and with `reports` the
+//     correlation report and then the table are written beside it.
+// Returns the mismatch, or every result with where it was saved. Throws the readers' and the
+// writers' errors; results saved before an error stay on disk.
+MergeOutcome mergeDesigns(MergeRequest request, FileSystem& files,
+                          const ResultDestination& destination, const LogSink& log);
+
+}  // namespace duv

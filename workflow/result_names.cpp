@@ -1,0 +1,57 @@
+#include "workflow/result_names.h"
+
+#include "design/text.h"
+#include "merge/predictors.h"
+#include "stats/correlation.h"
+#include "stats/correlation_report.h"
+
+namespace duv {
+namespace {
+
+std::string nameOf(const SecondaryInput& input) {
+  if (const auto* file = std::get_if<InputFile>(&input)) return designNameOf(*file);
+  return std::get<DesignMatrix>(input).fileName;
+}
+
+}  // namespace
+
+ResultFiles filesOfResult(const std::string& designPath) {
+  return {designPath, correlationReportPath(designPath), correlationTablePath(designPath)};
+}
+
+std::string pathInFolder(const std::string& suggestedName,
+                         const std::optional<std::string>& folder) {
+  if (!folder) return suggestedName;
+  std::string path = *folder;
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+  return path + fileNameOf(suggestedName);
+}
+
+std::vector<std::string> suggestedResultNames(const MergeRequest& request) {
+  std::vector<std::string> names;
+  if (request.secondaries.empty()) return names;
+  if (request.primary) {
+    names.reserve(request.secondaries.size());
+    for (const auto& secondary : request.secondaries) {
+      names.push_back(mergedFileName(*request.primary, nameOf(secondary)));
+    }
+    return names;
+  }
+  std::string name = nameOf(request.secondaries.front());
+  for (std::size_t i = 1; i < request.secondaries.size(); ++i) {
+    name = mergedFileName(name, nameOf(request.secondaries[i]));
+  }
+  names.push_back(std::move(name));
+  return names;
+}
+
+std::vector<ResultFiles> resultFiles(const MergeRequest& request,
+                                     const std::optional<std::string>& folder) {
+  std::vector<ResultFiles> files;
+  for (const auto& name : suggestedResultNames(request)) {
+    files.push_back(filesOfResult(pathInFolder(name, folder)));
+  }
+  return files;
+}
+
+}  // namespace duv

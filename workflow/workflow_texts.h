@@ -1,0 +1,23 @@
+#pragma once
+
+// The texts the workflows give their front ends: log literals (a front end puts its own form
+// around them, e.g. the plug-in's display name in front) and messages. Users, scripts and the
+// host's log know them word for word, so they are fixed.
+
+namespace duv::texts {
+
+// Log literals and their arguments.
+inline constexpr const char* kStartMergingLog = ">  Start merging process of ";
+inline constexpr const char* kMergeAllArgument = "primary with every secondary sdm";
+inline constexpr const char* kMergeSecondaryArgument = "all secondary sdms";
+inline constexpr const char* kSavedLog = ">  Saved ";
+inline constexpr const char* kSavedCorrelationsLog = ">  Saved Correlatios to ";
+inline constexpr const char* kZeroedLog = ">  Set leading n/a to 0 in: ";
+
+// Messages.
+inline constexpr const char* kNoSecondaries = "No secondary SDMs available";
+inline constexpr const char* kNotEnoughSecondaries = "Not enough secondary SDMs available";
+inline constexpr const char* kDataPointMismatch =
+    " does not have the same number of data points as ";
+
+}  // namespace duv::texts
