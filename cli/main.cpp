@@ -10,6 +10,7 @@
 
 #include "cli/check_command.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "design/confound_selection.h"
 
 namespace {
@@ -175,6 +176,7 @@ int usageError(const std::string& what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  duv::cli::removeTemporaryFilesWhenInterrupted();
   CLI::App app{
       "duvendal: prepare the design matrices of fMRI regression analyses.\n"
       "Merges a task design (.sdm) with confound matrices (.sdm, .rtc) and the confound files of "

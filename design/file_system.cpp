@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "design/errors.h"
+#include "design/temporary_files.h"
 
 namespace duv {
 namespace fs = std::filesystem;
@@ -70,19 +71,27 @@ class DirectOutputFile final : public OutputFile {
   std::ofstream out_;
 };
 
-// Writes a temporary file beside the target and renames it over the target on commit.
+// Writes a temporary file beside the target and renames it over the target on commit. Each
+// step on the temporary file is one that an interrupted program's cleanup sees whole
+// (temporary_files.h).
 class ReplacingOutputFile final : public OutputFile {
  public:
   ReplacingOutputFile(std::string target, fs::path path)
       : target_(std::move(target)), path_(std::move(path)), temporary_(temporaryNameBeside(path_)) {
-    out_.open(fs::path(temporary_), std::ios::out | std::ios::trunc);
+    createTemporaryFile(temporary_, [this] {
+      out_.open(fs::path(temporary_), std::ios::out | std::ios::trunc);
+      return out_.is_open();
+    });
     if (!out_.is_open()) throw cannotCreate(target_);
   }
   ~ReplacingOutputFile() override {
     if (committed_) return;
-    out_.close();
-    std::error_code ignored;
-    fs::remove(fs::path(temporary_), ignored);
+    closeTemporaryFile(temporary_, [this] { out_.close(); });
+    retireTemporaryFile(temporary_, [this] {
+      std::error_code error;
+      fs::remove(fs::path(temporary_), error);
+      return !error;
+    });
   }
   ReplacingOutputFile(const ReplacingOutputFile&) = delete;
   ReplacingOutputFile& operator=(const ReplacingOutputFile&) = delete;
@@ -92,7 +101,7 @@ class ReplacingOutputFile final : public OutputFile {
   void commit() override {
     out_.flush();
     const bool written = static_cast<bool>(out_);
-    out_.close();
+    closeTemporaryFile(temporary_, [this] { out_.close(); });
     if (!written || out_.fail()) throw failedWriting(target_);
     std::error_code error;
     const fs::path temporary = fs::path(temporary_);
@@ -101,7 +110,10 @@ class ReplacingOutputFile final : public OutputFile {
       fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, error);
       if (error) throw failedWriting(target_);
     }
-    fs::rename(temporary, path_, error);
+    retireTemporaryFile(temporary_, [&] {
+      fs::rename(temporary, path_, error);
+      return !error;
+    });
     if (error) throw failedWriting(target_);
     committed_ = true;
   }
