@@ -208,12 +208,12 @@ DesignMatrix taskDesign(int conditions, int dataPoints, Random& random) {
 DesignMatrix motionParameters(int dataPoints, Random& random, RotationUnit rotations) {
   auto m = emptyMatrix(6, dataPoints, 1);
   const bool radians = rotations == RotationUnit::radians;
-  const char* const names[] = {"Translation BV-X [mm]",
-                               "Translation BV-Y [mm]",
-                               "Translation BV-Z [mm]",
-                               radians ? "Rotation BV-X [rad]" : "Rotation BV-X [deg]",
-                               radians ? "Rotation BV-Y [rad]" : "Rotation BV-Y [deg]",
-                               radians ? "Rotation BV-Z [rad]" : "Rotation BV-Z [deg]"};
+  const char* const names[] = {"Translation X [mm]",
+                               "Translation Y [mm]",
+                               "Translation Z [mm]",
+                               radians ? "Rotation X [rad]" : "Rotation X [deg]",
+                               radians ? "Rotation Y [rad]" : "Rotation Y [deg]",
+                               radians ? "Rotation Z [rad]" : "Rotation Z [deg]"};
   for (std::size_t p = 0; p < 6; ++p) {
     m.predictorNames[p] = names[p];
     m.colorRed[p] = 128;

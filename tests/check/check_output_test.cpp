@@ -172,7 +172,7 @@ TEST(CheckOutputTest, TextStartsWithOneSummaryRowPerFileThenTheDetails) {
   EXPECT_NE(text.find("\n  ERROR   Condition A, Condition B and Conditions A+B: an exact linear "
                       "dependency (rank-deficient)\n"),
             std::string::npos);
-  EXPECT_NE(text.find("\n  HIGH    Condition C and Translation BV-Z [mm]: r = 0.76\n"),
+  EXPECT_NE(text.find("\n  HIGH    Condition C and Translation Z [mm]: r = 0.76\n"),
             std::string::npos);
   EXPECT_NE(text.find("examples/missing.sdm: cannot be read: Failed opening for reading: "
                       "examples/missing.sdm\n"),
