@@ -31,11 +31,17 @@ struct MergeArguments {
   std::optional<std::string> htmlDir;  // a check page per result, inside this folder
 };
 
-// The "mergeall" (withPrimary) and "mergesec" tasks.
+// merge-all (withPrimary: the primary with every secondary) and merge-sec (all secondaries into
+// one). Refuses a merge-sec of fewer than two inputs, inputs the tool does not read, confound
+// options no input takes, and outputs that would clash with each other or an input, all before
+// anything is read; folders are made when the first file goes into them. Returns
+// kDataPointMismatch after printing the mismatch, else kSuccess; throws every other failure
+// (results saved before it stay).
 int runMerge(const MergeArguments& arguments, bool withPrimary);
 
-// The "sdm1corr" task for every file; a failing file does not stop the others. With htmlDir,
-// also a check page per file inside that folder (also when only the report's inversion failed).
+// The correlation report and table of every SDM file, beside it; a failing file does not stop
+// the others. With htmlDir, also a check page per file inside that folder (also when only the
+// report's inversion failed). Returns kFailure when any file failed.
 int runCorrelations(const std::vector<std::string>& files, bool quiet,
                     const std::optional<std::string>& htmlDir);
 

@@ -21,8 +21,10 @@ using duv::cli::CheckFormat;
 using duv::cli::MergeArguments;
 
 constexpr const char* kReplaceNote =
-    "Existing output files are replaced; each is written to a temporary file first and put in "
-    "place only when complete, so a failed run never leaves a half-written file.";
+    "Existing output files are replaced; each is written to a temporary file first "
+    "(<file>.tmp-<hex digits>) and put in place only when complete, so a failed run never "
+    "leaves a half-written file. Interrupted (Ctrl-C, SIGTERM), the tool removes its temporary "
+    "files before it ends.";
 
 constexpr const char* kExitCodes =
     "Exit codes: 0 success, 1 failure (a file that cannot be read or written, ...), 2 the "
@@ -73,7 +75,7 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
 
 constexpr const char* kHtmlOption =
     "Also write a check page (design matrix image, |r| heatmap, R2/VIF bars, warnings) per "
-    "result into DIR (created if missing), named as the result with .html";
+    "result into DIR (made when the first page is written), named as the result with .html";
 
 constexpr const char* kCheckDescription =
     "Check designs before fitting them: rank, residual degrees of freedom, constant, all-zero "
@@ -150,8 +152,8 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
                   "confound tables (.tsv), motion text files (.txt, .par, .1D)")
       ->required();
   command.add_option("--out-dir", arguments.outDir,
-                     "Save results in DIR under their suggested file names (created if "
-                     "missing); without it, at the suggested paths");
+                     "Save results in DIR under their suggested file names (made when the "
+                     "first result is saved); without it, at the suggested paths");
   auto* baseline = command.add_flag("--baseline", arguments.baseline,
                                     "Make every result end with a constant predictor (default)");
   auto* noBaseline = command.add_flag_callback(
