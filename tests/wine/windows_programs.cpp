@@ -8,6 +8,8 @@ namespace {
 
 const std::string windowsBin = DUVENDAL_WINDOWS_BIN;
 
+}  // namespace
+
 // Wine's own diagnostics would mix with the program's standard error.
 std::vector<std::string> wineCommand(const std::string& program,
                                      const std::vector<std::string>& arguments) {
@@ -16,8 +18,6 @@ std::vector<std::string> wineCommand(const std::string& program,
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }
-
-}  // namespace
 
 const std::string WindowsFiles::plugin = windowsBin + "/Duvendal.dll";
 const std::string WindowsFiles::halvernZnHost = windowsBin + "/HalvernZN.exe";

@@ -26,6 +26,11 @@ struct WindowsFiles {
 // backslashes.
 std::string windowsPath(const std::string& path);
 
+// The command that runs `program` under Wine with `arguments` as they are, in the Windows
+// build's own Wine prefix.
+std::vector<std::string> wineCommand(const std::string& program,
+                                     const std::vector<std::string>& arguments);
+
 // Runs `program` under Wine with `arguments` as they are, in `workingDir` (empty: the current
 // folder).
 ProcessResult runWindowsProgram(const std::string& program,
