@@ -6,6 +6,7 @@
 
 #include "design/confound_table.h"
 #include "design/confound_table_format.h"
+#include "design/text.h"
 
 namespace duv {
 namespace {
@@ -30,15 +31,6 @@ constexpr Preset kPresets[] = {
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const auto& name : names) {
-    if (!text.empty()) text += ", ";
-    text += name;
-  }
-  return text;
 }
 
 // The columns a preset names; each must be in the table.
@@ -110,7 +102,7 @@ std::vector<std::size_t> columnsOf(const ConfoundTable& table, const ConfoundSel
   }
   if (!missing.empty()) {
     throw std::runtime_error(table.fileName + ": " + selector.text +
-                             " needs columns the table does not have: " + joined(missing));
+                             " needs columns the table does not have: " + joined(missing, ", "));
   }
   if (selector.kind == Kind::aCompCor && columns.size() < selector.count) {
     throw std::runtime_error(table.fileName + ": " + selector.text + " asks for " +
@@ -119,7 +111,7 @@ std::vector<std::size_t> columnsOf(const ConfoundTable& table, const ConfoundSel
   }
   if (selector.kind == Kind::name && columns.empty()) {
     throw std::runtime_error(table.fileName + ": no column matches \"" + selector.text +
-                             "\"; its columns: " + joined(table.names));
+                             "\"; its columns: " + joined(table.names, ", "));
   }
   return columns;
 }
@@ -152,7 +144,7 @@ std::vector<std::size_t> selectConfounds(const ConfoundTable& table,
         "presets " + std::string(kConfoundPresets) + ", or column names (* for any text)";
     throw std::runtime_error(table.fileName +
                              ": choose the confounds to take from this table with --confounds: " +
-                             choices + "; its columns: " + joined(table.names));
+                             choices + "; its columns: " + joined(table.names, ", "));
   }
   std::vector<std::size_t> chosen;
   std::vector<bool> taken(table.names.size(), false);

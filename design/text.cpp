@@ -42,6 +42,15 @@ std::string insertBeforeExtension(std::string_view path, std::string_view text) 
   return result;
 }
 
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
+  std::string text;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) text += separator;
+    text += pieces[i];
+  }
+  return text;
+}
+
 std::vector<std::string> splitLines(std::string_view text, char delimiter) {
   std::vector<std::string> pieces;
   std::size_t start = 0;

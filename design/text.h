@@ -28,6 +28,9 @@ std::string replaceExtension(std::string_view path, std::string_view newExtensio
 // `text` inserted directly in front of the last dot, or appended when the path has no dot.
 std::string insertBeforeExtension(std::string_view path, std::string_view text);
 
+// The pieces in order, with `separator` between each two.
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
+
 // The pieces between delimiters, in order. Two delimiters in a row give an empty piece; a
 // delimiter at the very end gives no empty last piece; an empty text gives no pieces. A carriage
 // return before a newline delimiter stays at the end of its piece.

@@ -1,25 +1,11 @@
 #include "workflow/input_files.h"
 
-#include <vector>
-
 #include "design/rtc_file.h"
 #include "design/sdm_reader.h"
 #include "design/text.h"
 #include "workflow/workflow_texts.h"
 
 namespace duv {
-namespace {
-
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const auto& name : names) {
-    if (!text.empty()) text += ", ";
-    text += name;
-  }
-  return text;
-}
-
-}  // namespace
 
 std::optional<InputFormat> inputFormatOf(std::string_view path) {
   if (hasExtension(path, "sdm")) return InputFormat::sdm;
@@ -43,7 +29,7 @@ DesignMatrix readInputFile(const InputFile& input, const ConfoundOptions& confou
       break;
   }
   auto read = readConfoundFile(input.path, confounds, files);
-  if (!read.zeroedColumns.empty()) log(texts::kZeroedLog, joined(read.zeroedColumns));
+  if (!read.zeroedColumns.empty()) log(texts::kZeroedLog, joined(read.zeroedColumns, ", "));
   return std::move(read.matrix);
 }
 

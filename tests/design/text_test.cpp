@@ -46,6 +46,14 @@ TEST(SplitLinesTest, PiecesBetweenDelimiters) {
   EXPECT_EQ(splitLines("\n\n", '\n'), (Pieces{"", ""}));
 }
 
+TEST(JoinedTest, SeparatorOnlyBetweenPieces) {
+  EXPECT_EQ(joined({}, ", "), "");
+  EXPECT_EQ(joined({""}, ", "), "");
+  EXPECT_EQ(joined({"csf"}, ", "), "csf");
+  EXPECT_EQ(joined({"a", "", "c"}, ", "), "a, , c");
+  EXPECT_EQ(joined({"a", "b"}, ""), "ab");
+}
+
 TEST(ParseFloatTest, ReadsTheLeadingNumberAndIgnoresTheRest) {
   struct Case {
     const char* text;
