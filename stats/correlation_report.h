@@ -73,10 +73,6 @@ struct RSquared {
 // Precondition: every predictor holds nrOfDataPoints >= 0 values.
 Matrix buildRegressorMatrix(const DesignMatrix& matrix);
 
-// A copy of `matrix` without column k (0 <= k < cols); the columns behind k move one place to
-// the front.
-Matrix removeColumn(const Matrix& matrix, std::int32_t k);
-
 // The R² of every target, in target order: predictors 0 .. Q-2 of the Q regressor columns (all
 // predictors but a constant last one). Each target y is fitted on the other regressor columns
 // X, less every column whose bits repeat an earlier one of that X:
