@@ -45,7 +45,7 @@ class Matrix {
   std::int32_t rows() const { return rows_; }
   std::int32_t cols() const { return cols_; }
 
-  // The array, element (r, c) at r + c * rows(); null for a matrix without elements.
+  // The array, element (r, c) at r + c * rows(); may be null when the matrix has no elements.
   float* data() { return data_.get(); }
   const float* data() const { return data_.get(); }
 
