@@ -1,11 +1,8 @@
 #include "design/rtc_file.h"
 
 #include <algorithm>
-#include <istream>
-#include <iterator>
 #include <stdexcept>
 
-#include "design/errors.h"
 #include "design/file_system.h"
 #include "design/number_text.h"
 #include "design/sdm_format.h"
@@ -194,12 +191,6 @@ RtcFile::RtcFile(const std::string& path) : RtcFile(readRtcFile(path, realFileSy
 
 RtcFile readRtcFile(const std::string& path, FileSystem& files) {
   return readRtc(files.readFile(path), path);
-}
-
-RtcFile readRtc(std::istream& in, const std::string& name) {
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw IOError("Failed reading file: " + name);
-  return readRtc(text, name);
 }
 
 RtcFile readRtc(std::string_view text, const std::string& name) {

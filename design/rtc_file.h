@@ -1,6 +1,5 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +43,10 @@ struct RtcFile {
   std::vector<std::vector<float>> values;  // values[p][t]
 };
 
-// Reads RTC text; `name` is the path used for fileName, course names and messages.
+// Reads RTC text up to the view's end; `name` is the path used for fileName, course names and
+// messages.
 RtcFile readRtc(std::string_view text, const std::string& name);
-RtcFile readRtc(std::istream& in, const std::string& name);
+// readRtc of the file's contents, `path` as the name; FileSystem::readFile's errors pass on.
 RtcFile readRtcFile(const std::string& path, FileSystem& files);
 
 }  // namespace duv

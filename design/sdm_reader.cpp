@@ -1,12 +1,9 @@
 #include "design/sdm_reader.h"
 
 #include <algorithm>
-#include <istream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
-#include "design/errors.h"
 #include "design/file_system.h"
 #include "design/number_text.h"
 #include "design/sdm_format.h"
@@ -268,12 +265,6 @@ DesignMatrix readSdm(std::string_view text, const std::string& name) {
   m.predictorNames = quotedNames(namesLine, predictors);
   readRows(cursor, m, predictors, dataPoints);
   return m;
-}
-
-DesignMatrix readSdm(std::istream& in, const std::string& name) {
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw IOError("Failed reading file: " + name);
-  return readSdm(text, name);
 }
 
 DesignMatrix readSdmFile(const std::string& path, FileSystem& files) {

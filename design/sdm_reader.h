@@ -1,6 +1,5 @@
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -16,8 +15,9 @@ class FileSystem;
 //   std::out_of_range "stof argument out of range: ..." for a value beyond double precision,
 //   std::runtime_error for a header that cannot be read, counts beyond the limits, rows holding
 //   another number of values, and a file that ends before all rows.
+// The text is read up to the view's end, which need not be terminated.
 DesignMatrix readSdm(std::string_view text, const std::string& name);
-DesignMatrix readSdm(std::istream& in, const std::string& name);
+// readSdm of the file's contents, `path` as the name; FileSystem::readFile's errors pass on.
 DesignMatrix readSdmFile(const std::string& path, FileSystem& files);
 
 }  // namespace duv

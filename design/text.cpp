@@ -1,10 +1,6 @@
 #include "design/text.h"
 
-#include <cctype>
-#include <stdexcept>
-
 #include "design/errors.h"
-#include "design/number_text.h"
 
 namespace duv {
 
@@ -64,18 +60,6 @@ std::vector<std::string> splitLines(std::string_view text, char delimiter) {
     start = end + 1;
   }
   return pieces;
-}
-
-float parseFloat(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p != end && std::isspace(static_cast<unsigned char>(*p))) ++p;
-  const auto number = scanDouble(p, end);
-  if (number.status == NumberScan::noNumber) throw std::invalid_argument("invalid stof argument");
-  if (number.status == NumberScan::outOfRange) {
-    throw std::out_of_range("stof argument out of range");
-  }
-  return static_cast<float>(number.value);
 }
 
 }  // namespace duv

@@ -36,12 +36,4 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
 // return before a newline delimiter stays at the end of its piece.
 std::vector<std::string> splitLines(std::string_view text, char delimiter);
 
-// Converts the longest decimal number at the start of `text` (after white space) as
-// string-to-double does, then narrows it to float; the rest of the text is ignored.
-// Throws std::invalid_argument("invalid stof argument") when no number starts there, and
-// std::out_of_range("stof argument out of range") when the number lies beyond the double range or
-// is non-zero but becomes zero in double precision. Beyond the float range only, the result is an
-// infinity of its sign.
-float parseFloat(std::string_view text);
-
 }  // namespace duv

@@ -233,16 +233,6 @@ Matrix buildRegressorMatrix(const DesignMatrix& matrix) {
   return regressors;
 }
 
-Matrix removeColumn(const Matrix& matrix, std::int32_t k) {
-  Matrix result(matrix.rows(), matrix.cols() - 1);
-  for (std::int32_t c = 0; c < matrix.cols(); ++c) {
-    if (c == k) continue;
-    const std::int32_t target = c < k ? c : c - 1;
-    for (std::int32_t r = 0; r < matrix.rows(); ++r) result(r, target) = matrix(r, c);
-  }
-  return result;
-}
-
 std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix, std::size_t workers) {
   std::vector<RSquared> entries;
   if (matrix.nrOfDataPoints.value < 1) return entries;

@@ -74,15 +74,12 @@ struct RSquared {
 // Precondition: every predictor holds nrOfDataPoints >= 0 values.
 Matrix buildRegressorMatrix(const DesignMatrix& matrix);
 
-// A copy of `matrix` without column k (0 <= k < cols); the columns behind k move one place to
-// the front.
-Matrix removeColumn(const Matrix& matrix, std::int32_t k);
-
 // The R² of every target, in target order: predictors 0 .. Q-2 of the Q regressor columns (all
 // predictors but a constant last one). Each target y is fitted on the other regressor columns
 // X, less every column whose bits repeat an earlier one of that X:
 //   total = sum((y - mean(y))^2), A = inverse(X^T X), b = (A X^T) y, fit = X b,
-//   R² = 1 - sum((y - fit)^2) / total   (float Matrix/Vector arithmetic; not clamped).
+//   R² = 1 - sum((y - fit)^2) / total   (float arithmetic as in stats/regression_fits.h; not
+//   clamped).
 // Empty without data points. Throws MatrixInversionError when an inverse cannot be formed.
 // `workers` threads, the calling one among them, share the fits; the results are the same for
 // any number (the plug-in keeps to the host's thread with 1).

@@ -106,7 +106,7 @@ class FitWorkspace {
     chooseColumns(target);
     const std::size_t n = inputs_.n;
     const float* y = inputs_.regressors + indexOf(target) * n;
-    // Vector::mean and Vector::sum: the sums start from element 0.
+    // Every sum starts from its element 0 term rather than from 0, as the fits are defined.
     float sum = y[0];
     for (std::size_t r = 1; r < n; ++r) sum += y[r];
     const float mean = sum / static_cast<float>(n);

@@ -17,9 +17,12 @@ namespace duv {
 
 // For every target k < targets, the R² of column k of `regressors` (n x Q, n >= 1, targets < Q)
 // fitted on the other columns X, less every column whose bits repeat an earlier one of that X,
-// in float Matrix/Vector arithmetic exactly as
+// in float arithmetic exactly as
 //   total = sum((y - mean(y))^2), A = inverse(X^T X), b = (A X^T) y, fit = X b,
-//   R² = 1 - sum((y - fit)^2) / total.
+//   R² = 1 - sum((y - fit)^2) / total,
+// every sum (of elements, and over the inner index of a product) added in increasing index
+// starting from its first term; A is formed by singularValueDecomposition and
+// kernels::inverseFromDecomposition.
 // `workers` threads (the calling one among them; 0 counts as 1) take the fits in turn.
 // Throws MatrixInversionError when an inverse cannot be formed (with several workers, the error
 // of the first such target), and passes on other errors the same way.

@@ -1,8 +1,29 @@
 #pragma once
 
-// The Golub-Reinsch singular value decomposition behind Matrix::svd (see stats/matrix.h for
-// its fixed choices), on plain column-major arrays, with the scratch storage kept by the caller
-// so that a series of decompositions allocates nothing once the storage has grown.
+// The Golub-Reinsch singular value decomposition in its classic (ALGOL/Fortran) form, on plain
+// column-major arrays, with the scratch storage kept by the caller so that a series of
+// decompositions allocates nothing once the storage has grown. All arithmetic is 32-bit float,
+// square roots included; nothing is accumulated in a wider type.
+//
+// The fixed choices, which decide the float results:
+//  - Householder bidiagonalisation, for i = 0 .. n-1: a column reflection zeroing column i
+//    below the diagonal (when i < m), then a row reflection zeroing row i right of the
+//    superdiagonal (when i < m and i < n-1). Each works on its part divided by the part's
+//    scale (sum of absolute values) and is skipped, leaving a 0 on the bidiagonal, when the
+//    scale is 0. The reflection's sign is opposite to the leading entry's, a zero leading
+//    entry counting as positive. Inner sums start at 0 and run down the index.
+//  - anorm is the largest |w[i]| + |e[i]| over the bidiagonal (e the superdiagonal, e[0] = 0);
+//    a NaN in any term makes anorm NaN, and then no convergence test ever succeeds.
+//  - Accumulation of V (last column first), then of U in place (column min(m, n)-1 first).
+//  - Implicitly shifted QR sweeps of plane rotations, for k = n-1 down to 0. An entry counts
+//    as zero exactly when adding its magnitude to anorm leaves anorm unchanged in float. The
+//    shift comes from the trailing 2 x 2 block. A converged negative w[k] is negated with
+//    column k of v.
+//  - At most 30 passes per singular value: the 30th pass without convergence ends the
+//    decomposition, returning false with the matrix partly transformed.
+//  - Hypotenuses are max(|x|, |y|) * sqrt(1 + (min/max)^2), and 0 when both are 0.
+// The classic loops themselves are kept in tests/reference, which checks these bits against
+// them.
 //
 // Every element receives the float operations of the classic loops in the same order; the
 // loops only run in another arrangement:
@@ -38,9 +59,10 @@ struct SvdWorkspace {
 };
 
 // Decomposes the m x n matrix `a` (column-major, columns aStride apart) in place: on success a
-// holds U, w (n floats) the singular values and v (n x n, columns vStride apart) V, exactly as
-// Matrix::svd gives them, and the result is true. After 30 passes without convergence for some
-// singular value the result is false, with a, w and v as Matrix::svd leaves them then.
+// holds U (m x n), w (n floats) the singular values and v (n x n, columns vStride apart) V,
+// with input = U diag(w) V^T, and the result is true. The singular values are non-negative and
+// left in the order the diagonalisation leaves them, unsorted. After 30 passes without
+// convergence for some singular value the result is false, with a, w and v partly transformed.
 bool singularValueDecomposition(float* a, std::int32_t m, std::int32_t n, std::size_t aStride,
                                 float* w, float* v, std::size_t vStride, SvdWorkspace& workspace);
 

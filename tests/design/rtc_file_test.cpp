@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "design/design_matrix.h"
 #include "design/errors.h"
@@ -105,9 +107,15 @@ TEST(RtcConversionTest, AllCoursesBecomeWhiteConfounds) {
   EXPECT_EQ(m.values, (std::vector<std::vector<float>>{{1}, {2}}));
 }
 
-TEST(RtcFileTest, ReadsFromStreams) {
-  std::istringstream in(kKeyed);
-  EXPECT_EQ(readRtc(in, "s.rtc").predictorNames[1], "b");
+TEST(RtcFileTest, ReadsAViewUpToItsEnd) {
+  // A view is not terminated where it ends: here it ends before the last value of the text it
+  // looks into, so the values are one short however the text goes on.
+  const std::string whole = kKeyed;
+  const std::string_view view(whole);
+  EXPECT_EQ(readRtc(view, "s.rtc").predictorNames[1], "b");
+  testing::expectError<std::runtime_error>(
+      [&] { readRtc(view.substr(0, view.size() - 4), "s.rtc"); },
+      "s.rtc: expected 6 values (3 data points of 2 courses), found 5");
 }
 
 TEST(RtcFileTest, OpeningFailureNamesThePath) {

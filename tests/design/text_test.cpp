@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
-#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace duv {
 namespace {
@@ -52,65 +51,6 @@ TEST(JoinedTest, SeparatorOnlyBetweenPieces) {
   EXPECT_EQ(joined({"csf"}, ", "), "csf");
   EXPECT_EQ(joined({"a", "", "c"}, ", "), "a, , c");
   EXPECT_EQ(joined({"a", "b"}, ""), "ab");
-}
-
-TEST(ParseFloatTest, ReadsTheLeadingNumberAndIgnoresTheRest) {
-  struct Case {
-    const char* text;
-    float expected;
-  };
-  const Case cases[] = {
-      {"  0.25 xyz", 0.25F}, {" -0.5", -0.5F},  {"+1.5", 1.5F},   {"1e-05", 1e-05F},
-      {"12", 12.0F},         {".5", 0.5F},      {"5.", 5.0F},     {"1.5e", 1.5F},
-      {"0x10", 0.0F},        {"\t\r\n3", 3.0F}, {"1e-310", 0.0F}, {"-0", -0.0F},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    const float value = parseFloat(c.text);
-    EXPECT_EQ(value, c.expected);
-    EXPECT_EQ(std::signbit(value), std::signbit(c.expected));
-  }
-}
-
-TEST(ParseFloatTest, NarrowsThroughDoubleSoBeyondFloatIsInfinity) {
-  EXPECT_EQ(parseFloat("1e60"), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(parseFloat("-1e60"), -std::numeric_limits<float>::infinity());
-  // Two roundings: the double nearest to this text lies exactly halfway between two floats,
-  // and the second rounding goes to the even one, unlike a direct conversion.
-  EXPECT_EQ(parseFloat("1.00000005960464477539062500000001"), 1.0F);
-}
-
-TEST(ParseFloatTest, ReadsInfinityAndNotANumberAsStringToDoubleDoes) {
-  EXPECT_EQ(parseFloat("inf"), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(parseFloat("-Infinity"), -std::numeric_limits<float>::infinity());
-  EXPECT_TRUE(std::isnan(parseFloat("nan")));
-  EXPECT_TRUE(std::signbit(parseFloat("-nan")));
-  EXPECT_TRUE(std::isnan(parseFloat("NaN(123)")));
-}
-
-TEST(ParseFloatTest, NoNumberIsInvalidArgument) {
-  for (const char* text : {"abc", "", "  ", "-", "+-1", ".", "e5", "--1"}) {
-    SCOPED_TRACE(text);
-    try {
-      parseFloat(text);
-      ADD_FAILURE() << "no error";
-    } catch (const std::invalid_argument& error) {
-      EXPECT_STREQ(error.what(), "invalid stof argument");
-    }
-  }
-}
-
-TEST(ParseFloatTest, BeyondDoubleOrUnderflowToZeroIsOutOfRange) {
-  for (const char* text : {"1e400", "-1e400", "1e-400", "-1e-400"}) {
-    SCOPED_TRACE(text);
-    try {
-      parseFloat(text);
-      ADD_FAILURE() << "no error";
-    } catch (const std::out_of_range& error) {
-      EXPECT_STREQ(error.what(), "stof argument out of range");
-    }
-  }
-  EXPECT_EQ(parseFloat("0e-400"), 0.0F);
 }
 
 }  // namespace

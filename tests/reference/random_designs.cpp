@@ -140,14 +140,13 @@ DesignMatrix randomDesign(std::mt19937& random, DesignKind kind, std::int32_t pr
   return matrix;
 }
 
-reference::Matrix randomMatrix(std::mt19937& random, DesignKind kind, std::int32_t rows,
-                               std::int32_t cols) {
+Matrix randomMatrix(std::mt19937& random, DesignKind kind, std::int32_t rows, std::int32_t cols) {
   std::vector<Column> columns;
   for (std::int32_t c = 0; c < cols; ++c) {
     columns.push_back(rows == 0 ? Column{}
                                 : columnOf(random, kind, columns, static_cast<std::size_t>(rows)));
   }
-  reference::Matrix matrix(rows, cols);
+  Matrix matrix(rows, cols);
   for (std::int32_t c = 0; c < cols; ++c) {
     for (std::int32_t r = 0; r < rows; ++r) {
       matrix(r, c) = columns[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];

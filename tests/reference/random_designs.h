@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "design/design_matrix.h"
-#include "tests/reference/reference_matrix.h"
+#include "stats/matrix.h"
 
 namespace duv::testing {
 
@@ -35,8 +35,7 @@ DesignMatrix randomDesign(std::mt19937& random, DesignKind kind, std::int32_t pr
                           std::int32_t points);
 
 // A rows x cols matrix of that kind's values (column-major, as the design's columns would be).
-reference::Matrix randomMatrix(std::mt19937& random, DesignKind kind, std::int32_t rows,
-                               std::int32_t cols);
+Matrix randomMatrix(std::mt19937& random, DesignKind kind, std::int32_t rows, std::int32_t cols);
 
 // The bits of a float, for comparisons that tell -0 from 0.
 std::uint32_t bitsOf(float value);

@@ -218,7 +218,7 @@ std::vector<std::int32_t> firstOfEqualColumns(const Matrix& matrix) {
 // X^T X exactly singular, and the float inverse then turns rounding noise into nonsense R².
 Matrix fitRegressors(const Matrix& regressors, const std::vector<std::int32_t>& firstOfEqual,
                      std::int32_t k) {
-  Matrix x = removeColumn(regressors, k);
+  Matrix x = reference::removeColumn(regressors, k);
   std::vector<bool> groupTaken(firstOfEqual.size(), false);
   std::vector<std::int32_t> repeats;  // positions in x
   for (std::int32_t c = 0; c < regressors.cols(); ++c) {
@@ -231,7 +231,7 @@ Matrix fitRegressors(const Matrix& regressors, const std::vector<std::int32_t>& 
     }
   }
   for (auto repeat = repeats.rbegin(); repeat != repeats.rend(); ++repeat) {
-    x = removeColumn(x, *repeat);
+    x = reference::removeColumn(x, *repeat);
   }
   return x;
 }
@@ -239,8 +239,8 @@ Matrix fitRegressors(const Matrix& regressors, const std::vector<std::int32_t>& 
 float rSquared(const Vector& y, const Matrix& x) {
   const float mean = y.mean();
   const float total = (y - mean).squared().sum();
-  const Matrix xTransposed = x.transpose();
-  const Matrix a = (xTransposed * x).inverse();
+  const Matrix xTransposed = transpose(x);
+  const Matrix a = inverse(xTransposed * x);
   const Vector b = (a * xTransposed) * y;
   const Vector fit = x * b;
   const float residual = (y - fit).squared().sum();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace duv::reference {
 namespace {
@@ -9,10 +10,6 @@ namespace {
 // The element count as a signed value, so that a negative size fails in the array allocation.
 std::unique_ptr<float[]> allocate(std::int64_t count) {
   return std::unique_ptr<float[]>(new float[count]);
-}
-
-std::int64_t countOf(std::int32_t rows, std::int32_t cols) {
-  return static_cast<std::int64_t>(rows) * static_cast<std::int64_t>(cols);
 }
 
 std::size_t sizeOf(std::int64_t count) { return count > 0 ? static_cast<std::size_t>(count) : 0; }
@@ -90,55 +87,12 @@ Vector operator-(const Vector& left, float right) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Matrix
+// Products and transpose
 
-Matrix::Matrix(std::int32_t rows, std::int32_t cols)
-    : rows_(rows), cols_(cols), data_(allocate(countOf(rows, cols))) {}
-
-Matrix::Matrix(std::int32_t rows, std::int32_t cols, float fill) : Matrix(rows, cols) {
-  std::fill_n(data_.get(), sizeOf(countOf(rows, cols)), fill);
-}
-
-Matrix::Matrix(std::pair<std::int32_t, std::int32_t> size, float fill)
-    : Matrix(size.first, size.second, fill) {}
-
-Matrix::Matrix(const Matrix& other) : rows_(other.rows_), cols_(other.cols_) {
-  if (other.data_ == nullptr) return;
-  const auto count = countOf(rows_, cols_);
-  data_ = allocate(count);
-  std::copy_n(other.data_.get(), sizeOf(count), data_.get());
-}
-
-Matrix& Matrix::operator=(const Matrix& other) {
-  if (this == &other) return *this;
-  resize(other.rows_, other.cols_);
-  std::copy_n(other.data_.get(), sizeOf(countOf(rows_, cols_)), data_.get());
-  return *this;
-}
-
-Matrix::Matrix(Matrix&& other) noexcept
-    : rows_(std::exchange(other.rows_, 0)),
-      cols_(std::exchange(other.cols_, 0)),
-      data_(std::move(other.data_)) {}
-
-Matrix& Matrix::operator=(Matrix&& other) noexcept {
-  rows_ = std::exchange(other.rows_, 0);
-  cols_ = std::exchange(other.cols_, 0);
-  data_ = std::move(other.data_);
-  return *this;
-}
-
-void Matrix::resize(std::int32_t rows, std::int32_t cols) {
-  const auto count = countOf(rows, cols);
-  if (count != countOf(rows_, cols_)) data_ = allocate(count);
-  rows_ = rows;
-  cols_ = cols;
-}
-
-Matrix Matrix::transpose() const {
-  Matrix result(cols_, rows_);
-  for (std::int32_t c = 0; c < cols_; ++c) {
-    for (std::int32_t r = 0; r < rows_; ++r) result(c, r) = (*this)(r, c);
+Matrix transpose(const Matrix& matrix) {
+  Matrix result(matrix.cols(), matrix.rows());
+  for (std::int32_t c = 0; c < matrix.cols(); ++c) {
+    for (std::int32_t r = 0; r < matrix.rows(); ++r) result(c, r) = matrix(r, c);
   }
   return result;
 }
@@ -434,38 +388,38 @@ bool diagonalize(Matrix& u, Matrix& v, Bidiagonal& b) {
 
 }  // namespace
 
-bool Matrix::svd(Vector& w, Matrix& v) {
-  const std::int32_t n = cols_;
+bool svd(Matrix& a, Vector& w, Matrix& v) {
+  const std::int32_t n = a.cols();
   w.resize(n);
   v.resize(n, n);
   Bidiagonal b{w, Vector(n)};
-  bidiagonalize(*this, b);
-  accumulateRight(*this, b, v);
-  accumulateLeft(*this, b);
-  return diagonalize(*this, v, b);
+  bidiagonalize(a, b);
+  accumulateRight(a, b, v);
+  accumulateLeft(a, b);
+  return diagonalize(a, v, b);
 }
 
-bool Matrix::invert() {
-  if (rows_ != cols_) return false;
+bool invert(Matrix& a) {
+  if (a.rows() != a.cols()) return false;
   Vector w;
   Matrix v;
-  if (!svd(w, v)) return false;
-  const std::int32_t n = rows_;
+  if (!svd(a, w, v)) return false;
+  const std::int32_t n = a.rows();
   Matrix result(n, n, 0.0F);
   for (std::int32_t i = 0; i < n; ++i) {
     for (std::int32_t j = 0; j < n; ++j) {
       for (std::int32_t k = 0; k < n; ++k) {
-        if (w[k] != 0.0F) result(i, j) += ((*this)(j, k) * v(i, k)) / w[k];
+        if (w[k] != 0.0F) result(i, j) += (a(j, k) * v(i, k)) / w[k];
       }
     }
   }
-  *this = std::move(result);
+  a = std::move(result);
   return true;
 }
 
-Matrix Matrix::inverse() const {
-  Matrix result(*this);
-  if (!result.invert()) throw MatrixInversionError();
+Matrix inverse(const Matrix& a) {
+  Matrix result(a);
+  if (!invert(result)) throw MatrixInversionError();
   return result;
 }
 

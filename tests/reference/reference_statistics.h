@@ -23,6 +23,8 @@ float correlation(const std::vector<float>& a, const MeanAndDeviation& ofA,
 void writeCorrelationTable(const DesignMatrix& matrix, std::ostream& out);
 
 Matrix buildRegressorMatrix(const DesignMatrix& matrix);
+// A copy of `matrix` without column k (0 <= k < cols); the columns behind k move one place to
+// the front.
 Matrix removeColumn(const Matrix& matrix, std::int32_t k);
 std::vector<RSquared> rSquaredValues(const DesignMatrix& matrix);
 void writeCorrelationReport(const DesignMatrix& matrix, std::ostream& out);

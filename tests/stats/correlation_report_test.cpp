@@ -335,19 +335,6 @@ TEST(RegressorMatrixTest, InterceptIsAddedOnlyWithoutAConstantLastPredictor) {
   for (std::int32_t r = 0; r < 3; ++r) EXPECT_EQ(withoutConstant(r, 2), 1.0F);
 }
 
-TEST(RegressorMatrixTest, RemovingAColumnMovesTheLaterOnesForward) {
-  Matrix m(2, 3);
-  for (std::int32_t c = 0; c < 3; ++c) {
-    for (std::int32_t r = 0; r < 2; ++r) m(r, c) = static_cast<float>(10 * c + r);
-  }
-  const Matrix removed = removeColumn(m, 1);
-  ASSERT_EQ(removed.rows(), 2);
-  ASSERT_EQ(removed.cols(), 2);
-  EXPECT_EQ(removed(1, 0), 1.0F);
-  EXPECT_EQ(removed(0, 1), 20.0F);
-  EXPECT_EQ(removed(1, 1), 21.0F);
-}
-
 // A not-a-number in a regressor keeps the decomposition from converging. It also shows how the
 // lists order it: after every number, equal ones in their order of generation.
 DesignMatrix matrixThatCannotBeInverted() {

@@ -13,6 +13,7 @@
 #include "tests/reference/instruction_sets.h"
 #include "tests/reference/random_designs.h"
 #include "tests/reference/reference_matrix.h"
+#include "tests/support/matrix_decomposition.h"
 
 namespace duv {
 namespace {
@@ -22,17 +23,10 @@ using testing::kDesignKinds;
 using testing::nameOf;
 using testing::randomMatrix;
 using testing::sameResult;
-
-Matrix copyOf(const reference::Matrix& matrix) {
-  Matrix copy(matrix.rows(), matrix.cols());
-  for (std::int32_t c = 0; c < matrix.cols(); ++c) {
-    for (std::int32_t r = 0; r < matrix.rows(); ++r) copy(r, c) = matrix(r, c);
-  }
-  return copy;
-}
+using reference::operator*;
 
 // The first element whose result differs (bits, NaN aside), or "" when all agree.
-std::string firstDifference(const Matrix& actual, const reference::Matrix& expected) {
+std::string firstDifference(const Matrix& actual, const Matrix& expected) {
   if (actual.rows() != expected.rows() || actual.cols() != expected.cols()) return "size";
   for (std::int32_t c = 0; c < expected.cols(); ++c) {
     for (std::int32_t r = 0; r < expected.rows(); ++r) {
@@ -46,11 +40,12 @@ std::string firstDifference(const Matrix& actual, const reference::Matrix& expec
   return "";
 }
 
-std::string firstDifference(const Vector& actual, const reference::Vector& expected) {
-  if (actual.size() != expected.size()) return "size";
+std::string firstDifference(const std::vector<float>& actual, const reference::Vector& expected) {
+  if (actual.size() != static_cast<std::size_t>(expected.size())) return "size";
   for (std::int32_t i = 0; i < expected.size(); ++i) {
-    if (!sameResult(actual[i], expected[i])) {
-      return "[" + std::to_string(i) + "]: " + std::to_string(actual[i]) + " instead of " +
+    const float value = actual[static_cast<std::size_t>(i)];
+    if (!sameResult(value, expected[i])) {
+      return "[" + std::to_string(i) + "]: " + std::to_string(value) + " instead of " +
              std::to_string(expected[i]);
     }
   }
@@ -58,32 +53,32 @@ std::string firstDifference(const Vector& actual, const reference::Vector& expec
 }
 
 // X^T X of a random design: the matrices the report inverts.
-reference::Matrix normalMatrix(std::mt19937& random, DesignKind kind, std::int32_t points,
-                               std::int32_t columns) {
+Matrix normalMatrix(std::mt19937& random, DesignKind kind, std::int32_t points,
+                    std::int32_t columns) {
   const auto x = randomMatrix(random, kind, points, columns);
-  return x.transpose() * x;
+  return reference::transpose(x) * x;
 }
 
-void expectSameDecomposition(const reference::Matrix& input) {
-  reference::Matrix expectedU = input;
+void expectSameDecomposition(const Matrix& input) {
+  Matrix expectedU = input;
   reference::Vector expectedW;
-  reference::Matrix expectedV;
-  const bool expectedConverged = expectedU.svd(expectedW, expectedV);
-  Matrix actualU = copyOf(input);
-  Vector actualW;
+  Matrix expectedV;
+  const bool expectedConverged = reference::svd(expectedU, expectedW, expectedV);
+  Matrix actualU = input;
+  std::vector<float> actualW;
   Matrix actualV;
-  const bool actualConverged = actualU.svd(actualW, actualV);
+  const bool actualConverged = testing::decompose(actualU, actualW, actualV);
   ASSERT_EQ(actualConverged, expectedConverged);
   EXPECT_EQ(firstDifference(actualW, expectedW), "") << "w";
   EXPECT_EQ(firstDifference(actualU, expectedU), "") << "U";
   EXPECT_EQ(firstDifference(actualV, expectedV), "") << "V";
 }
 
-void expectSameInverse(const reference::Matrix& input) {
-  reference::Matrix expected = input;
-  const bool expectedInverted = expected.invert();
-  Matrix actual = copyOf(input);
-  ASSERT_EQ(actual.invert(), expectedInverted);
+void expectSameInverse(const Matrix& input) {
+  Matrix expected = input;
+  const bool expectedInverted = reference::invert(expected);
+  Matrix actual = input;
+  ASSERT_EQ(testing::invertInPlace(actual), expectedInverted);
   EXPECT_EQ(firstDifference(actual, expected), "") << "inverse";
 }
 
@@ -126,27 +121,27 @@ TEST_P(MatrixEquivalenceTest, OblongMatricesGiveTheReferenceDecomposition) {
 }
 
 TEST_P(MatrixEquivalenceTest, SpecialMatricesGiveTheReferenceDecompositionAndInverse) {
-  const std::vector<reference::Matrix> matrices = [] {
-    std::vector<reference::Matrix> list;
+  const std::vector<Matrix> matrices = [] {
+    std::vector<Matrix> list;
     list.emplace_back(4, 4, 0.0F);
     list.emplace_back(9, 9, 1.0F);
-    reference::Matrix identity(10, 10, 0.0F);
+    Matrix identity(10, 10, 0.0F);
     for (std::int32_t i = 0; i < 10; ++i) identity(i, i) = 1.0F;
     list.push_back(identity);
-    reference::Matrix singular(2, 2);
+    Matrix singular(2, 2);
     singular(0, 0) = 1.0F;
     singular(0, 1) = 2.0F;
     singular(1, 0) = 2.0F;
     singular(1, 1) = 4.0F;
     list.push_back(singular);
-    reference::Matrix diagonal(2, 2, 0.0F);
+    Matrix diagonal(2, 2, 0.0F);
     diagonal(0, 0) = -2.0F;
     diagonal(1, 1) = 3.0F;
     list.push_back(diagonal);
-    reference::Matrix withNaN(12, 12, 0.5F);
+    Matrix withNaN(12, 12, 0.5F);
     withNaN(3, 7) = std::numeric_limits<float>::quiet_NaN();
     list.push_back(withNaN);
-    reference::Matrix withInfinity(12, 12, 0.5F);
+    Matrix withInfinity(12, 12, 0.5F);
     withInfinity(5, 5) = std::numeric_limits<float>::infinity();
     list.push_back(withInfinity);
     return list;
