@@ -64,5 +64,8 @@ struct KernelSet {
 
 // The baseline set, which every build has and every processor runs.
 const KernelSet& baselineKernels();
+// The AVX2 set, or null when the processor lacks AVX2 or the build lacks the set (the target
+// is not x86-64, and vector_kernels_avx2_absent.cpp stands in for vector_kernels_avx2.cpp).
+const KernelSet* avx2Kernels();
 
 }  // namespace duv::kernels
