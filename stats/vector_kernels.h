@@ -8,8 +8,10 @@
 //
 // The kernels run on the processor's widest supported set among those built in (plain loops
 // that the compiler vectorises for the baseline instruction set, and AVX2 on x86-64 processors
-// that have it), chosen once at run time. All matrices are column-major or row-major arrays of
-// floats with an explicit stride (the distance between consecutive columns, or rows).
+// that have it), chosen once at run time. Each set sits in its own vector_kernels_<set>.cpp,
+// which the build includes only for targets that can have the set. All matrices are
+// column-major or row-major arrays of floats with an explicit stride (the distance between
+// consecutive columns, or rows).
 
 #include <cstddef>
 #include <cstdint>
