@@ -216,16 +216,5 @@ TEST(MergeWorkflowTest, WithoutAnySecondaryThereIsNothingToMerge) {
       "No secondary SDMs available");
 }
 
-TEST(MergeWorkflowTest, AStartIsLoggedWithTheKindOfMerge) {
-  Lines logged;
-  const LogSink log = [&](std::string_view literal, std::string_view argument) {
-    logged.push_back(std::string(literal) + std::string(argument));
-  };
-  logMergeStart(true, log);
-  logMergeStart(false, log);
-  EXPECT_EQ(logged, (Lines{">  Start merging process of primary with every secondary sdm",
-                           ">  Start merging process of all secondary sdms"}));
-}
-
 }  // namespace
 }  // namespace duv
