@@ -78,6 +78,13 @@ const char* warningKindName(WarningKind kind) {
   return "";
 }
 
+// The status over every finding, counted or not ("ok", a level, or "unreadable").
+std::string statusOfAll(const CheckedFile& file) {
+  if (file.readError) return "unreadable";
+  const auto level = file.check.levelOfAll();
+  return level ? levelName(*level) : "ok";
+}
+
 std::string dependencyText(const DesignCheck& check, const std::vector<std::size_t>& columns) {
   if (columns.size() == 1) return nameOf(check, columns.front()) + ": all zero";
   const bool allConstant = std::all_of(columns.begin(), columns.end(), [&check](std::size_t p) {
@@ -101,15 +108,18 @@ std::string upper(std::string text) {
   return text;
 }
 
-std::string strongestPairText(const DesignCheck& check) {
-  if (!check.strongestPair) return "-";
-  const auto& pair = *check.strongestPair;
+// The task's view shows the strongest pair naming a task predictor and the highest VIF of a
+// task predictor; showAll, those over all predictors.
+std::string strongestPairText(const DesignCheck& check, bool showAll) {
+  const auto& strongest = showAll ? check.strongestPair : check.strongestTaskPair;
+  if (!strongest) return "-";
+  const auto& pair = *strongest;
   return fixed(std::abs(pair.r), 2) + " " + nameOf(check, pair.first) + " ~ " +
          nameOf(check, pair.second);
 }
 
-std::string highestVifText(const DesignCheck& check) {
-  const auto highest = check.highestVif();
+std::string highestVifText(const DesignCheck& check, bool showAll) {
+  const auto highest = showAll ? check.highestVif() : check.highestTaskVif();
   if (!highest) return "-";
   return fixed(*check.columns[*highest].vif, 1) + " " + nameOf(check, *highest);
 }
@@ -123,7 +133,8 @@ void writeSummaryTable(const CheckRun& run, std::ostream& out) {
       continue;
     }
     rows.push_back({file.path, statusOf(file), std::to_string(file.check.residualDegreesOfFreedom),
-                    strongestPairText(file.check), highestVifText(file.check)});
+                    strongestPairText(file.check, run.showAll),
+                    highestVifText(file.check, run.showAll)});
   }
   std::vector<std::size_t> widths(rows.front().size(), 0);
   for (const auto& row : rows) {
@@ -147,14 +158,21 @@ std::string partnersText(const DesignCheck& check, const ColumnCheck& column) {
   return text;
 }
 
-void writeFileDetails(const CheckedFile& file, std::ostream& out) {
+// A main predictor that a nuisance pattern names shows as one.
+const char* viewRoleName(const ColumnCheck& column) {
+  return column.role == ColumnRole::main && !column.task ? "nuisance" : roleName(column);
+}
+
+void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream& out) {
   if (file.readError) {
     out << file.path << ": cannot be read: " << *file.readError << '\n';
     return;
   }
   const auto& check = file.check;
+  const auto shown = shownWarnings(check, run.showAll);
+  const auto summary = run.showAll ? std::nullopt : confoundSummary(check, run.thresholds);
   out << file.path << ": " << statusOf(file);
-  if (check.warnings.empty()) {
+  if (!check.level()) {
     out << " (no warnings)\n";
   } else {
     out << " (" << warningCount(check, CheckLevel::error) << " error, "
@@ -167,11 +185,12 @@ void writeFileDetails(const CheckedFile& file, std::ostream& out) {
   out << "  rank " << check.rank << " of " << check.predictors() << ", residual degrees of freedom "
       << check.residualDegreesOfFreedom << ", condition number " << fixed(check.conditionNumber, 1)
       << '\n';
-  if (!check.warnings.empty()) out << '\n';
-  for (const auto& warning : check.warnings) {
-    out << "  " << padded(upper(levelName(warning.level)), 8)
-        << warningText(file.design, check, warning) << '\n';
+  if (!shown.empty() || summary) out << '\n';
+  for (const auto* warning : shown) {
+    out << "  " << padded(upper(levelName(warning->level)), 8)
+        << warningText(file.design, check, *warning) << '\n';
   }
+  if (summary) out << "  " << *summary << '\n';
   if (check.columns.empty()) return;
   std::size_t nameWidth = 9;
   for (const auto& column : check.columns) nameWidth = std::max(nameWidth, column.name.size());
@@ -180,9 +199,9 @@ void writeFileDetails(const CheckedFile& file, std::ostream& out) {
   for (const auto& column : check.columns) {
     std::string line = "  " + padded(column.name, nameWidth + 2);
     if (column.kind != ColumnKind::varying) {
-      line += padded(roleName(column), 10) + kindName(column.kind);
+      line += padded(viewRoleName(column), 10) + kindName(column.kind);
     } else {
-      line += padded(roleName(column), 10) + padded(fixed(*column.rSquared, 3), 7) +
+      line += padded(viewRoleName(column), 10) + padded(fixed(*column.rSquared, 3), 7) +
               padded(fixed(*column.vif, 2), 9) + partnersText(check, column);
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
@@ -200,10 +219,33 @@ std::string field(std::string text) {
   return text;
 }
 
-constexpr const char* kTsvColumns[] = {
-    "file",     "status",    "data_points", "predictors", "rank", "residual_df", "condition_number",
-    "position", "predictor", "role",        "kind",       "r2",   "vif",         "level",
-    "partner",  "partner_r"};
+constexpr const char* kTsvColumns[] = {"file",
+                                       "status",
+                                       "data_points",
+                                       "predictors",
+                                       "rank",
+                                       "residual_df",
+                                       "condition_number",
+                                       "position",
+                                       "predictor",
+                                       "role",
+                                       "kind",
+                                       "r2",
+                                       "vif",
+                                       "level",
+                                       "partner",
+                                       "partner_r",
+                                       "row",
+                                       "task",
+                                       "counted_level"};
+
+// The fields of the columns added after the first sixteen, by name.
+constexpr std::size_t kTsvColumn(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(kTsvColumns); ++i) {
+    if (kTsvColumns[i] == name) return i;
+  }
+  return std::size(kTsvColumns);
+}
 
 void writeTsvRow(const std::vector<std::string>& fields, std::ostream& out) {
   for (std::size_t i = 0; i < fields.size(); ++i) out << (i == 0 ? "" : "\t") << field(fields[i]);
@@ -237,6 +279,7 @@ Json columnJson(const DesignCheck& check, std::size_t p) {
                         {"r", partner.r}});
   }
   json["partners"] = std::move(partners);
+  json["task"] = column.task;
   return json;
 }
 
@@ -249,15 +292,39 @@ Json warningJson(const CheckedFile& file, const CheckWarning& warning) {
       warning.kind != WarningKind::dependency && warning.kind != WarningKind::nonFinite;
   json["value"] = hasValue ? number(warning.value) : Json(nullptr);
   json["message"] = warningText(file.design, file.check, warning);
+  json["counted"] = warning.counted;
   return json;
 }
 
-Json fileJson(const CheckedFile& file) {
+Json pairJson(const DesignCheck& check, const std::optional<ColumnPair>& pair) {
+  if (!pair) return nullptr;
+  return {{"first", nameOf(check, pair->first)},
+          {"second", nameOf(check, pair->second)},
+          {"r", pair->r}};
+}
+
+Json vifJson(const DesignCheck& check, std::optional<std::size_t> column) {
+  if (!column) return nullptr;
+  return {{"predictor", nameOf(check, *column)}, {"vif", number(*check.columns[*column].vif)}};
+}
+
+Json countsJson(const DesignCheck& check, bool countedOnly) {
+  Json counts;
+  for (const auto level : {CheckLevel::error, CheckLevel::high, CheckLevel::medium}) {
+    counts[levelName(level)] = std::count_if(
+        check.warnings.begin(), check.warnings.end(),
+        [&](const CheckWarning& w) { return w.level == level && (w.counted || !countedOnly); });
+  }
+  return counts;
+}
+
+Json fileJson(const CheckedFile& file, const CheckThresholds& thresholds) {
   Json json;
   json["file"] = file.path;
   json["status"] = statusOf(file);
   if (file.readError) {
     json["error"] = *file.readError;
+    json["status_all"] = statusOfAll(file);
     return json;
   }
   const auto& check = file.check;
@@ -269,23 +336,9 @@ Json fileJson(const CheckedFile& file) {
   json["rank"] = check.rank;
   json["residual_df"] = check.residualDegreesOfFreedom;
   json["condition_number"] = number(check.conditionNumber);
-  json["counts"] = {{"error", warningCount(check, CheckLevel::error)},
-                    {"high", warningCount(check, CheckLevel::high)},
-                    {"medium", warningCount(check, CheckLevel::medium)}};
-  if (check.strongestPair) {
-    const auto& pair = *check.strongestPair;
-    json["strongest_pair"] = {{"first", nameOf(check, pair.first)},
-                              {"second", nameOf(check, pair.second)},
-                              {"r", pair.r}};
-  } else {
-    json["strongest_pair"] = nullptr;
-  }
-  if (const auto highest = check.highestVif()) {
-    json["highest_vif"] = {{"predictor", nameOf(check, *highest)},
-                           {"vif", number(*check.columns[*highest].vif)}};
-  } else {
-    json["highest_vif"] = nullptr;
-  }
+  json["counts"] = countsJson(check, true);
+  json["strongest_pair"] = pairJson(check, check.strongestPair);
+  json["highest_vif"] = vifJson(check, check.highestVif());
   Json warnings = Json::array();
   for (const auto& warning : check.warnings) warnings.push_back(warningJson(file, warning));
   json["warnings"] = std::move(warnings);
@@ -297,6 +350,12 @@ Json fileJson(const CheckedFile& file) {
   Json columns = Json::array();
   for (std::size_t p = 0; p < check.columns.size(); ++p) columns.push_back(columnJson(check, p));
   json["columns"] = std::move(columns);
+  json["status_all"] = statusOfAll(file);
+  json["counts_all"] = countsJson(check, false);
+  json["strongest_task_pair"] = pairJson(check, check.strongestTaskPair);
+  json["highest_task_vif"] = vifJson(check, check.highestTaskVif());
+  const auto summary = confoundSummary(check, thresholds);
+  json["confound_summary"] = summary ? Json(*summary) : Json(nullptr);
   return json;
 }
 
@@ -304,9 +363,10 @@ Json fileJson(const CheckedFile& file) {
 
 std::string fixedDecimals(double value, int decimals) { return fixed(value, decimals); }
 
-std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check) {
+std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check, bool countedOnly) {
   std::vector<std::optional<CheckLevel>> levels(check.columns.size());
   for (const auto& warning : check.warnings) {
+    if (countedOnly && !warning.counted) continue;
     for (const std::size_t p : warning.columns) {
       if (!levels[p] || warning.level > *levels[p]) levels[p] = warning.level;
     }
@@ -317,7 +377,49 @@ std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check) {
 std::size_t warningCount(const DesignCheck& check, CheckLevel level) {
   return static_cast<std::size_t>(
       std::count_if(check.warnings.begin(), check.warnings.end(),
-                    [level](const CheckWarning& w) { return w.level == level; }));
+                    [level](const CheckWarning& w) { return w.counted && w.level == level; }));
+}
+
+std::vector<const CheckWarning*> shownWarnings(const DesignCheck& check, bool showAll) {
+  std::vector<const CheckWarning*> shown;
+  for (const auto& warning : check.warnings) {
+    if (showAll || warning.counted) shown.push_back(&warning);
+  }
+  return shown;
+}
+
+std::optional<std::string> confoundSummary(const DesignCheck& check,
+                                           const CheckThresholds& thresholds) {
+  std::size_t highPairs = 0;
+  std::size_t mediumPairs = 0;
+  std::optional<std::size_t> highestVif;
+  for (const auto& warning : check.warnings) {
+    if (warning.counted) continue;
+    if (warning.kind == WarningKind::correlation) {
+      ++(warning.level == CheckLevel::high ? highPairs : mediumPairs);
+    } else if (warning.kind == WarningKind::vif) {
+      const auto p = warning.columns.front();
+      if (!highestVif || *check.columns[p].vif > *check.columns[*highestVif].vif) highestVif = p;
+    }
+  }
+  if (highPairs == 0 && mediumPairs == 0 && !highestVif) return std::nullopt;
+  std::vector<std::string> parts;
+  const auto pairs = [](std::size_t count) { return count == 1 ? " pair" : " pairs"; };
+  if (highPairs > 0) {
+    parts.push_back(std::to_string(highPairs) + pairs(highPairs) +
+                    " at |r| >= " + fixed(thresholds.highCorrelation, 2));
+  }
+  if (mediumPairs > 0) {
+    parts.push_back(std::to_string(mediumPairs) + (highPairs > 0 ? "" : pairs(mediumPairs)) +
+                    " at |r| >= " + fixed(thresholds.mediumCorrelation, 2));
+  }
+  if (highestVif) {
+    parts.push_back("highest VIF " + fixed(*check.columns[*highestVif].vif, 1) + " (" +
+                    nameOf(check, *highestVif) + ")");
+  }
+  std::string text = "confounds: ";
+  for (std::size_t i = 0; i < parts.size(); ++i) text += (i > 0 ? ", " : "") + parts[i];
+  return text + "; expected among nuisance terms";
 }
 
 std::string statusOf(const CheckedFile& file) {
@@ -370,7 +472,7 @@ void writeCheckText(const CheckRun& run, std::ostream& out) {
   writeSummaryTable(run, out);
   for (const auto& file : run.files) {
     out << '\n';
-    writeFileDetails(file, out);
+    writeFileDetails(file, run, out);
   }
 }
 
@@ -381,6 +483,7 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
       std::vector<std::string> row(std::size(kTsvColumns));
       row[0] = file.path;
       row[1] = statusOf(file);
+      row[kTsvColumn("row")] = "file";
       writeTsvRow(row, out);
       continue;
     }
@@ -395,9 +498,11 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
     if (check.columns.empty()) {
       auto row = design;
       row.resize(std::size(kTsvColumns));
+      row[kTsvColumn("row")] = "file";
       writeTsvRow(row, out);
     }
     const auto levels = columnLevels(check);
+    const auto countedLevels = columnLevels(check, true);
     for (std::size_t p = 0; p < check.columns.size(); ++p) {
       const auto& column = check.columns[p];
       auto row = design;
@@ -410,6 +515,9 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
       row.push_back(levels[p] ? levelName(*levels[p]) : "ok");
       row.push_back(column.partners.empty() ? "" : nameOf(check, column.partners[0].column));
       row.push_back(column.partners.empty() ? "" : general(column.partners[0].r));
+      row.push_back("predictor");
+      row.push_back(column.task ? "yes" : "no");
+      row.push_back(countedLevels[p] ? levelName(*countedLevels[p]) : "ok");
       writeTsvRow(row, out);
     }
   }
@@ -417,18 +525,19 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
 
 void writeCheckJson(const CheckRun& run, std::ostream& out) {
   Json json;
-  json["schema"] = "duvendal-check/1";
+  json["schema"] = "duvendal-check/2";
   const auto& t = run.thresholds;
   json["thresholds"] = {{"identical_r", kIdenticalCorrelation},
                         {"high_r", t.highCorrelation},
                         {"medium_r", t.mediumCorrelation},
                         {"high_vif", t.highVif},
                         {"medium_vif", t.mediumVif},
-                        {"hide_confound_pairs", t.hideConfoundPairs}};
+                        {"hide_confound_pairs", t.hideConfoundPairs},
+                        {"nuisance", t.nuisancePatterns}};
   const auto worst = worstLevel(run);
   json["status"] = worst ? levelName(*worst) : "ok";
   Json files = Json::array();
-  for (const auto& file : run.files) files.push_back(fileJson(file));
+  for (const auto& file : run.files) files.push_back(fileJson(file, run.thresholds));
   json["files"] = std::move(files);
   // Names come from files of any encoding: bytes that are not UTF-8 become U+FFFD.
   out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -34,10 +34,23 @@ struct CheckedFile {
 struct CheckRun {
   std::vector<CheckedFile> files;
   CheckThresholds thresholds;
+  // Show the findings among confounds alone one by one, as the other warnings, rather than as
+  // one summary line per design. (TSV and JSON hold every finding either way.)
+  bool showAll = false;
 };
 
-// "ok" when no warning, else the worst level's name; "unreadable" for a file not read.
+// The status: "ok" when no warning counts toward it, else the worst counted level's name;
+// "unreadable" for a file not read.
 std::string statusOf(const CheckedFile& file);
+
+// The warnings a reader is shown: those that count toward the status, or all with showAll.
+std::vector<const CheckWarning*> shownWarnings(const DesignCheck& check, bool showAll);
+
+// The findings among confounds alone in one line, e.g. "confounds: 70 pairs at |r| >= 0.70,
+// 12 at |r| >= 0.40, highest VIF 815.0 (Drift cos 1); expected among nuisance terms"; none when
+// there are none.
+std::optional<std::string> confoundSummary(const DesignCheck& check,
+                                           const CheckThresholds& thresholds);
 
 // The worst warning level over all readable files; none when there are no warnings.
 std::optional<CheckLevel> worstLevel(const CheckRun& run);
@@ -49,7 +62,10 @@ std::string warningText(const DesignMatrix& design, const DesignCheck& check,
 // Shared by the writers: `value` with fixed decimals, locale-independent ("inf" when
 // infinite), and the worst warning naming each predictor, by position.
 std::string fixedDecimals(double value, int decimals);
-std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check);
+// columnLevels: the worst warning naming each predictor, of all (countedOnly false) or of those
+// that count toward the status. warningCount: the counted warnings of a level.
+std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check,
+                                                    bool countedOnly = false);
 std::size_t warningCount(const DesignCheck& check, CheckLevel level);
 
 // The writers. Stream failures are left in the stream's state, not thrown.

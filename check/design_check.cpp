@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "check/symmetric_matrix.h"
+#include "design/confound_selection.h"
 
 namespace duv {
 namespace {
@@ -161,6 +162,10 @@ void addPartners(DesignCheck& check) {
   }
 }
 
+void keepStronger(std::optional<ColumnPair>& strongest, const ColumnPair& pair) {
+  if (!strongest || std::abs(pair.r) > std::abs(strongest->r)) strongest = pair;
+}
+
 void addPairWarnings(DesignCheck& check, const CheckThresholds& thresholds) {
   const std::size_t m = check.varying.size();
   for (std::size_t i = 0; i < m; ++i) {
@@ -171,16 +176,18 @@ void addPairWarnings(DesignCheck& check, const CheckThresholds& thresholds) {
       const bool confoundPair = check.columns[pair.first].role == ColumnRole::confound &&
                                 check.columns[pair.second].role == ColumnRole::confound;
       if (thresholds.hideConfoundPairs && confoundPair && !identical) continue;
-      if (!check.strongestPair || size > std::abs(check.strongestPair->r)) {
-        check.strongestPair = pair;
-      }
+      const bool taskPair = check.columns[pair.first].task || check.columns[pair.second].task;
+      keepStronger(check.strongestPair, pair);
+      if (taskPair) keepStronger(check.strongestTaskPair, pair);
       const std::vector<std::size_t> columns{pair.first, pair.second};
       if (identical) {
         check.warnings.push_back({CheckLevel::error, WarningKind::identical, columns, pair.r});
       } else if (size >= thresholds.highCorrelation) {
-        check.warnings.push_back({CheckLevel::high, WarningKind::correlation, columns, pair.r});
+        check.warnings.push_back(
+            {CheckLevel::high, WarningKind::correlation, columns, pair.r, taskPair});
       } else if (size >= thresholds.mediumCorrelation) {
-        check.warnings.push_back({CheckLevel::medium, WarningKind::correlation, columns, pair.r});
+        check.warnings.push_back(
+            {CheckLevel::medium, WarningKind::correlation, columns, pair.r, taskPair});
       }
     }
   }
@@ -194,9 +201,10 @@ void addColumnWarnings(DesignCheck& check, const CheckThresholds& thresholds) {
     }
     if (!column.vif || std::isinf(*column.vif)) continue;
     if (*column.vif >= thresholds.highVif) {
-      check.warnings.push_back({CheckLevel::high, WarningKind::vif, {p}, *column.vif});
+      check.warnings.push_back({CheckLevel::high, WarningKind::vif, {p}, *column.vif, column.task});
     } else if (*column.vif >= thresholds.mediumVif) {
-      check.warnings.push_back({CheckLevel::medium, WarningKind::vif, {p}, *column.vif});
+      check.warnings.push_back(
+          {CheckLevel::medium, WarningKind::vif, {p}, *column.vif, column.task});
     }
   }
   if (check.residualDegreesOfFreedom <= 0) {
@@ -269,6 +277,14 @@ void validateThresholds(const CheckThresholds& t) {
 std::optional<CheckLevel> DesignCheck::level() const {
   std::optional<CheckLevel> worst;
   for (const auto& warning : warnings) {
+    if (warning.counted && (!worst || warning.level > *worst)) worst = warning.level;
+  }
+  return worst;
+}
+
+std::optional<CheckLevel> DesignCheck::levelOfAll() const {
+  std::optional<CheckLevel> worst;
+  for (const auto& warning : warnings) {
     if (!worst || warning.level > *worst) worst = warning.level;
   }
   return worst;
@@ -277,6 +293,15 @@ std::optional<CheckLevel> DesignCheck::level() const {
 std::optional<std::size_t> DesignCheck::highestVif() const {
   std::optional<std::size_t> highest;
   for (const std::size_t p : varying) {
+    if (!highest || *columns[p].vif > *columns[*highest].vif) highest = p;
+  }
+  return highest;
+}
+
+std::optional<std::size_t> DesignCheck::highestTaskVif() const {
+  std::optional<std::size_t> highest;
+  for (const std::size_t p : varying) {
+    if (!columns[p].task) continue;
     if (!highest || *columns[p].vif > *columns[*highest].vif) highest = p;
   }
   return highest;
@@ -304,6 +329,11 @@ DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thres
     ColumnCheck column;
     column.name = p < design.predictorNames.size() ? design.predictorNames[p] : std::string();
     column.role = p < mainCount ? ColumnRole::main : ColumnRole::confound;
+    column.task =
+        column.role == ColumnRole::main &&
+        std::none_of(
+            thresholds.nuisancePatterns.begin(), thresholds.nuisancePatterns.end(),
+            [&column](const std::string& pattern) { return matchesPattern(column.name, pattern); });
     column.kind = design.values[p].empty() ? ColumnKind::zero : kindOf(design.values[p]);
     if (column.kind == ColumnKind::constant) {
       constantColumns.push_back(p);

@@ -31,6 +31,13 @@
 //   - VIF of a varying column: infinite when it is in a dependency, else the diagonal entry of
 //     the inverse of R restricted to the columns not left out as dependent (one factorisation
 //     for all columns). R² = 1 - 1 / VIF.
+//
+// The task's view: confounds correlate by nature and their variances do not matter; what
+// decides whether a fit can be trusted is the task predictors (the main predictors, less those
+// that CheckThresholds::nuisancePatterns name) and their overlap with the confounds. So a
+// design's status comes from the warnings that count toward it: every error, pairs with at
+// least one task predictor, and the VIF of task predictors. Findings among confounds alone are
+// kept, marked as not counted.
 
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +70,9 @@ struct CheckThresholds {
   double mediumVif = 5.0;
   // Leave out pairs of two confounds (motion terms correlate by nature), except identical ones.
   bool hideConfoundPairs = false;
+  // Main predictors whose names match one of these ('*' for any text) count as confounds in
+  // the task's view (drift or nuisance terms that a design keeps among its main predictors).
+  std::vector<std::string> nuisancePatterns;
 };
 
 // Throws std::invalid_argument naming the option when the thresholds are not
@@ -79,7 +89,9 @@ struct Partner {
 
 struct ColumnCheck {
   std::string name;
-  ColumnRole role = ColumnRole::main;
+  ColumnRole role = ColumnRole::main;  // by the design's FirstConfoundPredictor
+  // A main predictor that no nuisance pattern names: one the task's view is about.
+  bool task = false;
   ColumnKind kind = ColumnKind::varying;
   // For varying columns only; VIF infinite (R² 1) for a column in a dependency.
   std::optional<double> rSquared;
@@ -108,6 +120,8 @@ struct CheckWarning {
   WarningKind kind = WarningKind::correlation;
   std::vector<std::size_t> columns;  // positions in the design, ascending for dependencies
   double value = 0.0;
+  // Counts toward the design's status: an error, or a finding that names a task predictor.
+  bool counted = true;
 };
 
 struct DesignCheck {
@@ -130,23 +144,30 @@ struct DesignCheck {
   // The pair with the highest |r| (confound pairs left out when hidden); none with fewer than
   // two varying columns.
   std::optional<ColumnPair> strongestPair;
+  // The same among the pairs with at least one task predictor.
+  std::optional<ColumnPair> strongestTaskPair;
   // Sorted by level (worst first), then kind in the order of WarningKind, then |value|
   // (largest first), then positions.
   std::vector<CheckWarning> warnings;
 
   std::size_t predictors() const { return columns.size(); }
   bool rankDeficient() const { return rank < predictors(); }
-  // The worst level of the warnings; none when there are no warnings.
+  // The status: the worst level of the warnings that count toward it; none when there are
+  // none.
   std::optional<CheckLevel> level() const;
+  // The worst level of all warnings, counted or not.
+  std::optional<CheckLevel> levelOfAll() const;
   // The varying column with the highest VIF (the first of equals); none without varying
-  // columns.
+  // columns. highestTaskVif: among the task predictors.
   std::optional<std::size_t> highestVif() const;
+  std::optional<std::size_t> highestTaskVif() const;
   // r (signed) of two varying columns, by position in the design. Precondition: both vary.
   double correlationOf(std::size_t first, std::size_t second) const;
 };
 
 // Checks a design. Predictors at 0-based positions below firstConfoundPredictor - 1 (taken into
-// 0 .. nrOfPredictors) are main predictors. Precondition: the DesignMatrix invariants (as the
+// 0 .. nrOfPredictors) are main predictors; those that no nuisance pattern names are the task
+// predictors. Precondition: the DesignMatrix invariants (as the
 // readers leave them). Throws only what allocation throws.
 DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thresholds);
 

@@ -52,6 +52,7 @@ int runCheck(const CheckArguments& arguments) {
   ToolLog log(std::cerr, false, false);
   CheckRun run;
   run.thresholds = arguments.thresholds;
+  run.showAll = arguments.showAll;
   bool anyUnreadable = false;
   for (const auto& path : arguments.files) {
     run.files.push_back(checkedFile(path, arguments.thresholds, confounds, log.sink()));

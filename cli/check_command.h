@@ -21,6 +21,7 @@ struct CheckArguments {
   CheckThresholds thresholds;
   std::optional<std::string> html;
   ConfoundArguments confounds;  // for confound files among `files`
+  bool showAll = false;         // findings among confounds one by one, not summed up
 };
 
 // Checks every file (one that cannot be read is reported on standard error and the others are

@@ -133,9 +133,19 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   command.add_option("--medium-r", t.mediumCorrelation, "|r| at or above this is medium (0.4)");
   command.add_option("--high-vif", t.highVif, "VIF at or above this is high (10)");
   command.add_option("--medium-vif", t.mediumVif, "VIF at or above this is medium (5)");
+  command.add_flag("--all", arguments.showAll,
+                   "Show the findings among confounds alone one by one, as the other warnings, "
+                   "instead of one summary line per design (they never count toward the "
+                   "status)");
+  command
+      .add_option("--nuisance", t.nuisancePatterns,
+                  "Treat main predictors whose names match PATTERN (* for any text) as "
+                  "confounds in the task's view (repeatable)")
+      ->type_name("PATTERN")
+      ->allow_extra_args(false);
   command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
-                   "Leave out pairs of two confounds (motion terms correlate by nature), "
-                   "except identical ones");
+                   "Leave out pairs of two confounds entirely, except identical ones, also from "
+                   "the TSV and JSON output");
   command
       .add_option("--html", arguments.html,
                   "Also write the results as one self-contained page to REPORT.html")

@@ -54,13 +54,14 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
   ASSERT_EQ(lines.size(), 1U + 5U + 13U + 1U);
   EXPECT_EQ(lines[0],
             "file\tstatus\tdata_points\tpredictors\trank\tresidual_df\tcondition_number\t"
-            "position\tpredictor\trole\tkind\tr2\tvif\tlevel\tpartner\tpartner_r");
+            "position\tpredictor\trole\tkind\tr2\tvif\tlevel\tpartner\tpartner_r\trow\ttask\t"
+            "counted_level");
   for (const auto& line : lines)
-    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 16U) << line;
+    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 19U) << line;
   const auto row = [&lines](std::size_t i) { return splitLines(lines[i], '\t'); };
   // The task design's constant, then the broken design's duplicated condition and constant.
   EXPECT_EQ(lines[5], "examples/sub01_task.sdm\tok\t240\t5\t5\t235\t" + row(5)[6] +
-                          "\t5\tConstant\tconfound\tconstant\t\t\tok\t\t");
+                          "\t5\tConstant\tconfound\tconstant\t\t\tok\t\t\tpredictor\tno\tok");
   const auto again = row(11);
   EXPECT_EQ(again[0], "examples/bad/sub01_task_motion_broken.sdm");
   EXPECT_EQ(again[1], "error");
@@ -72,7 +73,11 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
   EXPECT_EQ(again[12], "inf");
   EXPECT_EQ(again[13], "error");
   EXPECT_EQ(again[14], "Condition D");
-  EXPECT_EQ(lines.back(), "examples/missing.sdm\tunreadable" + std::string(14, '\t'));
+  EXPECT_EQ(again[16], "predictor");
+  EXPECT_EQ(again[17], "yes");
+  EXPECT_EQ(again[18], "error");
+  EXPECT_EQ(lines.back(),
+            "examples/missing.sdm\tunreadable" + std::string(15, '\t') + "file" + "\t\t");
 }
 
 TEST(CheckOutputTest, TsvFieldsNeverHoldTabsOrLineBreaks) {
@@ -92,18 +97,34 @@ TEST(CheckOutputTest, TsvFieldsNeverHoldTabsOrLineBreaks) {
 TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   const auto json = Json::parse(written(exampleRun(), writeCheckJson));
   EXPECT_EQ(keysOf(json), (std::vector<std::string>{"schema", "thresholds", "status", "files"}));
-  EXPECT_EQ(json["schema"], "duvendal-check/1");
+  EXPECT_EQ(json["schema"], "duvendal-check/2");
   EXPECT_EQ(json["status"], "error");
   EXPECT_EQ(keysOf(json["thresholds"]),
             (std::vector<std::string>{"identical_r", "high_r", "medium_r", "high_vif", "medium_vif",
-                                      "hide_confound_pairs"}));
+                                      "hide_confound_pairs", "nuisance"}));
   ASSERT_EQ(json["files"].size(), 3U);
   const auto& broken = json["files"][1];
-  EXPECT_EQ(keysOf(broken),
-            (std::vector<std::string>{"file", "status", "data_points", "predictors", "main",
-                                      "confounds", "constant", "rank", "residual_df",
-                                      "condition_number", "counts", "strongest_pair", "highest_vif",
-                                      "warnings", "dependencies", "columns"}));
+  EXPECT_EQ(keysOf(broken), (std::vector<std::string>{"file",
+                                                      "status",
+                                                      "data_points",
+                                                      "predictors",
+                                                      "main",
+                                                      "confounds",
+                                                      "constant",
+                                                      "rank",
+                                                      "residual_df",
+                                                      "condition_number",
+                                                      "counts",
+                                                      "strongest_pair",
+                                                      "highest_vif",
+                                                      "warnings",
+                                                      "dependencies",
+                                                      "columns",
+                                                      "status_all",
+                                                      "counts_all",
+                                                      "strongest_task_pair",
+                                                      "highest_task_vif",
+                                                      "confound_summary"}));
   EXPECT_EQ(broken["rank"], 11);
   EXPECT_EQ(broken["residual_df"], 229);
   EXPECT_TRUE(broken["condition_number"].is_null());  // infinite
@@ -112,14 +133,14 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   EXPECT_EQ(keysOf(broken["highest_vif"]), (std::vector<std::string>{"predictor", "vif"}));
   EXPECT_EQ(broken["dependencies"][0], (Json{"Condition A", "Condition B", "Conditions A+B"}));
   const auto& warning = broken["warnings"][0];
-  EXPECT_EQ(keysOf(warning),
-            (std::vector<std::string>{"level", "kind", "predictors", "value", "message"}));
+  EXPECT_EQ(keysOf(warning), (std::vector<std::string>{"level", "kind", "predictors", "value",
+                                                       "message", "counted"}));
   EXPECT_EQ(warning["level"], "error");
   EXPECT_EQ(warning["kind"], "dependency");
   EXPECT_TRUE(warning["value"].is_null());
   const auto& column = broken["columns"][5];
   EXPECT_EQ(keysOf(column), (std::vector<std::string>{"position", "name", "role", "kind", "r2",
-                                                      "vif", "partners"}));
+                                                      "vif", "partners", "task"}));
   EXPECT_EQ(column["position"], 6);
   EXPECT_EQ(column["name"], "Condition D (again)");
   EXPECT_EQ(column["role"], "main");
@@ -127,7 +148,8 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   EXPECT_TRUE(column["vif"].is_null());
   EXPECT_EQ(keysOf(column["partners"][0]), (std::vector<std::string>{"name", "position", "r"}));
   EXPECT_EQ(broken["columns"][12]["kind"], "constant");
-  EXPECT_EQ(keysOf(json["files"][2]), (std::vector<std::string>{"file", "status", "error"}));
+  EXPECT_EQ(keysOf(json["files"][2]),
+            (std::vector<std::string>{"file", "status", "error", "status_all"}));
   EXPECT_EQ(json["files"][2]["status"], "unreadable");
   EXPECT_EQ(json["files"][0]["status"], "ok");
 }
