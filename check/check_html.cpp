@@ -297,125 +297,161 @@ std::string colourScale(double x, double y, double height, const CheckThresholds
   return svg;
 }
 
-std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresholds) {
+// |r| of every row predictor with every column predictor (positions of varying columns): a
+// square map of all pairs (rows == columns, the diagonal grey, lines parting main predictors
+// from confounds) or a rectangle such as task predictors by confounds. SVG cells up to
+// kLargestVectorHeatmap a side, else a PNG of at most kLargestRasterHeatmap pixels a side,
+// each pixel the strongest |r| of its block.
+std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresholds,
+                          const std::vector<std::size_t>& rows,
+                          const std::vector<std::size_t>& columns, const std::string& caption,
+                          const std::string& figureName) {
   const auto& check = file.check;
-  const std::size_t m = check.varying.size();
-  if (m < 2) {
-    return "<figure><figcaption>|r| between predictors</figcaption><p>Fewer than two varying "
-           "predictors: no correlations.</p></figure>";
+  const bool square = rows == columns;
+  if (rows.empty() || columns.empty() || (square && rows.size() < 2)) {
+    return "<figure><figcaption>" + caption + "</figcaption><p>" +
+           (square ? "Fewer than two varying predictors: no correlations." : "No pairs to show.") +
+           "</p></figure>";
   }
+  const std::size_t across = columns.size();
+  const std::size_t down = rows.size();
+  const std::size_t larger = std::max(across, down);
   const auto levels = columnLevels(check);
-  double cell = std::clamp(std::floor(480.0 / static_cast<double>(m)), 2.0, 26.0);
-  if (m > kLargestVectorHeatmap) cell = std::min(cell, kLargestRasterSide / static_cast<double>(m));
-  const double labels = cell >= 8 ? labelLength(check, check.varying) : 0;
-  const double left = labels + 4;
-  const double top = labels + 4;
-  const double side = cell * static_cast<double>(m);
-  const double width = left + side + 140;
-  const double height = top + side + 10;
+  double cell = std::clamp(std::floor(480.0 / static_cast<double>(larger)), 2.0, 26.0);
+  if (larger > kLargestVectorHeatmap) {
+    cell = std::min(cell, kLargestRasterSide / static_cast<double>(larger));
+  }
+  // A rectangle with few rows gives them room for their names.
+  const double rowCell =
+      square ? cell : std::max(cell, std::min(16.0, std::floor(480.0 / static_cast<double>(down))));
+  const double rowLabels = rowCell >= 8 ? labelLength(check, rows) : 0;
+  const double columnLabels = cell >= 8 ? labelLength(check, columns) : 0;
+  const double left = rowLabels + 4;
+  const double top = columnLabels + 4;
+  const double sideAcross = cell * static_cast<double>(across);
+  const double sideDown = rowCell * static_cast<double>(down);
+  const double scaleHeight = std::clamp(sideDown, 120.0, 260.0);
+  const double width = left + sideAcross + 140;
+  const double height = top + std::max(sideDown, scaleHeight) + 10;
   std::string svg = "<svg class=\"chart\" width=\"" + px(width) + "\" height=\"" + px(height) +
-                    "\" role=\"img\" aria-label=\"correlation heatmap\">";
-  if (labels > 0) {
-    for (std::size_t i = 0; i < m; ++i) {
-      const auto& column = check.columns[check.varying[i]];
-      const double centre = static_cast<double>(i) * cell + cell / 2 + 4;
-      const char* colour = levelColour(levels[check.varying[i]]);
+                    "\" role=\"img\" aria-label=\"" + escaped(caption) + "\">";
+  const auto labelText = [&](std::size_t position) {
+    return std::string("fill=\"") + levelColour(levels[position]) + "\">" +
+           label(check.columns[position].name) + "</text>";
+  };
+  if (rowLabels > 0) {
+    for (std::size_t i = 0; i < down; ++i) {
+      const double centre = static_cast<double>(i) * rowCell + rowCell / 2 + 4;
       svg += "<text class=\"label\" x=\"" + px(left - 4) + "\" y=\"" + px(top + centre) +
-             "\" text-anchor=\"end\" fill=\"" + colour + "\">" + label(column.name) + "</text>";
-      svg += "<text class=\"label\" transform=\"translate(" + px(left + centre) + "," +
-             px(top - 4) + ") rotate(-90)\" fill=\"" + colour + "\">" + label(column.name) +
-             "</text>";
+             "\" text-anchor=\"end\" " + labelText(rows[i]);
     }
   }
-  const auto sizeAt = [&](std::size_t i, std::size_t j) {
-    return std::abs(check.correlations[i * m + j]);
+  if (columnLabels > 0) {
+    for (std::size_t j = 0; j < across; ++j) {
+      const double centre = static_cast<double>(j) * cell + cell / 2 + 4;
+      svg += "<text class=\"label\" transform=\"translate(" + px(left + centre) + "," +
+             px(top - 4) + ") rotate(-90)\" " + labelText(columns[j]);
+    }
+  }
+  const auto rAt = [&](std::size_t i, std::size_t j) {
+    return check.correlationOf(rows[i], columns[j]);
   };
   std::string raster;
-  if (m <= kLargestVectorHeatmap) {
-    svg += "<g data-figure=\"heatmap\">";
-    for (std::size_t i = 0; i < m; ++i) {
-      for (std::size_t j = 0; j < m; ++j) {
-        // The diagonal (each predictor with itself) in grey, so that only real pairs stand out.
-        const std::string fill =
-            i == j ? std::string("#d0d0d0") : hex(colourOfCorrelation(sizeAt(i, j), thresholds));
+  if (larger <= kLargestVectorHeatmap) {
+    svg += "<g data-figure=\"" + figureName + "\">";
+    for (std::size_t i = 0; i < down; ++i) {
+      for (std::size_t j = 0; j < across; ++j) {
+        // A predictor with itself in grey, so that only real pairs stand out.
+        const bool itself = rows[i] == columns[j];
+        const std::string fill = itself ? std::string("#d0d0d0")
+                                        : hex(colourOfCorrelation(std::abs(rAt(i, j)), thresholds));
         svg += "<rect x=\"" + px(left + static_cast<double>(j) * cell) + "\" y=\"" +
-               px(top + static_cast<double>(i) * cell) + "\" width=\"" + px(cell) + "\" height=\"" +
-               px(cell) + "\" fill=\"" + fill + "\">";
-        if (i != j) {
-          svg += "<title>" + escaped(check.columns[check.varying[i]].name) + " ~ " +
-                 escaped(check.columns[check.varying[j]].name) +
-                 ": r = " + fixedDecimals(check.correlations[i * m + j], 3) + "</title>";
+               px(top + static_cast<double>(i) * rowCell) + "\" width=\"" + px(cell) +
+               "\" height=\"" + px(rowCell) + "\" fill=\"" + fill + "\">";
+        if (!itself) {
+          svg += "<title>" + escaped(check.columns[rows[i]].name) + " ~ " +
+                 escaped(check.columns[columns[j]].name) + ": r = " + fixedDecimals(rAt(i, j), 3) +
+                 "</title>";
         }
         svg += "</rect>";
       }
     }
     svg += "</g>";
   } else {
-    // One pixel per pair, or per block of pairs holding the strongest of them.
-    const std::size_t cells = std::min(m, kLargestRasterHeatmap);
-    std::vector<double> strongest(cells * cells, -1.0);
-    for (std::size_t i = 0; i < m; ++i) {
-      for (std::size_t j = 0; j < m; ++j) {
-        if (i == j) continue;
-        auto& block = strongest[(i * cells / m) * cells + j * cells / m];
-        block = std::max(block, sizeAt(i, j));
+    const std::size_t cellsAcross = std::min(across, kLargestRasterHeatmap);
+    const std::size_t cellsDown = std::min(down, kLargestRasterHeatmap);
+    std::vector<double> strongest(cellsAcross * cellsDown, -1.0);
+    for (std::size_t i = 0; i < down; ++i) {
+      for (std::size_t j = 0; j < across; ++j) {
+        if (rows[i] == columns[j]) continue;
+        auto& block = strongest[(i * cellsDown / down) * cellsAcross + j * cellsAcross / across];
+        block = std::max(block, std::abs(rAt(i, j)));
       }
     }
-    RgbImage image(cells, cells);
-    for (std::size_t y = 0; y < cells; ++y) {
-      for (std::size_t x = 0; x < cells; ++x) {
-        const double size = strongest[y * cells + x];
+    RgbImage image(cellsAcross, cellsDown);
+    for (std::size_t y = 0; y < cellsDown; ++y) {
+      for (std::size_t x = 0; x < cellsAcross; ++x) {
+        const double size = strongest[y * cellsAcross + x];
         const Rgb c = size < 0 ? Rgb{208, 208, 208} : colourOfCorrelation(size, thresholds);
         image.set(x, y, c.red, c.green, c.blue);
       }
     }
-    raster = "<div class=\"raster\" data-figure=\"heatmap\" style=\"left:" + px(left) +
-             "px;top:" + px(top) + "px;width:" + px(side) + "px;height:" + px(side) + "px\">" +
-             imageTag(image, 0, 0, side, side, "|r| between predictors") + "</div>";
+    raster = "<div class=\"raster\" data-figure=\"" + figureName + "\" style=\"left:" + px(left) +
+             "px;top:" + px(top) + "px;width:" + px(sideAcross) + "px;height:" + px(sideDown) +
+             "px\">" + imageTag(image, 0, 0, sideAcross, sideDown, caption) + "</div>";
   }
-  // Where the main predictors end among the varying ones.
-  std::size_t mainVarying = 0;
-  while (mainVarying < m && check.columns[check.varying[mainVarying]].role == ColumnRole::main) {
-    ++mainVarying;
+  if (square) {
+    // Where the main predictors end among the varying ones.
+    std::size_t mainVarying = 0;
+    while (mainVarying < down && check.columns[rows[mainVarying]].role == ColumnRole::main) {
+      ++mainVarying;
+    }
+    if (mainVarying > 0 && mainVarying < down) {
+      const double at = static_cast<double>(mainVarying) * cell;
+      svg += "<line x1=\"" + px(left + at) + "\" x2=\"" + px(left + at) + "\" y1=\"" + px(top) +
+             "\" y2=\"" + px(top + sideDown) + "\" class=\"split\"/><line x1=\"" + px(left) +
+             "\" x2=\"" + px(left + sideAcross) + "\" y1=\"" + px(top + at) + "\" y2=\"" +
+             px(top + at) + "\" class=\"split\"/>";
+    }
   }
-  if (mainVarying > 0 && mainVarying < m) {
-    const double at = static_cast<double>(mainVarying) * cell;
-    svg += "<line x1=\"" + px(left + at) + "\" x2=\"" + px(left + at) + "\" y1=\"" + px(top) +
-           "\" y2=\"" + px(top + side) + "\" class=\"split\"/><line x1=\"" + px(left) + "\" x2=\"" +
-           px(left + side) + "\" y1=\"" + px(top + at) + "\" y2=\"" + px(top + at) +
-           "\" class=\"split\"/>";
-  }
-  svg += colourScale(left + side + 16, top, std::min(side, 260.0), thresholds);
+  svg += colourScale(left + sideAcross + 16, top, scaleHeight, thresholds);
   svg += "</svg>";
-  return "<figure style=\"width:" + px(width) +
-         "px\"><figcaption>|r| between predictors</figcaption><div class=\"stage\" "
-         "style=\"width:" +
-         px(width) + "px;height:" + px(height) + "px\">" + svg + raster +
-         "</div><p class=\"legend\">Constant, all-zero and non-numeric columns are left out; "
-         "lines part main predictors from confounds.</p></figure>";
+  const std::string legend =
+      square ? "Constant, all-zero and non-numeric columns are left out; lines part main "
+               "predictors from confounds."
+             : "Rows: task predictors; columns: confounds.";
+  return "<figure style=\"width:" + px(width) + "px\"><figcaption>" + caption +
+         "</figcaption><div class=\"stage\" style=\"width:" + px(width) +
+         "px;height:" + px(height) + "px\">" + svg + raster + "</div><p class=\"legend\">" +
+         legend + "</p></figure>";
 }
 
 // --- R² and VIF bars -----------------------------------------------------------------------
 
-std::string barsFigure(const CheckedFile& file, const CheckThresholds& thresholds) {
+// R² bars with the VIF of each predictor of `positions` (varying columns), the VIF thresholds
+// drawn.
+std::string barsFigure(const CheckedFile& file, const CheckThresholds& thresholds,
+                       const std::vector<std::size_t>& positions, const std::string& caption,
+                       const std::string& figureName) {
   const auto& check = file.check;
-  const std::size_t m = check.varying.size();
+  const std::size_t m = positions.size();
   if (m == 0) {
-    return "<figure><figcaption>R&sup2; and VIF</figcaption><p>No varying predictors.</p>"
+    return "<figure><figcaption>" + caption + "</figcaption><p>No varying predictors.</p>" +
            "</figure>";
   }
-  const double labels = labelLength(check, check.varying);
+  const double labels = labelLength(check, positions);
   const double left = labels + 6;
   const double top = 24;
   const double width = left + kBarLength + 190;
   const double height = top + static_cast<double>(m) * kBarRow + 20;
   std::string svg = "<svg class=\"chart\" width=\"" + px(width) + "\" height=\"" + px(height) +
                     "\" role=\"img\" aria-label=\"R squared and VIF per predictor\">"
-                    "<g data-figure=\"bars\">";
+                    "<g data-figure=\"" +
+                    figureName + "\">";
   svg += "<rect x=\"" + px(left) + "\" y=\"" + px(top) + "\" width=\"" + px(kBarLength) +
          "\" height=\"" + px(static_cast<double>(m) * kBarRow) + "\" fill=\"#f4f4f4\"/>";
   for (std::size_t i = 0; i < m; ++i) {
-    const auto& column = check.columns[check.varying[i]];
+    const auto& column = check.columns[positions[i]];
     const double y = top + static_cast<double>(i) * kBarRow;
     const double vif = *column.vif;
     const double share = std::clamp(*column.rSquared, 0.0, 1.0);
@@ -451,9 +487,7 @@ std::string barsFigure(const CheckedFile& file, const CheckThresholds& threshold
          "\" text-anchor=\"middle\">R&sup2; 0.5</text><text class=\"axis\" x=\"" +
          px(left + kBarLength) + "\" y=\"" + px(bottom + 14) + "\" text-anchor=\"middle\">1</text>";
   svg += "</g></svg>";
-  return "<figure><figcaption>R&sup2; and VIF: how much the other predictors explain each "
-         "one</figcaption>" +
-         svg + "</figure>";
+  return "<figure><figcaption>" + caption + "</figcaption>" + svg + "</figure>";
 }
 
 // --- page ----------------------------------------------------------------------------------
@@ -462,20 +496,41 @@ std::string badge(const std::string& status) {
   return "<span class=\"badge " + status + "\">" + status + "</span>";
 }
 
-std::string warningsList(const CheckedFile& file) {
-  const auto& warnings = file.check.warnings;
-  if (warnings.empty()) return "<p class=\"clean\">No warnings.</p>";
+std::string warningsList(const CheckedFile& file, const std::vector<const CheckWarning*>& warnings,
+                         const std::string& none) {
+  if (warnings.empty()) return none;
   std::string html = "<ul class=\"warnings\">";
   for (std::size_t i = 0; i < warnings.size() && i < kLargestListedWarnings; ++i) {
-    const char* level = levelName(warnings[i].level);
+    const char* level = levelName(warnings[i]->level);
     html += std::string("<li class=\"") + level + "\"><b>" + level + "</b> " +
-            escaped(warningText(file.design, file.check, warnings[i])) + "</li>";
+            escaped(warningText(file.design, file.check, *warnings[i])) + "</li>";
   }
   if (warnings.size() > kLargestListedWarnings) {
     html += "<li>... and " + std::to_string(warnings.size() - kLargestListedWarnings) +
             " more (all of them in the JSON output)</li>";
   }
   return html + "</ul>";
+}
+
+// The findings among confounds alone, folded away under their summary line.
+std::string confoundFindings(const CheckedFile& file, const CheckThresholds& thresholds) {
+  const auto summary = confoundSummary(file.check, thresholds);
+  if (!summary) return "";
+  std::vector<const CheckWarning*> uncounted;
+  for (const auto& warning : file.check.warnings) {
+    if (!warning.counted) uncounted.push_back(&warning);
+  }
+  return "<details class=\"confounds\"><summary>" + escaped(*summary) + "</summary>" +
+         warningsList(file, uncounted, "") + "</details>";
+}
+
+// The varying columns that are task predictors, and those that are not.
+std::vector<std::size_t> varyingWhere(const DesignCheck& check, bool task) {
+  std::vector<std::size_t> positions;
+  for (const std::size_t p : check.varying) {
+    if (check.columns[p].task == task) positions.push_back(p);
+  }
+  return positions;
 }
 
 std::string facts(const DesignCheck& check) {
@@ -492,7 +547,7 @@ std::string facts(const DesignCheck& check) {
 }
 
 std::string fileSection(const CheckedFile& file, std::size_t index,
-                        const CheckThresholds& thresholds) {
+                        const CheckThresholds& thresholds, bool showAll) {
   const std::string id = "file-" + std::to_string(index + 1);
   std::string html = "<section id=\"" + id + "\"><h2>" + escaped(file.path) + " " +
                      badge(statusOf(file)) + "</h2>";
@@ -500,9 +555,36 @@ std::string fileSection(const CheckedFile& file, std::size_t index,
     return html + "<p class=\"unreadable\">Cannot be read: " + escaped(*file.readError) +
            "</p></section>";
   }
-  html += facts(file.check) + warningsList(file);
-  html += "<div class=\"figures\">" + designMatrixFigure(file) + heatmapFigure(file, thresholds) +
-          barsFigure(file, thresholds) + "</div>";
+  const auto& check = file.check;
+  html += facts(check) +
+          warningsList(file, shownWarnings(check, showAll),
+                       "<p class=\"clean\">No warnings" +
+                           std::string(check.levelOfAll() ? " about the task predictors" : "") +
+                           ".</p>");
+  if (showAll) {
+    html +=
+        "<p class=\"note\">Findings among confounds alone are listed too; they do not "
+        "count toward the status.</p>";
+  } else {
+    html += confoundFindings(file, thresholds);
+  }
+  const auto task = varyingWhere(check, true);
+  if (!task.empty()) {
+    html += "<h3>Task predictors</h3><div class=\"figures\">" +
+            barsFigure(file, thresholds, task,
+                       "R&sup2; and VIF of the task predictors: how much all the others explain "
+                       "each one",
+                       "task-bars") +
+            heatmapFigure(file, thresholds, task, varyingWhere(check, false),
+                          "|r| of the task predictors with the confounds", "task-pairs") +
+            "</div>";
+  }
+  html += "<h3>All predictors</h3><div class=\"figures\">" + designMatrixFigure(file) +
+          heatmapFigure(file, thresholds, check.varying, check.varying, "|r| between predictors",
+                        "heatmap") +
+          barsFigure(file, thresholds, check.varying,
+                     "R&sup2; and VIF: how much the other predictors explain each one", "bars") +
+          "</div>";
   return html + "</section>";
 }
 
@@ -520,13 +602,14 @@ std::string summaryTable(const CheckRun& run) {
     }
     const auto& check = file.check;
     html += "<td>" + std::to_string(check.residualDegreesOfFreedom) + "</td><td>";
-    if (check.strongestPair) {
-      const auto& pair = *check.strongestPair;
+    const auto& strongest = run.showAll ? check.strongestPair : check.strongestTaskPair;
+    if (strongest) {
+      const auto& pair = *strongest;
       html += fixedDecimals(std::abs(pair.r), 2) + " " + escaped(check.columns[pair.first].name) +
               " ~ " + escaped(check.columns[pair.second].name);
     }
     html += "</td><td>";
-    if (const auto highest = check.highestVif()) {
+    if (const auto highest = run.showAll ? check.highestVif() : check.highestTaskVif()) {
       html += fixedDecimals(*check.columns[*highest].vif, 1) + " " +
               escaped(check.columns[*highest].name);
     }
@@ -565,6 +648,9 @@ svg .split { stroke: #111; stroke-width: 1.5; }
 svg .threshold { stroke: #333; stroke-dasharray: 4 3; }
 .swatch { display: inline-block; width: 12px; height: 8px; margin: 0 4px 0 8px; }
 .swatch.main { background: #2f6db5; } .swatch.confound { background: #d9822b; }
+h3 { font-size: 15px; margin: 18px 0 2px; }
+details.confounds { margin: 8px 0; color: #555; }
+details.confounds summary { cursor: pointer; }
 table.summary { border-collapse: collapse; margin: 10px 0; }
 table.summary td, table.summary th { border-bottom: 1px solid #ddd; padding: 3px 10px;
                                      text-align: left; }
@@ -613,7 +699,7 @@ void writeCheckHtml(const CheckRun& run, std::ostream& out) {
          "may differ slightly.</p>\n";
   if (run.files.size() > 1) out << summaryTable(run) << '\n';
   for (std::size_t i = 0; i < run.files.size(); ++i) {
-    out << fileSection(run.files[i], i, t) << '\n';
+    out << fileSection(run.files[i], i, t, run.showAll) << '\n';
   }
   out << kLoadScript << "\n</body></html>\n";
 }

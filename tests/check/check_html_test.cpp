@@ -54,11 +54,15 @@ TEST(CheckHtmlTest, PageIsSelfContainedWithEveryFigure) {
   EXPECT_EQ(occurrences(page, "data-figure=\"matrix\""), 1U);
   EXPECT_EQ(occurrences(page, "data-figure=\"heatmap\""), 1U);
   EXPECT_EQ(occurrences(page, "data-figure=\"bars\""), 1U);
+  // The task's view first: the three task predictors' bars, and their pairs with the confounds.
+  EXPECT_LT(page.find("data-figure=\"task-bars\""), page.find("data-figure=\"matrix\""));
+  EXPECT_EQ(occurrences(page, "data-figure=\"task-pairs\""), 1U);
   // Main predictors and confounds are two images, apart.
   EXPECT_EQ(occurrences(page, "<img alt=\"main predictors\" src=\"data:image/png;base64,"), 1U);
   EXPECT_EQ(occurrences(page, "<img alt=\"confounds\" src=\"data:image/png;base64,"), 1U);
-  // Bands and frame of the matrix, 6 x 6 heatmap cells and the scale, bars and their ground.
-  EXPECT_EQ(occurrences(page, "<rect x="), 6U + 1U + 36U + 1U + 6U + 1U);
+  // Task bars and their ground, 3 x 3 task-by-confound cells and their scale; bands and frame
+  // of the matrix, 6 x 6 heatmap cells and the scale, bars and their ground.
+  EXPECT_EQ(occurrences(page, "<rect x="), 3U + 1U + 9U + 1U + 6U + 1U + 36U + 1U + 6U + 1U);
   EXPECT_NE(page.find(">VIF 5</text>"), std::string::npos);
   EXPECT_NE(page.find(">VIF 10</text>"), std::string::npos);
   EXPECT_NE(page.find("0.40 medium"), std::string::npos);
