@@ -8,7 +8,9 @@
 //        "[rad]"; whatever stands between is free. A motion input holds exactly six, three
 //        translations and then three rotations, each rotation in its own unit; its other
 //        predictors (a constant, task predictors of a merged design, derived terms such as
-//        "Translation X [mm]_derivative1") are not looked at.
+//        "Translation X [mm]_derivative1") are not looked at. Names tell nothing of the values: a
+//        merged design whose confounds were z-transformed keeps them, so displacement is taken
+//        from the motion file itself, never from a merge's result.
 //          "Translation X [mm]" "Translation Y [mm]" "Translation Z [mm]" "Rotation X [deg]" ...
 //   par  a motion text file (motion_text_format.h) of six columns:
 //          rot_x  rot_y  rot_z (rad)   trans_x  trans_y  trans_z (mm)
