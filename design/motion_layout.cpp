@@ -1,6 +1,7 @@
 #include "design/motion_layout.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "design/text.h"
 

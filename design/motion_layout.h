@@ -22,7 +22,6 @@
 //        (mm) and rot_x, rot_y, rot_z (rad), wherever they stand; a table without all six gives
 //        its framewise_displacement column instead.
 
-#include <string>
 #include <string_view>
 
 namespace duv {
