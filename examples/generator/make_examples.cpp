@@ -108,12 +108,16 @@ void writeStudy(const Options& options) {
     brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
   }
 
-  // Confounds as other tools write them: a pipeline's table and a realignment tool's file. Each
+  // Confounds as other tools write them: a pipeline's table and realignment tools' files. Each
   // draws its own random numbers, so that it and the files above stay independent.
   Random table(options.seed + 1);
   writeText(out / "sub01_desc-confounds_timeseries.tsv", confoundTableText(options.points, table));
+  // One realignment in the layouts of three tools.
   Random realignment(options.seed + 2);
-  writeText(out / "sub01_bold_mcf.par", motionParText(options.points, realignment));
+  const auto motion = realignmentMotion(options.points, realignment);
+  writeText(out / "sub01_bold_mcf.par", motionParText(motion));
+  writeText(out / "sub01_rp_run1.txt", motionRpText(motion));
+  writeText(out / "sub01_motion.1D", motion1DText(motion));
 }
 
 }  // namespace

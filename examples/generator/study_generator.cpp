@@ -455,13 +455,54 @@ std::string confoundTableText(int dataPoints, Random& random) {
   return text;
 }
 
-std::string motionParText(int dataPoints, Random& random) {
-  std::string text;
-  double position[6] = {};
-  for (int t = 0; t < dataPoints; ++t) {
+RealignmentMotion realignmentMotion(int dataPoints, Random& random) {
+  RealignmentMotion motion(static_cast<std::size_t>(std::max(dataPoints, 0)));
+  std::array<double, 6> position{};
+  for (auto& volume : motion) {
     for (std::size_t p = 0; p < 6; ++p) {
       position[p] += (p < 3 ? 0.0003 : 0.02) * random.normal();
-      text += toString(position[p]) + "  ";
+    }
+    volume = position;
+  }
+  return motion;
+}
+
+std::string motionParText(const RealignmentMotion& motion) {
+  std::string text;
+  for (const auto& volume : motion) {
+    for (const double value : volume) text += toString(value) + "  ";
+    text += '\n';
+  }
+  return text;
+}
+
+std::string motionRpText(const RealignmentMotion& motion) {
+  std::string text;
+  for (const auto& volume : motion) {
+    for (const auto p : {3U, 4U, 5U, 0U, 1U, 2U}) {
+      char field[32];
+      std::snprintf(field, sizeof field, "%16.7e", volume[p]);
+      text += field;
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::string motion1DText(const RealignmentMotion& motion) {
+  std::string text;
+  for (const auto& volume : motion) {
+    // roll, pitch, yaw about z, x, y; then dS, dL, dP along z, x, y.
+    const double values[] = {volume[2] * 180 / kPi,
+                             volume[0] * 180 / kPi,
+                             volume[1] * 180 / kPi,
+                             volume[5],
+                             volume[3],
+                             volume[4]};
+    for (std::size_t k = 0; k < 6; ++k) {
+      char field[32];
+      std::snprintf(field, sizeof field, "%.4f", values[k]);
+      text += (k == 0 ? "" : "  ") + std::string(field);
     }
     text += '\n';
   }

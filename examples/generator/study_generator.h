@@ -5,6 +5,7 @@
 // Deterministic for a seed, on every platform (its own random numbers; values rounded to the
 // six decimals the files hold).
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -65,9 +66,20 @@ std::string compactSdmText(const DesignMatrix& matrix);
 // spike column per volume that moved abruptly. Differences have "n/a" in their first row.
 std::string confoundTableText(int dataPoints, Random& random);
 
-// Motion parameters as a realignment tool writes them in a ".par" file: per line the three
-// rotations (radians), then the three translations (mm), each followed by two blanks.
-std::string motionParText(int dataPoints, Random& random);
+// A realignment's six parameters per volume: three rotations (radians) about x, y and z, then
+// three translations (mm) along x, y and z, each a random walk from its first step.
+using RealignmentMotion = std::vector<std::array<double, 6>>;
+RealignmentMotion realignmentMotion(int dataPoints, Random& random);
+
+// The same motion as realignment tools write it, one line per volume:
+//   ".par": the three rotations (radians), then the three translations (mm), each in %g style
+//           followed by two blanks;
+//   ".txt": the three translations (mm), then the three rotations (radians), each in %16.7e;
+//   ".1D":  roll, pitch and yaw (degrees about z, x and y), then dS, dL and dP (mm along z, x
+//           and y), each with four decimals, separated by two blanks.
+std::string motionParText(const RealignmentMotion& motion);
+std::string motionRpText(const RealignmentMotion& motion);
+std::string motion1DText(const RealignmentMotion& motion);
 
 // Time-course files in the keyed layout (with names) and in the older layout.
 std::string keyedRtcText(const DesignMatrix& matrix);

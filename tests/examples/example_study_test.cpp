@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,9 @@
 #include "design/confound_table.h"
 #include "design/design_matrix.h"
 #include "design/file_system.h"
+#include "design/framewise_displacement.h"
+#include "design/motion_input.h"
+#include "design/motion_summary.h"
 #include "design/rtc_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -33,7 +37,7 @@ TEST(ExampleStudyTest, GeneratorReproducesTheCommittedFilesByteForByte) {
               testing::readText((examples() / relative).string()));
     ++compared;
   }
-  EXPECT_EQ(compared, 10);
+  EXPECT_EQ(compared, 12);
 }
 
 TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
@@ -51,7 +55,8 @@ TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
     const DesignMatrix course(RtcFile((examples() / name).string()));
     EXPECT_EQ(course.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
   }
-  for (const char* name : {"sub01_desc-confounds_timeseries.tsv", "sub01_bold_mcf.par"}) {
+  for (const char* name : {"sub01_desc-confounds_timeseries.tsv", "sub01_bold_mcf.par",
+                           "sub01_rp_run1.txt", "sub01_motion.1D"}) {
     ConfoundOptions options;
     options.selection = {parseConfoundSelector("*")};
     const auto input = readConfoundFile((examples() / name).string(), options, realFileSystem());
@@ -86,6 +91,54 @@ TEST(ExampleStudyTest, ConfoundTableHasThePipelinesLayout) {
   EXPECT_EQ(spikes.matrix.predictorNames,
             (std::vector<std::string>{"non_steady_state_outlier00", "motion_outlier00",
                                       "motion_outlier01"}));
+}
+
+std::vector<double> displacementOf(const char* name) {
+  const auto path = (examples() / name).string();
+  return framewiseDisplacement(
+      readMotionInputFile(path, motionLayoutOf(path), 0, realFileSystem()));
+}
+
+void expectNear(const std::vector<double>& found, const std::vector<double>& expected,
+                double tolerance) {
+  ASSERT_EQ(found.size(), expected.size());
+  for (std::size_t t = 0; t < found.size(); ++t) {
+    EXPECT_NEAR(found[t], expected[t], tolerance) << "volume " << t + 1;
+  }
+}
+
+// Every motion input of the study gives a displacement per volume: the three realignment files
+// hold one motion (the 1D file to four decimals: 1e-3 mm), the table's parameters give its own
+// framewise_displacement column (to 1e-4 mm), and the broken design holds its six among task
+// predictors.
+TEST(ExampleStudyTest, EveryMotionInputGivesItsFramewiseDisplacement) {
+  for (const char* name : {"sub01_motion_run1.sdm", "sub01_motion_run2.sdm",
+                           "sub01_motion_run3.sdm", "bad/sub01_task_motion_broken.sdm"}) {
+    EXPECT_EQ(displacementOf(name).size(), 240U) << name;
+  }
+  const auto realigned = displacementOf("sub01_bold_mcf.par");
+  expectNear(displacementOf("sub01_rp_run1.txt"), realigned, 1e-5);
+  expectNear(displacementOf("sub01_motion.1D"), realigned, 1e-3);
+
+  const auto tablePath = (examples() / "sub01_desc-confounds_timeseries.tsv").string();
+  const auto table = readConfoundTableFile(tablePath, realFileSystem());
+  const auto column = std::find(table.names.begin(), table.names.end(), "framewise_displacement");
+  ASSERT_NE(column, table.names.end());
+  auto expected = table.columns[static_cast<std::size_t>(column - table.names.begin())];
+  expected[0] = 0;
+  expectNear(displacementOf("sub01_desc-confounds_timeseries.tsv"),
+             std::vector<double>(expected.begin(), expected.end()), 1e-4);
+  // The volumes above the spike threshold are those the table's spike columns mark.
+  std::vector<std::size_t> marked;
+  for (std::size_t c = 0; c < table.names.size(); ++c) {
+    if (table.names[c].rfind("motion_outlier", 0) != 0) continue;
+    const auto& spike = table.columns[c];
+    marked.push_back(
+        static_cast<std::size_t>(std::find(spike.begin(), spike.end(), 1.0F) - spike.begin()));
+  }
+  EXPECT_EQ(marked.size(), 2U);
+  EXPECT_EQ(summarizeMotion(displacementOf("sub01_desc-confounds_timeseries.tsv")).flaggedVolumes,
+            marked);
 }
 
 TEST(ExampleStudyTest, CompactLayoutReadsEveryValueAsItsText) {
