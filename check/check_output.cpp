@@ -81,7 +81,11 @@ const char* warningKindName(WarningKind kind) {
 // The status over every finding, counted or not ("ok", a level, or "unreadable").
 std::string statusOfAll(const CheckedFile& file) {
   if (file.readError) return "unreadable";
-  const auto level = file.check.levelOfAll();
+  auto level = file.check.levelOfAll();
+  if (file.motion) {
+    const auto motion = levelOf(*file.motion);
+    if (motion && (!level || *motion > *level)) level = motion;
+  }
   return level ? levelName(*level) : "ok";
 }
 
@@ -172,12 +176,12 @@ void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream
   const auto shown = shownWarnings(check, run.showAll);
   const auto summary = run.showAll ? std::nullopt : confoundSummary(check, run.thresholds);
   out << file.path << ": " << statusOf(file);
-  if (!check.level()) {
+  if (!levelOf(file)) {
     out << " (no warnings)\n";
   } else {
-    out << " (" << warningCount(check, CheckLevel::error) << " error, "
-        << warningCount(check, CheckLevel::high) << " high, "
-        << warningCount(check, CheckLevel::medium) << " medium)\n";
+    out << " (" << warningCount(file, CheckLevel::error) << " error, "
+        << warningCount(file, CheckLevel::high) << " high, "
+        << warningCount(file, CheckLevel::medium) << " medium)\n";
   }
   out << "  " << check.dataPoints << " data points, " << check.predictors() << " predictors ("
       << check.mainPredictors << " main, " << check.confounds << " confounds, " << check.constants
@@ -185,12 +189,21 @@ void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream
   out << "  rank " << check.rank << " of " << check.predictors() << ", residual degrees of freedom "
       << check.residualDegreesOfFreedom << ", condition number " << fixed(check.conditionNumber, 1)
       << '\n';
-  if (!shown.empty() || summary) out << '\n';
+  const auto motionLevel = file.motion ? levelOf(*file.motion) : std::nullopt;
+  if (!shown.empty() || summary || motionLevel) out << '\n';
   for (const auto* warning : shown) {
     out << "  " << padded(upper(levelName(warning->level)), 8)
         << warningText(file.design, check, *warning) << '\n';
   }
+  if (motionLevel) {
+    out << "  " << padded(upper(levelName(*motionLevel)), 8)
+        << motionWarningText(*file.motion, run.motion) << '\n';
+  }
   if (summary) out << "  " << *summary << '\n';
+  if (file.motion) {
+    out << "\n  head motion (" << file.motion->path << "): " << motionText(*file.motion, run.motion)
+        << '\n';
+  }
   if (check.columns.empty()) return;
   std::size_t nameWidth = 9;
   for (const auto& column : check.columns) nameWidth = std::max(nameWidth, column.name.size());
@@ -219,25 +232,13 @@ std::string field(std::string text) {
   return text;
 }
 
-constexpr const char* kTsvColumns[] = {"file",
-                                       "status",
-                                       "data_points",
-                                       "predictors",
-                                       "rank",
-                                       "residual_df",
-                                       "condition_number",
-                                       "position",
-                                       "predictor",
-                                       "role",
-                                       "kind",
-                                       "r2",
-                                       "vif",
-                                       "level",
-                                       "partner",
-                                       "partner_r",
-                                       "row",
-                                       "task",
-                                       "counted_level"};
+// clang-format off
+constexpr const char* kTsvColumns[] = {
+    "file", "status", "data_points", "predictors", "rank", "residual_df", "condition_number",
+    "position", "predictor", "role", "kind", "r2", "vif", "level", "partner", "partner_r",
+    "row", "task", "counted_level",
+    "motion_file", "mean_fd", "max_fd", "fd_above", "flagged", "flagged_share", "scrubbed_df"};
+// clang-format on
 
 // The fields of the columns added after the first sixteen, by name.
 constexpr std::size_t kTsvColumn(std::string_view name) {
@@ -245,6 +246,29 @@ constexpr std::size_t kTsvColumn(std::string_view name) {
     if (kTsvColumns[i] == name) return i;
   }
   return std::size(kTsvColumns);
+}
+
+// A design's head motion: the file fields, its level, and the motion columns.
+std::vector<std::string> motionRow(std::vector<std::string> row, const MotionCheck& motion) {
+  row.resize(std::size(kTsvColumns));
+  const auto level = levelOf(motion);
+  row[kTsvColumn("level")] = level ? levelName(*level) : "ok";
+  row[kTsvColumn("counted_level")] = row[kTsvColumn("level")];
+  row[kTsvColumn("row")] = "motion";
+  const auto& s = motion.summary;
+  row[kTsvColumn("motion_file")] = motion.path;
+  row[kTsvColumn("mean_fd")] = general(s.meanDisplacement);
+  row[kTsvColumn("max_fd")] = general(s.maxDisplacement);
+  std::string above;
+  for (const auto& count : s.aboveThresholds) {
+    above +=
+        (above.empty() ? "" : ",") + general(count.threshold) + ":" + std::to_string(count.count);
+  }
+  row[kTsvColumn("fd_above")] = above;
+  row[kTsvColumn("flagged")] = std::to_string(s.flaggedVolumes.size());
+  row[kTsvColumn("flagged_share")] = general(s.flaggedShare);
+  row[kTsvColumn("scrubbed_df")] = std::to_string(motion.scrubbedDegreesOfFreedom);
+  return row;
 }
 
 void writeTsvRow(const std::vector<std::string>& fields, std::ostream& out) {
@@ -318,6 +342,29 @@ Json countsJson(const DesignCheck& check, bool countedOnly) {
   return counts;
 }
 
+Json motionJson(const MotionCheck& motion) {
+  const auto& s = motion.summary;
+  Json above = Json::array();
+  for (const auto& count : s.aboveThresholds) {
+    above.push_back(
+        {{"threshold", count.threshold}, {"count", count.count}, {"share", count.share}});
+  }
+  Json flagged = Json::array();
+  for (const auto volume : s.flaggedVolumes) flagged.push_back(volume + 1);
+  const auto level = levelOf(motion);
+  return {{"file", motion.path},
+          {"volumes", s.volumes},
+          {"mean_fd", s.meanDisplacement},
+          {"max_fd", s.maxDisplacement},
+          {"above", std::move(above)},
+          {"flagged_volumes", std::move(flagged)},
+          {"flagged_share", s.flaggedShare},
+          {"spikes_added", motion.spikesAdded},
+          {"scrubbed_residual_df", motion.scrubbedDegreesOfFreedom},
+          {"level", level ? Json(levelName(*level)) : Json(nullptr)},
+          {"fd", motion.displacement}};
+}
+
 Json fileJson(const CheckedFile& file, const CheckThresholds& thresholds) {
   Json json;
   json["file"] = file.path;
@@ -356,6 +403,7 @@ Json fileJson(const CheckedFile& file, const CheckThresholds& thresholds) {
   json["highest_task_vif"] = vifJson(check, check.highestTaskVif());
   const auto summary = confoundSummary(check, thresholds);
   json["confound_summary"] = summary ? Json(*summary) : Json(nullptr);
+  json["motion"] = file.motion ? motionJson(*file.motion) : Json(nullptr);
   return json;
 }
 
@@ -374,10 +422,22 @@ std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check, bo
   return levels;
 }
 
-std::size_t warningCount(const DesignCheck& check, CheckLevel level) {
-  return static_cast<std::size_t>(
-      std::count_if(check.warnings.begin(), check.warnings.end(),
+std::size_t warningCount(const CheckedFile& file, CheckLevel level) {
+  const auto& warnings = file.check.warnings;
+  auto count = static_cast<std::size_t>(
+      std::count_if(warnings.begin(), warnings.end(),
                     [level](const CheckWarning& w) { return w.counted && w.level == level; }));
+  if (file.motion && levelOf(*file.motion) == level) ++count;
+  return count;
+}
+
+std::optional<CheckLevel> levelOf(const CheckedFile& file) {
+  auto level = file.check.level();
+  if (file.motion) {
+    const auto motion = levelOf(*file.motion);
+    if (motion && (!level || *motion > *level)) level = motion;
+  }
+  return level;
 }
 
 std::vector<const CheckWarning*> shownWarnings(const DesignCheck& check, bool showAll) {
@@ -424,7 +484,7 @@ std::optional<std::string> confoundSummary(const DesignCheck& check,
 
 std::string statusOf(const CheckedFile& file) {
   if (file.readError) return "unreadable";
-  const auto level = file.check.level();
+  const auto level = levelOf(file);
   return level ? levelName(*level) : "ok";
 }
 
@@ -432,7 +492,7 @@ std::optional<CheckLevel> worstLevel(const CheckRun& run) {
   std::optional<CheckLevel> worst;
   for (const auto& file : run.files) {
     if (file.readError) continue;
-    const auto level = file.check.level();
+    const auto level = levelOf(file);
     if (level && (!worst || *level > *worst)) worst = level;
   }
   return worst;
@@ -518,8 +578,10 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
       row.push_back("predictor");
       row.push_back(column.task ? "yes" : "no");
       row.push_back(countedLevels[p] ? levelName(*countedLevels[p]) : "ok");
+      row.resize(std::size(kTsvColumns));
       writeTsvRow(row, out);
     }
+    if (file.motion) writeTsvRow(motionRow(design, *file.motion), out);
   }
 }
 
@@ -533,7 +595,10 @@ void writeCheckJson(const CheckRun& run, std::ostream& out) {
                         {"high_vif", t.highVif},
                         {"medium_vif", t.mediumVif},
                         {"hide_confound_pairs", t.hideConfoundPairs},
-                        {"nuisance", t.nuisancePatterns}};
+                        {"nuisance", t.nuisancePatterns},
+                        {"fd_thresholds", run.motion.thresholds},
+                        {"spike_fd", run.motion.spikeThreshold},
+                        {"max_scrubbed", run.motion.maxFlaggedShare}};
   const auto worst = worstLevel(run);
   json["status"] = worst ? levelName(*worst) : "ok";
   Json files = Json::array();

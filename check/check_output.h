@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "check/design_check.h"
+#include "check/motion_check.h"
 #include "design/design_matrix.h"
+#include "design/motion_summary.h"
 
 namespace duv {
 
@@ -29,6 +31,7 @@ struct CheckedFile {
   std::optional<std::string> readError;
   DesignMatrix design;
   DesignCheck check;
+  std::optional<MotionCheck> motion;  // with a motion input
 };
 
 struct CheckRun {
@@ -37,7 +40,12 @@ struct CheckRun {
   // Show the findings among confounds alone one by one, as the other warnings, rather than as
   // one summary line per design. (TSV and JSON hold every finding either way.)
   bool showAll = false;
+  MotionSummaryOptions motion;  // the head-motion thresholds
 };
+
+// The worst level that counts toward a readable file's status: its design's warnings and its
+// head motion; none when nothing counts.
+std::optional<CheckLevel> levelOf(const CheckedFile& file);
 
 // The status: "ok" when no warning counts toward it, else the worst counted level's name;
 // "unreadable" for a file not read.
@@ -63,10 +71,11 @@ std::string warningText(const DesignMatrix& design, const DesignCheck& check,
 // infinite), and the worst warning naming each predictor, by position.
 std::string fixedDecimals(double value, int decimals);
 // columnLevels: the worst warning naming each predictor, of all (countedOnly false) or of those
-// that count toward the status. warningCount: the counted warnings of a level.
+// that count toward the status. warningCount: the counted warnings of a level, head motion's
+// among them.
 std::vector<std::optional<CheckLevel>> columnLevels(const DesignCheck& check,
                                                     bool countedOnly = false);
-std::size_t warningCount(const DesignCheck& check, CheckLevel level);
+std::size_t warningCount(const CheckedFile& file, CheckLevel level);
 
 // The writers. Stream failures are left in the stream's state, not thrown.
 void writeCheckText(const CheckRun& run, std::ostream& out);

@@ -2,31 +2,105 @@
 
 #include <exception>
 #include <iostream>
+#include <stdexcept>
+#include <utility>
 
 #include "check/check_html.h"
 #include "check/check_output.h"
 #include "cli/commands.h"
 #include "cli/output_plan.h"
 #include "cli/tool_log.h"
+#include "design/column_statistics.h"
 #include "design/file_system.h"
+#include "design/framewise_displacement.h"
+#include "design/motion_options.h"
 #include "design/text.h"
+#include "workflow/head_motion.h"
 #include "workflow/result_names.h"
 
 namespace duv::cli {
 namespace {
 
-CheckedFile checkedFile(const std::string& path, const CheckThresholds& thresholds,
-                        const ConfoundOptions& confounds, const LogSink& log) {
+// How the files of a run are read and checked.
+struct CheckSetting {
+  CheckThresholds thresholds;
+  ConfoundOptions confounds;
+  MotionReading motionReading;
+  MotionSummaryOptions motion;
+  bool addSpikes = false;
+};
+
+// A design of head motion alone: every predictor a motion parameter or a constant. Designs
+// that hold more (a merged design) are no motion input of their own: their motion columns may
+// be z-transformed.
+bool isMotionDesign(const DesignMatrix& design) {
+  for (std::size_t p = 0; p < design.values.size(); ++p) {
+    if (!namesMotionParameter(design.predictorNames[p]) && !isConstantColumn(design.values[p])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The head motion beside `design`, read from `path`: from `motionPath` (required), else from
+// the design's own file when it holds some.
+std::optional<MotionInput> headMotionFor(const std::string& path, const DesignMatrix& design,
+                                         const std::optional<std::string>& motionPath,
+                                         const MotionReading& reading) {
+  if (motionPath) {
+    const auto layout = motionLayoutFor(*motionPath, reading);
+    return readHeadMotion(*motionPath, layout ? *layout : motionLayoutOf(*motionPath), reading,
+                          true, realFileSystem());
+  }
+  const auto layout = motionLayoutFor(path, reading);
+  if (!layout || (*layout == MotionLayout::sdm && !isMotionDesign(design))) return std::nullopt;
+  return readHeadMotion(path, *layout, reading, false, realFileSystem());
+}
+
+// Reads and checks one file; any error of reading it or its motion is the file's error.
+void readAndCheck(CheckedFile& file, const std::optional<std::string>& motionPath,
+                  const CheckSetting& setting, const LogSink& log) {
+  file.design = readInputFile(toolInput(file.path), setting.confounds, realFileSystem(), log);
+  const auto motion = headMotionFor(file.path, file.design, motionPath, setting.motionReading);
+  if (!motion) {
+    file.check = checkDesign(file.design, setting.thresholds);
+    return;
+  }
+  auto displacement = framewiseDisplacement(*motion);
+  requireOneVolumePerDataPoint(file.design, motion->fileName, displacement);
+  if (setting.addSpikes) {
+    addSpikes(file.design, motion->fileName, displacement, setting.motion.spikeThreshold, log);
+  }
+  file.check = checkDesign(file.design, setting.thresholds);
+  file.motion = checkMotion(motion->fileName, std::move(displacement), setting.motion,
+                            setting.addSpikes, file.check);
+}
+
+CheckedFile checkedFile(const std::string& path, const std::optional<std::string>& motionPath,
+                        const CheckSetting& setting, const LogSink& log) {
   CheckedFile file;
   file.path = path;
   try {
-    file.design = readInputFile(toolInput(path), confounds, realFileSystem(), log);
+    readAndCheck(file, motionPath, setting, log);
   } catch (const std::exception& error) {
     file.readError = error.what();
-    return file;
+    file.motion.reset();
   }
-  file.check = checkDesign(file.design, thresholds);
   return file;
+}
+
+CheckSetting settingFor(const CheckArguments& arguments) {
+  CheckSetting setting;
+  setting.thresholds = arguments.thresholds;
+  setting.confounds = confoundOptionsFor(arguments.files, arguments.confounds);
+  setting.motionReading = motionReadingFor(arguments.confounds);
+  setting.motion.thresholds = parseThresholdList(arguments.fdThresholds);
+  setting.motion.maxFlaggedShare = arguments.maxScrubbedPercent / 100.0;
+  if (const auto spikes = spikeOptionsFor(arguments.confounds)) {
+    setting.motion.spikeThreshold = spikes->displacementThreshold;
+    setting.addSpikes = true;
+  }
+  return setting;
 }
 
 void writeResults(const CheckRun& run, CheckFormat format) {
@@ -48,14 +122,18 @@ void writeResults(const CheckRun& run, CheckFormat format) {
 
 int runCheck(const CheckArguments& arguments) {
   if (arguments.html) checkOutputs({*arguments.html}, arguments.files);
-  const auto confounds = confoundOptionsFor(arguments.files, arguments.confounds);
+  const auto setting = settingFor(arguments);
   ToolLog log(std::cerr, false, false);
   CheckRun run;
   run.thresholds = arguments.thresholds;
   run.showAll = arguments.showAll;
+  run.motion = setting.motion;
   bool anyUnreadable = false;
-  for (const auto& path : arguments.files) {
-    run.files.push_back(checkedFile(path, arguments.thresholds, confounds, log.sink()));
+  for (std::size_t i = 0; i < arguments.files.size(); ++i) {
+    const auto motionPath = i < arguments.motion.size()
+                                ? std::optional<std::string>(arguments.motion[i])
+                                : std::nullopt;
+    run.files.push_back(checkedFile(arguments.files[i], motionPath, setting, log.sink()));
     if (run.files.back().readError) {
       std::cerr << "Error: " << *run.files.back().readError << '\n';
       anyUnreadable = true;
@@ -69,6 +147,18 @@ int runCheck(const CheckArguments& arguments) {
   if (anyUnreadable) return kFailure;
   const auto worst = worstLevel(run);
   return worst && *worst >= arguments.failOn ? kWarningsAtLevel : kSuccess;
+}
+
+void validateMotionArguments(const CheckArguments& arguments) {
+  if (!arguments.motion.empty() && arguments.motion.size() != arguments.files.size()) {
+    throw std::invalid_argument("--motion is given " + std::to_string(arguments.motion.size()) +
+                                " times for " + std::to_string(arguments.files.size()) +
+                                " files: give it once for every file, in the same order");
+  }
+  if (!(arguments.maxScrubbedPercent >= 0.0 && arguments.maxScrubbedPercent <= 100.0)) {
+    throw std::invalid_argument("--max-scrubbed must lie between 0 and 100 (percent)");
+  }
+  parseThresholdList(arguments.fdThresholds);
 }
 
 std::string htmlPathFor(const std::string& designPath, const std::string& htmlDir) {

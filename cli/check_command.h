@@ -20,16 +20,27 @@ struct CheckArguments {
   CheckLevel failOn = CheckLevel::error;
   CheckThresholds thresholds;
   std::optional<std::string> html;
-  ConfoundArguments confounds;  // for confound files among `files`
+  ConfoundArguments confounds;  // for confound files among `files`; --spikes, --motion-layout
   bool showAll = false;         // findings among confounds one by one, not summed up
+  // Head motion beside the designs: one file for every FILE, in order (or one for one FILE).
+  std::vector<std::string> motion;
+  std::string fdThresholds = "0.2,0.5";  // mm
+  double maxScrubbedPercent = 25.0;      // of the volumes
 };
+
+// Throws std::invalid_argument (a usage error) when --motion is not given once per FILE (or
+// once for a single FILE) or --max-scrubbed lies outside 0 to 100.
+void validateMotionArguments(const CheckArguments& arguments);
 
 // Checks every file (one that cannot be read is reported on standard error and the others are
 // still checked; files are read as the merges read their secondaries, log lines going to
-// standard error), writes the results to standard output in the chosen format and, with html,
-// the page. Returns kFailure when a file could not be read, else kWarningsAtLevel when a
-// warning reaches failOn, else kSuccess. Throws when the page would overwrite an input or
-// cannot be written, and when a confound option fits no file (confoundOptionsFor).
+// standard error) with its head motion: from its --motion file, else from the file itself when
+// it holds some (a motion design, a motion text file of six columns, a confound table with its
+// motion columns); with --spikes its spike columns join the design before it is checked; writes the
+// results to standard output in the chosen format and, with html, the page. Returns kFailure when a
+// file could not be read, else kWarningsAtLevel when a warning reaches failOn, else kSuccess.
+// Throws when the page would overwrite an input or cannot be written, and when a confound option
+// fits no file (confoundOptionsFor).
 int runCheck(const CheckArguments& arguments);
 
 // The page of the design saved at `designPath`: inside `htmlDir`, its file name with ".html"

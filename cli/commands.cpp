@@ -40,6 +40,7 @@ MergeRequest mergeRequest(const MergeArguments& arguments, bool withPrimary) {
   request.baseline = arguments.baseline;
   request.zTransform = arguments.zTransform;
   request.reports = arguments.allCorrelations;
+  request.spikes = spikeOptionsFor(arguments.confounds);
   request.workers = workerCount();
   return request;
 }

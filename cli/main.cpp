@@ -12,6 +12,8 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "design/confound_selection.h"
+#include "design/motion_layout.h"
+#include "design/motion_options.h"
 
 namespace {
 
@@ -38,19 +40,19 @@ constexpr const char* kConfoundFiles =
     "Leading \"n/a\" cells of *_derivative1 columns, framewise_displacement and dvars become "
     "0 (logged); any other \"n/a\" is an error.";
 
-// A selection is checked when the arguments are parsed, so that a mistyped one is a usage
-// error before anything is read.
-CLI::Validator confoundSelection() {
+// An option's text checked by `parse` when the arguments are parsed: a usage error names it.
+template <typename Parse>
+CLI::Validator parsedBy(Parse parse, const std::string& name) {
   return CLI::Validator(
-      [](const std::string& text) {
+      [parse](const std::string& text) {
         try {
-          duv::parseConfoundSelector(text);
+          parse(text);
           return std::string();
         } catch (const std::invalid_argument& error) {
           return std::string(error.what());
         }
       },
-      "SELECTION");
+      name);
 }
 
 void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& arguments) {
@@ -59,7 +61,7 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
                   std::string("Columns to take from .tsv tables, in order (repeatable): ") +
                       std::string(duv::kConfoundPresets) +
                       ", or a column name in which * stands for any text")
-      ->check(confoundSelection())
+      ->check(parsedBy(duv::parseConfoundSelector, "SELECTION"))
       ->allow_extra_args(false);  // one selection per --confounds: the inputs may follow
   command
       .add_option("--skip-volumes", arguments.skipVolumes,
@@ -71,6 +73,22 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
   command.add_flag("--squares", arguments.squares,
                    "Add to .txt, .par and .1D inputs the square of each column (and of each "
                    "difference), named <column>_power2 (<column>_derivative1_power2)");
+  command
+      .add_option("--spikes", arguments.spikes,
+                  "fd:<mm>: one confound per volume whose framewise displacement lies above "
+                  "<mm>, 1 there and 0 elsewhere, named motion_outlier00, motion_outlier01, ... "
+                  "after the other columns of the motion input that flags it (motion designs, "
+                  ".par, .txt, .1D files and confound tables); --ztrans leaves them as they are")
+      ->type_name("fd:MM")
+      ->check(parsedBy(duv::parseSpikeCriterion, "fd:MM"));
+  command
+      .add_option("--motion-layout", arguments.motionLayout,
+                  "The layout of motion text files, whatever their extension: sdm (translations "
+                  "in mm, rotations in degrees or radians, named), par (3 rotations in rad, then 3 "
+                  "translations in mm), txt (3 translations in mm, then 3 rotations in rad), 1d "
+                  "(roll, pitch, yaw in degrees, then 3 displacements in mm), tsv")
+      ->type_name("LAYOUT")
+      ->check(parsedBy(duv::parseMotionLayout, "LAYOUT"));
 }
 
 constexpr const char* kHtmlOption =
@@ -146,6 +164,21 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
                    "Leave out pairs of two confounds entirely, except identical ones, also from "
                    "the TSV and JSON output");
+  command
+      .add_option("--motion", arguments.motion,
+                  "Head motion beside the design: a motion design (.sdm), .par, .txt, .1D file or "
+                  "confound table; once for every FILE, in order (repeatable)")
+      ->type_name("MOTION")
+      ->allow_extra_args(false);
+  command
+      .add_option("--fd-thresholds", arguments.fdThresholds,
+                  "Count the volumes whose framewise displacement lies above each of these "
+                  "(mm, comma-separated; 0.2,0.5)")
+      ->type_name("MM,...")
+      ->check(parsedBy(duv::parseThresholdList, "MM,..."));
+  command.add_option("--max-scrubbed", arguments.maxScrubbedPercent,
+                     "A run whose share of volumes above the spike threshold (--spikes, 0.5 mm) "
+                     "exceeds this percentage warns high (25)");
   command
       .add_option("--html", arguments.html,
                   "Also write the results as one self-contained page to REPORT.html")
@@ -230,9 +263,14 @@ int main(int argc, char** argv) {
 
   try {
     app.parse(argc, argv);
+    // Options that only make sense together are refused before anything is read.
+    duv::cli::spikeOptionsFor(mergeAll.confounds);
+    duv::cli::spikeOptionsFor(mergeSecondary.confounds);
+    duv::cli::spikeOptionsFor(check.confounds);
     if (checkCommand->parsed()) {
       applyChoices(checkChoices, check);
       duv::validateThresholds(check.thresholds);
+      duv::cli::validateMotionArguments(check);
     }
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "design/motion_options.h"
+
 namespace duv::cli {
 namespace {
 
@@ -50,6 +52,28 @@ ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
   options.skipVolumes = arguments.skipVolumes;
   options.derivatives = arguments.derivatives;
   options.squares = arguments.squares;
+  return options;
+}
+
+MotionReading motionReadingFor(const ConfoundArguments& arguments) {
+  MotionReading reading;
+  if (arguments.motionLayout) reading.textLayout = parseMotionLayout(*arguments.motionLayout);
+  reading.skipVolumes = arguments.skipVolumes;
+  return reading;
+}
+
+std::optional<SpikeOptions> spikeOptionsFor(const ConfoundArguments& arguments) {
+  if (!arguments.spikes) return std::nullopt;
+  for (const auto& text : arguments.selection) {
+    if (parseConfoundSelector(text).kind == ConfoundSelector::Kind::outliers) {
+      throw std::invalid_argument(
+          "--spikes and --confounds outliers would give the same spike columns twice: ask for "
+          "one of them");
+    }
+  }
+  SpikeOptions options;
+  options.displacementThreshold = parseSpikeCriterion(*arguments.spikes).displacementThreshold;
+  options.motionTextLayout = motionReadingFor(arguments).textLayout;
   return options;
 }
 

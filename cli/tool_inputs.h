@@ -6,10 +6,12 @@
 // error.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "design/confound_file.h"
+#include "workflow/head_motion.h"
 #include "workflow/input_files.h"
 
 namespace duv::cli {
@@ -20,7 +22,16 @@ struct ConfoundArguments {
   std::size_t skipVolumes = 0;
   bool derivatives = false;
   bool squares = false;
+  std::optional<std::string> spikes;        // --spikes fd:<mm>
+  std::optional<std::string> motionLayout;  // --motion-layout, for motion text files
 };
+
+// How motion inputs are read: --motion-layout and --skip-volumes.
+MotionReading motionReadingFor(const ConfoundArguments& arguments);
+
+// The spike columns --spikes asks for; none without it. Throws std::invalid_argument when the
+// outliers preset of --confounds is asked too (both would give the same columns).
+std::optional<SpikeOptions> spikeOptionsFor(const ConfoundArguments& arguments);
 
 // The path with the format its extension names. Throws std::runtime_error naming the path when
 // it is not ".sdm", ".rtc", ".tsv", ".txt", ".par" or ".1D".

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <stdexcept>
+#include <variant>
 
 #include "design/confound_table.h"
 #include "design/confound_table_format.h"
@@ -19,9 +20,8 @@ namespace {
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr std::size_t kParameters = 6;
 
-std::runtime_error noMotion(const std::string& path, const std::string& detail) {
-  return std::runtime_error(path + ": no motion parameters: " + detail);
-}
+// A motion input, or why a file holds none.
+using MotionRead = std::variant<MotionInput, std::string>;
 
 // Where the six parameters stand in a file's columns, and the unit of each rotation.
 struct SixColumns {
@@ -82,7 +82,7 @@ bool inMotionOrder(const std::vector<MotionPredictor>& found) {
   return true;
 }
 
-MotionInput fromSdm(std::string_view text, const std::string& path) {
+MotionRead fromSdm(std::string_view text, const std::string& path) {
   const auto design = readSdm(text, path);
   std::vector<MotionPredictor> found;
   std::vector<std::string> names;
@@ -93,14 +93,11 @@ MotionInput fromSdm(std::string_view text, const std::string& path) {
     }
   }
   if (!inMotionOrder(found)) {
-    throw noMotion(path,
-                   "expected three predictors named \"Translation ... [mm]\", then three named "
-                   "\"Rotation ... [deg]\" or \"Rotation ... [rad]\"; found " +
-                       (names.empty() ? std::string("none") : joined(names, ", ")));
+    return "expected three predictors named \"Translation ... [mm]\", then three named "
+           "\"Rotation ... [deg]\" or \"Rotation ... [rad]\"; found " +
+           (names.empty() ? std::string("none") : joined(names, ", "));
   }
-  if (design.nrOfDataPoints.value == 0) {
-    throw std::runtime_error(path + ": no motion parameters: the design holds no data points");
-  }
+  if (design.nrOfDataPoints.value == 0) return "the design holds no data points";
   SixColumns six;
   for (std::size_t k = 0; k < 3; ++k) {
     six.translations[k] = &design.values[found[k].index];
@@ -130,14 +127,14 @@ std::string_view columnOrder(MotionLayout layout) {
   return "";
 }
 
-MotionInput fromText(std::string_view text, const std::string& path, MotionLayout layout,
-                     std::size_t skipVolumes) {
+MotionRead fromText(std::string_view text, const std::string& path, MotionLayout layout,
+                    std::size_t skipVolumes) {
   auto table = readMotionText(text, path);
   if (skipVolumes != 0) skipRows(table, skipVolumes);
   if (table.columns.size() != kParameters) {
-    throw noMotion(path, "a " + std::string(layoutName(layout)) + " file holds six columns, " +
-                             std::string(columnOrder(layout)) + "; this one holds " +
-                             std::to_string(table.columns.size()));
+    return "a " + std::string(layoutName(layout)) + " file holds six columns, " +
+           std::string(columnOrder(layout)) + "; this one holds " +
+           std::to_string(table.columns.size());
   }
   // par and 1d give the rotations first, txt the translations.
   const std::size_t firstTranslation = layout == MotionLayout::txt ? 0 : 3;
@@ -175,7 +172,7 @@ std::vector<double> displacementColumn(ConfoundTable& table, std::size_t index) 
   return column;
 }
 
-MotionInput fromTable(std::string_view text, const std::string& path, std::size_t skipVolumes) {
+MotionRead fromTable(std::string_view text, const std::string& path, std::size_t skipVolumes) {
   auto table = readConfoundTable(text, path);
   if (skipVolumes != 0) skipRows(table, skipVolumes);
   MotionInput input;
@@ -204,17 +201,15 @@ MotionInput fromTable(std::string_view text, const std::string& path, std::size_
   }
   const auto displacement = columnIndex(table, tsv::kFramewiseDisplacement);
   if (!displacement) {
-    throw noMotion(path, "the columns " + joined(missing, ", ") +
-                             " are missing, and so is framewise_displacement");
+    return "the columns " + joined(missing, ", ") +
+           " are missing, and so is framewise_displacement";
   }
   input.displacementColumn = displacementColumn(table, *displacement);
   return input;
 }
 
-}  // namespace
-
-MotionInput readMotionInput(std::string_view text, const std::string& path, MotionLayout layout,
-                            std::size_t skipVolumes) {
+MotionRead readAnyMotion(std::string_view text, const std::string& path, MotionLayout layout,
+                         std::size_t skipVolumes) {
   switch (layout) {
     case MotionLayout::sdm:
       return fromSdm(text, path);
@@ -226,6 +221,26 @@ MotionInput readMotionInput(std::string_view text, const std::string& path, Moti
       return fromTable(text, path, skipVolumes);
   }
   throw std::invalid_argument("unknown motion layout");
+}
+
+}  // namespace
+
+bool namesMotionParameter(std::string_view name) { return motionPredictor(name, 0).has_value(); }
+
+std::optional<MotionInput> findMotionInput(std::string_view text, const std::string& path,
+                                           MotionLayout layout, std::size_t skipVolumes) {
+  auto read = readAnyMotion(text, path, layout, skipVolumes);
+  if (std::holds_alternative<std::string>(read)) return std::nullopt;
+  return std::get<MotionInput>(std::move(read));
+}
+
+MotionInput readMotionInput(std::string_view text, const std::string& path, MotionLayout layout,
+                            std::size_t skipVolumes) {
+  auto read = readAnyMotion(text, path, layout, skipVolumes);
+  if (const auto* none = std::get_if<std::string>(&read)) {
+    throw std::runtime_error(path + ": no motion parameters: " + *none);
+  }
+  return std::get<MotionInput>(std::move(read));
 }
 
 MotionInput readMotionInputFile(const std::string& path, MotionLayout layout,

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,15 @@ struct MotionInput {
 //     among the volumes kept).
 MotionInput readMotionInput(std::string_view text, const std::string& path, MotionLayout layout,
                             std::size_t skipVolumes);
+// Whether a design's predictor of this name is one of its motion parameters (motion_layout.h:
+// "Translation ... [mm]", "Rotation ... [deg]" or "Rotation ... [rad]").
+bool namesMotionParameter(std::string_view name);
+
+// As readMotionInput, but nothing (rather than the error) when the file holds no motion
+// parameters: for telling motion inputs among other files. Every other error passes on.
+std::optional<MotionInput> findMotionInput(std::string_view text, const std::string& path,
+                                           MotionLayout layout, std::size_t skipVolumes);
+
 // readMotionInput of the file's contents; FileSystem::readFile's errors pass on.
 MotionInput readMotionInputFile(const std::string& path, MotionLayout layout,
                                 std::size_t skipVolumes, FileSystem& files);

@@ -45,7 +45,8 @@ bool mergeFromDialog(HostBridge& host, FileSystem& files, bool withPrimary) {
     throw std::runtime_error(texts::kNotEnoughSecondaries);
   }
   // The secondaries are read and compared before the primary's path is even asked for.
-  auto secondaries = readSecondaries(dialogInputs(entries), request.confounds, files, log);
+  auto secondaries =
+      readSecondaries(dialogInputs(entries), request.confounds, request.spikes, files, log);
   if (const auto mismatch = firstDataPointMismatch(secondaries)) {
     host.messageBox(mismatch->message());
     return false;

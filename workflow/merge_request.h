@@ -12,6 +12,7 @@
 
 #include "design/confound_file.h"
 #include "design/design_matrix.h"
+#include "workflow/head_motion.h"
 #include "workflow/input_files.h"
 
 namespace duv {
@@ -29,8 +30,12 @@ struct MergeRequest {
   // Every result ends with a constant predictor (added when its last one is not constant);
   // off: a constant last predictor is removed.
   bool baseline = true;
-  bool zTransform = false;  // every non-constant confound of every result
-  bool reports = false;     // a correlation report and table beside every saved result
+  // Every non-constant confound of every result, but for the spike columns, which stay 0 and 1.
+  bool zTransform = false;
+  bool reports = false;  // a correlation report and table beside every saved result
+  // Spike columns for the head motion of the secondary inputs (spikeMotionOf); at least one
+  // must hold some.
+  std::optional<SpikeOptions> spikes;
   // Threads sharing the reports' fits, the calling one among them; the files are the same
   // bytes for any number (1: the calling thread only).
   std::size_t workers = 1;

@@ -1,8 +1,12 @@
 #include "workflow/merge_workflow.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
+#include "design/framewise_displacement.h"
+#include "design/motion_spikes.h"
 #include "design/sdm_reader.h"
 #include "design/text.h"
 #include "merge/constant_predictor.h"
@@ -34,6 +38,33 @@ std::vector<DesignMatrix> buildResults(const std::optional<DesignMatrix>& primar
   return results;
 }
 
+// A spike column as the merge adds them: named motion_outlier and a number, 1 at one volume and
+// 0 at every other.
+bool isSpikeColumn(const std::string& name, const std::vector<float>& values) {
+  const std::string_view prefix = kSpikePrefix;
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                   [](char c) { return c >= '0' && c <= '9'; })) {
+    return false;
+  }
+  const auto ones = std::count(values.begin(), values.end(), 1.0F);
+  const auto zeros = std::count(values.begin(), values.end(), 0.0F);
+  return ones == 1 && ones + zeros == static_cast<std::ptrdiff_t>(values.size());
+}
+
+// The confounds z-transformed but for the spike columns: a spike is an indicator of one
+// volume, which scaling would turn into a large value among small ones.
+void zTransformConfoundsButSpikes(DesignMatrix& result) {
+  std::vector<std::pair<std::size_t, std::vector<float>>> spikes;
+  for (std::size_t p = 0; p < result.values.size(); ++p) {
+    if (isSpikeColumn(result.predictorNames[p], result.values[p])) {
+      spikes.emplace_back(p, result.values[p]);
+    }
+  }
+  zTransformConfounds(result);
+  for (auto& [p, values] : spikes) result.values[p] = std::move(values);
+}
+
 MergedResult finishResult(DesignMatrix result, const MergeRequest& request, FileSystem& files,
                           const ResultDestination& destination, const LogSink& log) {
   if (request.baseline) {
@@ -41,7 +72,13 @@ MergedResult finishResult(DesignMatrix result, const MergeRequest& request, File
   } else {
     removeConstant(result);
   }
-  if (request.zTransform) zTransformConfounds(result);
+  if (request.zTransform) {
+    if (request.spikes) {
+      zTransformConfoundsButSpikes(result);
+    } else {
+      zTransformConfounds(result);
+    }
+  }
   auto path = destination(result.fileName);
   if (!path) return {std::move(result), std::nullopt};
   result.saveAs(*path, files);
@@ -65,18 +102,30 @@ void logMergeStart(bool withPrimary, const LogSink& log) {
 }
 
 std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
-                                          const ConfoundOptions& confounds, FileSystem& files,
-                                          const LogSink& log) {
+                                          const ConfoundOptions& confounds,
+                                          const std::optional<SpikeOptions>& spikes,
+                                          FileSystem& files, const LogSink& log) {
   std::vector<DesignMatrix> matrices;
   matrices.reserve(inputs.size());
+  bool anyMotion = false;
   for (auto& input : inputs) {
-    if (auto* file = std::get_if<InputFile>(&input)) {
-      matrices.push_back(readInputFile(*file, confounds, files, log));
-    } else {
+    const auto* file = std::get_if<InputFile>(&input);
+    if (file == nullptr) {
       matrices.push_back(std::move(std::get<DesignMatrix>(input)));
+      continue;
     }
+    matrices.push_back(readInputFile(*file, confounds, files, log));
+    if (!spikes) continue;
+    const MotionReading reading{spikes->motionTextLayout, confounds.skipVolumes};
+    const auto motion = spikeMotionOf(*file, reading, files);
+    if (!motion) continue;
+    anyMotion = true;
+    const auto displacement = framewiseDisplacement(*motion);
+    requireOneVolumePerDataPoint(matrices.back(), file->path, displacement);
+    addSpikes(matrices.back(), file->path, displacement, spikes->displacementThreshold, log);
   }
   if (matrices.empty()) throw std::runtime_error(texts::kNoSecondaries);
+  if (spikes && !anyMotion) throw std::runtime_error(texts::kNoMotionForSpikes);
   return matrices;
 }
 
@@ -92,7 +141,8 @@ std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<Design
 MergeOutcome mergeDesigns(MergeRequest request, FileSystem& files,
                           const ResultDestination& destination, const LogSink& log) {
   MergeOutcome outcome;
-  auto secondaries = readSecondaries(std::move(request.secondaries), request.confounds, files, log);
+  auto secondaries = readSecondaries(std::move(request.secondaries), request.confounds,
+                                     request.spikes, files, log);
   if ((outcome.mismatch = firstDataPointMismatch(secondaries))) return outcome;
 
   std::optional<DesignMatrix> primary;

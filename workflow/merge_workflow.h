@@ -30,11 +30,14 @@ using ResultDestination =
 void logMergeStart(bool withPrimary, const LogSink& log);
 
 // Reads the secondary inputs in order (confound files with `confounds`); matrices already read
-// are taken as they are. Throws std::runtime_error texts::kNoSecondaries when there is none, and
-// the readers' errors.
+// are taken as they are. With spikes, the head motion of each file input that holds some
+// (spikeMotionOf) adds its spike columns to that input's matrix, logged. Throws
+// std::runtime_error texts::kNoSecondaries when there is no input, texts::kNoMotionForSpikes
+// when spikes are asked and no file input holds head motion, and the readers' errors.
 std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
-                                          const ConfoundOptions& confounds, FileSystem& files,
-                                          const LogSink& log);
+                                          const ConfoundOptions& confounds,
+                                          const std::optional<SpikeOptions>& spikes,
+                                          FileSystem& files, const LogSink& log);
 
 // The first matrix whose number of data points differs from the first one's, in order.
 std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<DesignMatrix>& matrices);

@@ -13,10 +13,14 @@ inline constexpr const char* kMergeSecondaryArgument = "all secondary sdms";
 inline constexpr const char* kSavedLog = ">  Saved ";
 inline constexpr const char* kSavedCorrelationsLog = ">  Saved Correlatios to ";
 inline constexpr const char* kZeroedLog = ">  Set leading n/a to 0 in: ";
+inline constexpr const char* kFlaggedLog = ">  Flagged ";
 
 // Messages.
 inline constexpr const char* kNoSecondaries = "No secondary SDMs available";
 inline constexpr const char* kNotEnoughSecondaries = "Not enough secondary SDMs available";
+inline constexpr const char* kNoMotionForSpikes =
+    "spike columns are asked for, and no input holds head motion (a motion design, a .par, "
+    ".txt or .1D file, or a confound table)";
 inline constexpr const char* kDataPointMismatch =
     " does not have the same number of data points as ";
 

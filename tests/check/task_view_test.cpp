@@ -38,7 +38,11 @@ std::size_t positionOf(const DesignMatrix& design, const std::string& name) {
 std::string textOf(const DesignMatrix& design, const CheckThresholds& thresholds) {
   CheckRun run;
   run.thresholds = thresholds;
-  run.files.push_back({"modern.sdm", std::nullopt, design, checkDesign(design, thresholds)});
+  CheckedFile file;
+  file.path = "modern.sdm";
+  file.design = design;
+  file.check = checkDesign(design, thresholds);
+  run.files.push_back(std::move(file));
   std::ostringstream out;
   writeCheckText(run, out);
   return out.str();

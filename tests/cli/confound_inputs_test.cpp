@@ -222,8 +222,9 @@ TEST_F(ConfoundInputsTest, CheckReadsConfoundFilesAsTheMergesDo) {
             "rot_y_derivative1, rot_y_derivative1_power2, rot_z_derivative1, "
             "rot_z_derivative1_power2\n");
   // One row per predictor after the heading: 24 of the table, 12 of the motion file, 5 of the
-  // task design.
-  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 24 + 12 + 5);
+  // task design; and one of head motion for the table and one for the motion file.
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1 + 24 + 12 + 5 + 2);
+  EXPECT_NE(result.out.find("\tmotion\t"), std::string::npos);
   EXPECT_NE(result.out.find(std::string(kTable) + "\t"), std::string::npos);
   EXPECT_NE(result.out.find("\tsub01_bold_mcf_6_power2\t"), std::string::npos);
 }

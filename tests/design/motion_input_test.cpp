@@ -233,6 +233,21 @@ TEST(MotionInputTest, InputsWithoutMotionParametersAreErrorsNamingTheFileAndWhat
     SCOPED_TRACE(c.path + ": " + c.text);
     expectError<std::runtime_error>([&] { readMotionInput(c.text, c.path, c.layout, c.skip); },
                                     c.message);
+    // Telling motion inputs among other files: a file without motion parameters is none; every
+    // other error is still one.
+    if (c.message.find(": no motion parameters: ") != std::string::npos) {
+      EXPECT_FALSE(findMotionInput(c.text, c.path, c.layout, c.skip));
+    } else {
+      expectError<std::runtime_error>([&] { findMotionInput(c.text, c.path, c.layout, c.skip); },
+                                      c.message);
+    }
+  }
+  EXPECT_TRUE(findMotionInput(kTable, "c.tsv", MotionLayout::table, 0));
+  for (const char* name : {"Translation X [mm]", "Rotation BV-Z [deg]", "Rotation [rad]"}) {
+    EXPECT_TRUE(namesMotionParameter(name)) << name;
+  }
+  for (const char* name : {"Translation X [mm]_derivative1", "Rotation X", "trans_x", ""}) {
+    EXPECT_FALSE(namesMotionParameter(name)) << name;
   }
 }
 

@@ -1,0 +1,57 @@
+#include "workflow/head_motion.h"
+
+#include <stdexcept>
+
+#include "design/file_system.h"
+#include "design/motion_spikes.h"
+#include "design/motion_summary.h"
+#include "design/text.h"
+#include "workflow/workflow_texts.h"
+
+namespace duv {
+
+std::optional<MotionLayout> motionLayoutFor(const std::string& path, const MotionReading& reading) {
+  if (isMotionText(path)) return reading.textLayout ? *reading.textLayout : motionLayoutOf(path);
+  if (hasExtension(path, "sdm")) return MotionLayout::sdm;
+  if (isConfoundTable(path)) return MotionLayout::table;
+  return std::nullopt;
+}
+
+std::optional<MotionInput> readHeadMotion(const std::string& path, MotionLayout layout,
+                                          const MotionReading& reading, bool required,
+                                          FileSystem& files) {
+  const auto text = files.readFile(path);
+  if (required) return readMotionInput(text, path, layout, reading.skipVolumes);
+  return findMotionInput(text, path, layout, reading.skipVolumes);
+}
+
+void requireOneVolumePerDataPoint(const DesignMatrix& design, const std::string& motionPath,
+                                  const std::vector<double>& displacement) {
+  if (static_cast<std::int64_t>(displacement.size()) == design.nrOfDataPoints.value) return;
+  throw std::runtime_error(motionPath + ": " + std::to_string(displacement.size()) +
+                           " volumes of head motion for the " +
+                           std::to_string(design.nrOfDataPoints.value) + " data points of " +
+                           fileNameOf(design.fileName));
+}
+
+std::vector<std::size_t> addSpikes(DesignMatrix& matrix, const std::string& motionPath,
+                                   const std::vector<double>& displacement, double threshold,
+                                   const LogSink& log) {
+  MotionSummaryOptions options;
+  options.spikeThreshold = threshold;
+  auto flagged = summarizeMotion(displacement, options).flaggedVolumes;
+  appendSpikeColumns(matrix, flagged);
+  log(texts::kFlaggedLog, std::to_string(flagged.size()) + " of " +
+                              std::to_string(displacement.size()) + " volumes: " + motionPath);
+  return flagged;
+}
+
+std::optional<MotionInput> spikeMotionOf(const InputFile& input, const MotionReading& reading,
+                                         FileSystem& files) {
+  const auto layout = motionLayoutFor(input.path, reading);
+  if (!layout) return std::nullopt;
+  const bool required = input.format == InputFormat::confounds;
+  return readHeadMotion(input.path, *layout, reading, required, files);
+}
+
+}  // namespace duv
