@@ -546,8 +546,75 @@ std::string facts(const DesignCheck& check) {
          "</p>";
 }
 
-std::string fileSection(const CheckedFile& file, std::size_t index,
-                        const CheckThresholds& thresholds, bool showAll) {
+// --- head motion ---------------------------------------------------------------------------
+
+// Framewise displacement over time, the thresholds as dashed lines and the flagged volumes as
+// red ticks above the trace. Longer runs than the plot has pixels show each pixel's largest
+// displacement, so that no spike is lost.
+std::string displacementFigure(const MotionCheck& motion, const MotionSummaryOptions& options) {
+  constexpr double kWidth = 760;
+  constexpr double kHeight = 170;
+  constexpr double kLeft = 48;
+  constexpr double kTop = 16;
+  const double plotWidth = kWidth - kLeft - 110;
+  const double plotHeight = kHeight - kTop - 30;
+  const auto& fd = motion.displacement;
+  const std::size_t n = fd.size();
+  double top = std::max(motion.summary.maxDisplacement, options.spikeThreshold);
+  for (const double threshold : options.thresholds) top = std::max(top, threshold);
+  top *= 1.1;
+  const auto xOf = [&](double volume) {
+    return kLeft + (n > 1 ? volume / static_cast<double>(n - 1) : 0.0) * plotWidth;
+  };
+  const auto yOf = [&](double value) { return kTop + plotHeight * (1.0 - value / top); };
+  std::string svg = "<svg class=\"chart\" width=\"" + px(kWidth) + "\" height=\"" + px(kHeight) +
+                    "\" role=\"img\" aria-label=\"framewise displacement\">" +
+                    "<g data-figure=\"fd\"><rect x=\"" + px(kLeft) + "\" y=\"" + px(kTop) +
+                    "\" width=\"" + px(plotWidth) + "\" height=\"" + px(plotHeight) +
+                    "\" fill=\"#f7f7f7\"/>";
+  const auto bins = std::min<std::size_t>(n, static_cast<std::size_t>(plotWidth));
+  std::string points;
+  for (std::size_t b = 0; b < bins; ++b) {
+    const std::size_t begin = b * n / bins;
+    const std::size_t end = std::max(begin + 1, (b + 1) * n / bins);
+    const auto largest = std::max_element(fd.begin() + static_cast<std::ptrdiff_t>(begin),
+                                          fd.begin() + static_cast<std::ptrdiff_t>(end));
+    const double volume = static_cast<double>(largest - fd.begin());
+    points += (points.empty() ? "" : " ") + px(xOf(volume)) + "," + px(yOf(*largest));
+  }
+  svg += "<polyline fill=\"none\" stroke=\"" + std::string(kMainColour) +
+         "\" stroke-width=\"1.2\" points=\"" + points + "\"/>";
+  const auto line = [&](double value, const std::string& text) {
+    const double y = yOf(value);
+    return "<line x1=\"" + px(kLeft) + "\" x2=\"" + px(kLeft + plotWidth) + "\" y1=\"" + px(y) +
+           "\" y2=\"" + px(y) + "\" class=\"threshold\"/><text class=\"axis\" x=\"" +
+           px(kLeft + plotWidth + 6) + "\" y=\"" + px(y + 4) + "\">" + text + "</text>";
+  };
+  for (const double threshold : options.thresholds) {
+    if (threshold != options.spikeThreshold) svg += line(threshold, fixedDecimals(threshold, 2));
+  }
+  svg += line(options.spikeThreshold, fixedDecimals(options.spikeThreshold, 2) + " spikes");
+  for (const std::size_t volume : motion.summary.flaggedVolumes) {
+    const double x = xOf(static_cast<double>(volume));
+    svg += "<line x1=\"" + px(x) + "\" x2=\"" + px(x) + "\" y1=\"" + px(kTop - 10) + "\" y2=\"" +
+           px(kTop - 2) + "\" class=\"flagged\"><title>volume " + std::to_string(volume + 1) +
+           ": FD " + fixedDecimals(fd[volume], 2) + " mm</title></line>";
+  }
+  svg += "<text class=\"axis\" x=\"" + px(kLeft - 6) + "\" y=\"" + px(kTop + 8) +
+         "\" text-anchor=\"end\">" + fixedDecimals(top, 2) + "</text><text class=\"axis\" x=\"" +
+         px(kLeft - 6) + "\" y=\"" + px(kTop + plotHeight) +
+         "\" text-anchor=\"end\">0</text><text class=\"axis\" x=\"" + px(kLeft) + "\" y=\"" +
+         px(kHeight - 8) + "\">1</text><text class=\"axis\" x=\"" + px(kLeft + plotWidth) +
+         "\" y=\"" + px(kHeight - 8) + "\" text-anchor=\"end\">" + std::to_string(n) +
+         " volumes</text></g></svg>";
+  return "<figure><figcaption>Framewise displacement (mm) of " + escaped(motion.path) +
+         "</figcaption>" + svg + "<p class=\"legend\">" + escaped(motionText(motion, options)) +
+         "</p></figure>";
+}
+
+std::string fileSection(const CheckedFile& file, std::size_t index, const CheckRun& run) {
+  const auto& thresholds = run.thresholds;
+  const bool showAll = run.showAll;
   const std::string id = "file-" + std::to_string(index + 1);
   std::string html = "<section id=\"" + id + "\"><h2>" + escaped(file.path) + " " +
                      badge(statusOf(file)) + "</h2>";
@@ -556,8 +623,13 @@ std::string fileSection(const CheckedFile& file, std::size_t index,
            "</p></section>";
   }
   const auto& check = file.check;
-  html += facts(check) +
-          warningsList(file, shownWarnings(check, showAll),
+  html += facts(check);
+  if (const auto level = file.motion ? levelOf(*file.motion) : std::nullopt) {
+    const char* name = levelName(*level);
+    html += std::string("<ul class=\"warnings\"><li class=\"") + name + "\"><b>" + name + "</b> " +
+            escaped(motionWarningText(*file.motion, run.motion)) + "</li></ul>";
+  }
+  html += warningsList(file, shownWarnings(check, showAll),
                        "<p class=\"clean\">No warnings" +
                            std::string(check.levelOfAll() ? " about the task predictors" : "") +
                            ".</p>");
@@ -578,6 +650,9 @@ std::string fileSection(const CheckedFile& file, std::size_t index,
             heatmapFigure(file, thresholds, task, varyingWhere(check, false),
                           "|r| of the task predictors with the confounds", "task-pairs") +
             "</div>";
+  }
+  if (file.motion) {
+    html += "<h3>Head motion</h3>" + displacementFigure(*file.motion, run.motion);
   }
   html += "<h3>All predictors</h3><div class=\"figures\">" + designMatrixFigure(file) +
           heatmapFigure(file, thresholds, check.varying, check.varying, "|r| between predictors",
@@ -646,6 +721,7 @@ svg .label { font-size: 11px; }
 svg .axis, svg .value { font-size: 11px; fill: #444; }
 svg .split { stroke: #111; stroke-width: 1.5; }
 svg .threshold { stroke: #333; stroke-dasharray: 4 3; }
+svg .flagged { stroke: #c0152f; stroke-width: 2; }
 .swatch { display: inline-block; width: 12px; height: 8px; margin: 0 4px 0 8px; }
 .swatch.main { background: #2f6db5; } .swatch.confound { background: #d9822b; }
 h3 { font-size: 15px; margin: 18px 0 2px; }
@@ -699,7 +775,7 @@ void writeCheckHtml(const CheckRun& run, std::ostream& out) {
          "may differ slightly.</p>\n";
   if (run.files.size() > 1) out << summaryTable(run) << '\n';
   for (std::size_t i = 0; i < run.files.size(); ++i) {
-    out << fileSection(run.files[i], i, t, run.showAll) << '\n';
+    out << fileSection(run.files[i], i, run) << '\n';
   }
   out << kLoadScript << "\n</body></html>\n";
 }

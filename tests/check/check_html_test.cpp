@@ -69,6 +69,31 @@ TEST(CheckHtmlTest, PageIsSelfContainedWithEveryFigure) {
   EXPECT_NE(page.find("data-rendered"), std::string::npos);
 }
 
+TEST(CheckHtmlTest, HeadMotionIsATraceWithItsThresholdsAndFlaggedVolumes) {
+  auto run = runOf(randomDesign(40, 6, 4));
+  std::vector<double> displacement(40, 0.1);
+  displacement[0] = 0.0;
+  displacement[7] = 0.9;
+  displacement[30] = 0.6;
+  auto& file = run.files.front();
+  file.motion = checkMotion("run1.par", displacement, run.motion, false, file.check);
+  const auto page = html(run);
+  EXPECT_EQ(occurrences(page, "data-figure=\"fd\""), 1U);
+  EXPECT_LT(page.find("data-figure=\"fd\""), page.find("data-figure=\"matrix\""));
+  EXPECT_NE(page.find("Framewise displacement (mm) of run1.par"), std::string::npos);
+  EXPECT_EQ(occurrences(page, "class=\"flagged\"><title>volume "), 2U);
+  EXPECT_NE(page.find("<title>volume 8: FD 0.90 mm</title>"), std::string::npos);
+  EXPECT_NE(page.find(">0.50 spikes</text>"), std::string::npos);
+  EXPECT_NE(page.find(">0.20</text>"), std::string::npos);
+  // Two of 40 volumes is not more than 25 %; one of them is, over 2 %.
+  EXPECT_EQ(page.find("<li class=\"high\"><b>high</b> head motion:"), std::string::npos);
+  run.motion.maxFlaggedShare = 0.02;
+  file.motion = checkMotion("run1.par", displacement, run.motion, false, file.check);
+  EXPECT_NE(html(run).find("<li class=\"high\"><b>high</b> head motion: 5.0 % of the volumes move "
+                           "more than 0.5 mm (more than 2 %)"),
+            std::string::npos);
+}
+
 TEST(CheckHtmlTest, NamesAndPathsAreEscaped) {
   const auto page = html(
       runOf(testing::makeDesign({"<b>&\"'", "x"}, {{1, 2, 3, 4}, {2, 1, 4, 3}}, 3), "a<b>.sdm"));
