@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 #include <tuple>
+#include <utility>
 
 #include "check/symmetric_matrix.h"
 #include "design/confound_selection.h"
@@ -141,6 +142,21 @@ void addDependencies(DesignCheck& check, const Standardised& s, const PivotedCho
     auto& column = check.columns[i];
     column.rSquared = std::isinf(*column.vif) ? 1.0 : 1.0 - 1.0 / *column.vif;
   }
+}
+
+// addDependencies lists the varying columns' dependencies from `firstListed` on, in the order
+// of factor.dependent, unless the data points are exhausted.
+void keepFactor(DesignCheck& check, const Standardised& s, PivotedCholesky factor,
+                std::size_t firstListed) {
+  std::vector<double> means;
+  std::vector<double> norms;
+  for (const auto& moments : s.moments) {
+    means.push_back(moments.mean);
+    norms.push_back(moments.norm);
+  }
+  check.correlationFactor =
+      factorCorrelations(std::move(means), std::move(norms), std::move(factor),
+                         check.dataPointsExhausted ? std::nullopt : std::optional(firstListed));
 }
 
 void addPartners(DesignCheck& check) {
@@ -359,7 +375,8 @@ DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thres
       check.correlations[i * m + j] = standardised.correlations.at(i, j);
     }
   }
-  const auto factor = pivotedCholesky(standardised.correlations, kDependencyTolerance);
+  auto factor = pivotedCholesky(standardised.correlations, kDependencyTolerance);
+  const std::size_t firstVaryingDependency = check.dependencies.size();
   addDependencies(check, standardised, factor, constantColumns);
 
   const std::size_t centredRank = factor.rank();
@@ -368,6 +385,7 @@ DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thres
       static_cast<std::int64_t>(n) - static_cast<std::int64_t>(centredRank) - 1;
   check.conditionNumber =
       check.rankDeficient() ? kInfinity : conditionNumberOf(standardised.correlations);
+  keepFactor(check, standardised, std::move(factor), firstVaryingDependency);
 
   addPartners(check);
   addPairWarnings(check, thresholds);

@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "check/correlation_factor.h"
 #include "design/design_matrix.h"
 
 namespace duv {
@@ -149,6 +150,8 @@ struct DesignCheck {
   // Sorted by level (worst first), then kind in the order of WarningKind, then |value|
   // (largest first), then positions.
   std::vector<CheckWarning> warnings;
+  // The factorisation of `correlations` with the varying columns' moments, for contrasts.
+  CorrelationFactor correlationFactor;
 
   std::size_t predictors() const { return columns.size(); }
   bool rankDeficient() const { return rank < predictors(); }

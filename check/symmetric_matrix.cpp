@@ -219,4 +219,30 @@ std::vector<double> PivotedCholesky::inverseDiagonal() const {
   return diagonal;
 }
 
+std::vector<double> PivotedCholesky::solveLower(const std::vector<double>& b) const {
+  const std::size_t r = rank();
+  std::vector<double> y(r, 0.0);
+  for (std::size_t k = 0; k < r; ++k) {
+    const auto& row = factor[pivots[k]];
+    double value = b[pivots[k]];
+    for (std::size_t l = 0; l < k; ++l) value -= row[l] * y[l];
+    y[k] = value / row[k];
+  }
+  return y;
+}
+
+std::vector<double> PivotedCholesky::solve(const std::vector<double>& b) const {
+  // L11 L11^T x[P] = b[P]: the forward solve, then the backward one with L11^T.
+  const std::size_t r = rank();
+  auto z = solveLower(b);
+  for (std::size_t k = r; k-- > 0;) {
+    double value = z[k];
+    for (std::size_t l = k + 1; l < r; ++l) value -= factor[pivots[l]][k] * z[l];
+    z[k] = value / factor[pivots[k]][k];
+  }
+  std::vector<double> x(factor.size(), 0.0);
+  for (std::size_t k = 0; k < r; ++k) x[pivots[k]] = z[k];
+  return x;
+}
+
 }  // namespace duv

@@ -49,6 +49,14 @@ struct PivotedCholesky {
 
   // The diagonal of the inverse of A restricted to the pivots, in pivot order.
   std::vector<double> inverseDiagonal() const;
+
+  // y with L11 y = b[pivots], in pivot order, for b holding one value per column (only the
+  // pivots' are read): y·y = b[P] A[P, P]^-1 b[P]^T.
+  std::vector<double> solveLower(const std::vector<double>& b) const;
+
+  // x with A[P, P] x[P] = b[P], one value per column, 0 at the dependent ones (A's generalised
+  // inverse that inverts it on the pivots).
+  std::vector<double> solve(const std::vector<double>& b) const;
 };
 
 PivotedCholesky pivotedCholesky(const SymmetricMatrix& matrix, double tolerance);
