@@ -612,6 +612,30 @@ std::string displacementFigure(const MotionCheck& motion, const MotionSummaryOpt
          "</p></figure>";
 }
 
+// --- contrasts -----------------------------------------------------------------------------
+
+std::string contrastsTable(const CheckedFile& file) {
+  std::string html =
+      "<table class=\"contrasts\" data-figure=\"contrasts\"><tr><th>contrast</th>"
+      "<th>expression</th><th>estimable</th><th>contrast VIF</th><th>efficiency</th>"
+      "<th>level</th></tr>";
+  for (std::size_t i = 0; i < file.contrasts.size(); ++i) {
+    const auto& contrast = file.contrasts[i];
+    const std::string level = contrast.level ? levelName(*contrast.level) : "ok";
+    html += "<tr><td>" + escaped(contrast.name) + "</td><td><code>" +
+            escaped(file.contrastDefinitions[i].expression) + "</code></td><td>" +
+            (contrast.estimable() ? "yes" : "no") + "</td><td>" +
+            (contrast.estimable() ? fixedDecimals(contrast.vif, 2) : "&#8734;") + "</td><td>" +
+            (contrast.estimable() ? fixedDecimals(contrast.efficiency, 3) : "") + "</td><td>" +
+            badge(level) + "</td></tr>";
+  }
+  return html +
+         "</table><p class=\"legend\">Contrast VIF: how much the correlations inflate the "
+         "variance of the contrast of standardised coefficients, against uncorrelated "
+         "predictors. Efficiency 1 / c(X&#7488;X)&#8314;c&#7488; depends on the predictors' "
+         "scale: compare it between designs of the same scaling only.</p>";
+}
+
 std::string fileSection(const CheckedFile& file, std::size_t index, const CheckRun& run) {
   const auto& thresholds = run.thresholds;
   const bool showAll = run.showAll;
@@ -624,15 +648,26 @@ std::string fileSection(const CheckedFile& file, std::size_t index, const CheckR
   }
   const auto& check = file.check;
   html += facts(check);
-  if (const auto level = file.motion ? levelOf(*file.motion) : std::nullopt) {
-    const char* name = levelName(*level);
-    html += std::string("<ul class=\"warnings\"><li class=\"") + name + "\"><b>" + name + "</b> " +
-            escaped(motionWarningText(*file.motion, run.motion)) + "</li></ul>";
+  // The contrasts' and head motion's warnings follow the design's own.
+  std::string besides;
+  const auto item = [](CheckLevel level, const std::string& text) {
+    const char* name = levelName(level);
+    return std::string("<li class=\"") + name + "\"><b>" + name + "</b> " + escaped(text) + "</li>";
+  };
+  for (const auto& contrast : file.contrasts) {
+    if (contrast.level) besides += item(*contrast.level, contrastWarningText(check, contrast));
   }
-  html += warningsList(file, shownWarnings(check, showAll),
-                       "<p class=\"clean\">No warnings" +
-                           std::string(check.levelOfAll() ? " about the task predictors" : "") +
-                           ".</p>");
+  if (const auto level = file.motion ? levelOf(*file.motion) : std::nullopt) {
+    besides += item(*level, motionWarningText(*file.motion, run.motion));
+  }
+  const auto shown = shownWarnings(check, showAll);
+  if (shown.empty() && besides.empty()) {
+    html += "<p class=\"clean\">No warnings" +
+            std::string(check.levelOfAll() ? " about the task predictors" : "") + ".</p>";
+  } else {
+    html += warningsList(file, shown, "");
+    if (!besides.empty()) html += "<ul class=\"warnings\">" + besides + "</ul>";
+  }
   if (showAll) {
     html +=
         "<p class=\"note\">Findings among confounds alone are listed too; they do not "
@@ -651,6 +686,7 @@ std::string fileSection(const CheckedFile& file, std::size_t index, const CheckR
                           "|r| of the task predictors with the confounds", "task-pairs") +
             "</div>";
   }
+  if (!file.contrasts.empty()) html += "<h3>Contrasts</h3>" + contrastsTable(file);
   if (file.motion) {
     html += "<h3>Head motion</h3>" + displacementFigure(*file.motion, run.motion);
   }
@@ -727,7 +763,9 @@ svg .flagged { stroke: #c0152f; stroke-width: 2; }
 h3 { font-size: 15px; margin: 18px 0 2px; }
 details.confounds { margin: 8px 0; color: #555; }
 details.confounds summary { cursor: pointer; }
-table.summary { border-collapse: collapse; margin: 10px 0; }
+table.summary, table.contrasts { border-collapse: collapse; margin: 10px 0; }
+table.contrasts td, table.contrasts th { border-bottom: 1px solid #ddd; padding: 3px 10px;
+                                         text-align: left; }
 table.summary td, table.summary th { border-bottom: 1px solid #ddd; padding: 3px 10px;
                                      text-align: left; }
 )";
@@ -765,11 +803,17 @@ void writeCheckHtml(const CheckRun& run, std::ostream& out) {
       << escaped(title) << "</title>" << kErrorScript << "<style>" << kStyle
       << "</style></head>\n<body><h1>" << escaped(title) << "</h1>";
   const auto& t = run.thresholds;
-  out << "<p class=\"note\">Levels: error (rank-deficient, no residual degrees of freedom, "
-         "identical columns) &gt; high (|r| &ge; "
-      << fixedDecimals(t.highCorrelation, 2) << " or VIF &ge; " << fixedDecimals(t.highVif, 1)
-      << ") &gt; medium (|r| &ge; " << fixedDecimals(t.mediumCorrelation, 2) << " or VIF &ge; "
-      << fixedDecimals(t.mediumVif, 1) << ")"
+  const auto& c = run.contrastThresholds;
+  out << "<p class=\"note\">A design's status counts every error, pairs with a task predictor, "
+         "the task predictors' VIF, the contrasts and head motion; findings among confounds "
+         "alone do not count. Levels: error (rank-deficient, no residual degrees of freedom, "
+         "identical columns, a contrast not estimable) &gt; high (|r| &ge; "
+      << fixedDecimals(t.highCorrelation, 2) << ", VIF &ge; " << fixedDecimals(t.highVif, 1)
+      << ", contrast VIF &ge; " << fixedDecimals(c.highVif, 1) << ", more than "
+      << fixedDecimals(run.motion.maxFlaggedShare * 100.0, 0) << " % of the volumes above "
+      << fixedDecimals(run.motion.spikeThreshold, 2) << " mm) &gt; medium (|r| &ge; "
+      << fixedDecimals(t.mediumCorrelation, 2) << ", VIF &ge; " << fixedDecimals(t.mediumVif, 1)
+      << ", contrast VIF &ge; " << fixedDecimals(c.mediumVif, 1) << ")"
       << (t.hideConfoundPairs ? "; pairs of two confounds hidden unless identical" : "")
       << ". Computed in double precision; the correlation report's single-precision R&sup2; "
          "may differ slightly.</p>\n";

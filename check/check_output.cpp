@@ -80,12 +80,10 @@ const char* warningKindName(WarningKind kind) {
 
 // The status over every finding, counted or not ("ok", a level, or "unreadable").
 std::string statusOfAll(const CheckedFile& file) {
-  if (file.readError) return "unreadable";
+  if (file.readError) return file.checkFailed ? "failed" : "unreadable";
   auto level = file.check.levelOfAll();
-  if (file.motion) {
-    const auto motion = levelOf(*file.motion);
-    if (motion && (!level || *motion > *level)) level = motion;
-  }
+  const auto beside = levelOf(file);
+  if (beside && (!level || *beside > *level)) level = beside;
   return level ? levelName(*level) : "ok";
 }
 
@@ -162,6 +160,23 @@ std::string partnersText(const DesignCheck& check, const ColumnCheck& column) {
   return text;
 }
 
+// One line per contrast: its name, estimability, contrast VIF, efficiency, level and expression.
+void writeContrastTable(const CheckedFile& file, std::ostream& out) {
+  std::size_t nameWidth = 8;
+  for (const auto& contrast : file.contrasts) nameWidth = std::max(nameWidth, contrast.name.size());
+  out << "\n  " << padded("contrast", nameWidth + 2) << padded("estimable", 11) << padded("cVIF", 9)
+      << padded("efficiency", 12) << padded("level", 8) << "expression\n";
+  for (std::size_t i = 0; i < file.contrasts.size(); ++i) {
+    const auto& contrast = file.contrasts[i];
+    out << "  " << padded(contrast.name, nameWidth + 2)
+        << padded(contrast.estimable() ? "yes" : "no", 11)
+        << padded(contrast.estimable() ? fixed(contrast.vif, 2) : "-", 9)
+        << padded(contrast.estimable() ? general(contrast.efficiency) : "-", 12)
+        << padded(contrast.level ? levelName(*contrast.level) : "ok", 8)
+        << file.contrastDefinitions[i].expression << '\n';
+  }
+}
+
 // A main predictor that a nuisance pattern names shows as one.
 const char* viewRoleName(const ColumnCheck& column) {
   return column.role == ColumnRole::main && !column.task ? "nuisance" : roleName(column);
@@ -169,7 +184,8 @@ const char* viewRoleName(const ColumnCheck& column) {
 
 void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream& out) {
   if (file.readError) {
-    out << file.path << ": cannot be read: " << *file.readError << '\n';
+    out << file.path << (file.checkFailed ? ": cannot be checked: " : ": cannot be read: ")
+        << *file.readError << '\n';
     return;
   }
   const auto& check = file.check;
@@ -190,10 +206,18 @@ void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream
       << check.residualDegreesOfFreedom << ", condition number " << fixed(check.conditionNumber, 1)
       << '\n';
   const auto motionLevel = file.motion ? levelOf(*file.motion) : std::nullopt;
-  if (!shown.empty() || summary || motionLevel) out << '\n';
+  const bool contrastWarnings =
+      std::any_of(file.contrasts.begin(), file.contrasts.end(),
+                  [](const ContrastCheck& contrast) { return contrast.level.has_value(); });
+  if (!shown.empty() || summary || motionLevel || contrastWarnings) out << '\n';
   for (const auto* warning : shown) {
     out << "  " << padded(upper(levelName(warning->level)), 8)
         << warningText(file.design, check, *warning) << '\n';
+  }
+  for (const auto& contrast : file.contrasts) {
+    if (!contrast.level) continue;
+    out << "  " << padded(upper(levelName(*contrast.level)), 8)
+        << contrastWarningText(check, contrast) << '\n';
   }
   if (motionLevel) {
     out << "  " << padded(upper(levelName(*motionLevel)), 8)
@@ -204,6 +228,7 @@ void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream
     out << "\n  head motion (" << file.motion->path << "): " << motionText(*file.motion, run.motion)
         << '\n';
   }
+  if (!file.contrasts.empty()) writeContrastTable(file, out);
   if (check.columns.empty()) return;
   std::size_t nameWidth = 9;
   for (const auto& column : check.columns) nameWidth = std::max(nameWidth, column.name.size());
@@ -237,7 +262,8 @@ constexpr const char* kTsvColumns[] = {
     "file", "status", "data_points", "predictors", "rank", "residual_df", "condition_number",
     "position", "predictor", "role", "kind", "r2", "vif", "level", "partner", "partner_r",
     "row", "task", "counted_level",
-    "motion_file", "mean_fd", "max_fd", "fd_above", "flagged", "flagged_share", "scrubbed_df"};
+    "motion_file", "mean_fd", "max_fd", "fd_above", "flagged", "flagged_share", "scrubbed_df",
+    "contrast", "expression", "estimable", "contrast_vif", "efficiency"};
 // clang-format on
 
 // The fields of the columns added after the first sixteen, by name.
@@ -268,6 +294,21 @@ std::vector<std::string> motionRow(std::vector<std::string> row, const MotionChe
   row[kTsvColumn("flagged")] = std::to_string(s.flaggedVolumes.size());
   row[kTsvColumn("flagged_share")] = general(s.flaggedShare);
   row[kTsvColumn("scrubbed_df")] = std::to_string(motion.scrubbedDegreesOfFreedom);
+  return row;
+}
+
+// A contrast of a design: the file fields, its level, and the contrast columns.
+std::vector<std::string> contrastRow(std::vector<std::string> row, const ContrastCheck& contrast,
+                                     const Contrast& definition) {
+  row.resize(std::size(kTsvColumns));
+  row[kTsvColumn("level")] = contrast.level ? levelName(*contrast.level) : "ok";
+  row[kTsvColumn("counted_level")] = row[kTsvColumn("level")];
+  row[kTsvColumn("row")] = "contrast";
+  row[kTsvColumn("contrast")] = contrast.name;
+  row[kTsvColumn("expression")] = definition.expression;
+  row[kTsvColumn("estimable")] = contrast.estimable() ? "yes" : "no";
+  row[kTsvColumn("contrast_vif")] = general(contrast.vif);
+  row[kTsvColumn("efficiency")] = contrast.estimable() ? general(contrast.efficiency) : "";
   return row;
 }
 
@@ -365,6 +406,29 @@ Json motionJson(const MotionCheck& motion) {
           {"fd", motion.displacement}};
 }
 
+Json contrastJson(const CheckedFile& file, std::size_t index) {
+  const auto& contrast = file.contrasts[index];
+  const auto& check = file.check;
+  Json weights = Json::object();
+  for (const auto& term : file.contrastDefinitions[index].terms) {
+    weights[term.predictor] = term.weight;
+  }
+  Json dependencies = Json::array();
+  for (const auto& dependency : contrast.dependencies) {
+    dependencies.push_back(namesOf(check, dependency));
+  }
+  return {{"name", contrast.name},
+          {"expression", file.contrastDefinitions[index].expression},
+          {"weights", std::move(weights)},
+          {"estimable", contrast.estimable()},
+          {"dependencies", std::move(dependencies)},
+          {"non_finite", namesOf(check, contrast.nonFinite)},
+          {"contrast_vif", number(contrast.vif)},
+          {"efficiency", contrast.estimable() ? number(contrast.efficiency) : Json(nullptr)},
+          {"level", contrast.level ? Json(levelName(*contrast.level)) : Json(nullptr)},
+          {"message", contrast.level ? Json(contrastWarningText(check, contrast)) : Json(nullptr)}};
+}
+
 Json fileJson(const CheckedFile& file, const CheckThresholds& thresholds) {
   Json json;
   json["file"] = file.path;
@@ -404,6 +468,10 @@ Json fileJson(const CheckedFile& file, const CheckThresholds& thresholds) {
   const auto summary = confoundSummary(check, thresholds);
   json["confound_summary"] = summary ? Json(*summary) : Json(nullptr);
   json["motion"] = file.motion ? motionJson(*file.motion) : Json(nullptr);
+  Json contrasts = Json::array();
+  for (std::size_t i = 0; i < file.contrasts.size(); ++i)
+    contrasts.push_back(contrastJson(file, i));
+  json["contrasts"] = std::move(contrasts);
   return json;
 }
 
@@ -427,16 +495,32 @@ std::size_t warningCount(const CheckedFile& file, CheckLevel level) {
   auto count = static_cast<std::size_t>(
       std::count_if(warnings.begin(), warnings.end(),
                     [level](const CheckWarning& w) { return w.counted && w.level == level; }));
+  for (const auto& contrast : file.contrasts) {
+    if (contrast.level == level) ++count;
+  }
   if (file.motion && levelOf(*file.motion) == level) ++count;
   return count;
 }
 
+namespace {
+
+void keepWorst(std::optional<CheckLevel>& worst, std::optional<CheckLevel> level) {
+  if (level && (!worst || *level > *worst)) worst = level;
+}
+
+// The contrasts' and head motion's worst level: they always count.
+std::optional<CheckLevel> levelBesideDesign(const CheckedFile& file) {
+  std::optional<CheckLevel> level;
+  for (const auto& contrast : file.contrasts) keepWorst(level, contrast.level);
+  if (file.motion) keepWorst(level, levelOf(*file.motion));
+  return level;
+}
+
+}  // namespace
+
 std::optional<CheckLevel> levelOf(const CheckedFile& file) {
   auto level = file.check.level();
-  if (file.motion) {
-    const auto motion = levelOf(*file.motion);
-    if (motion && (!level || *motion > *level)) level = motion;
-  }
+  keepWorst(level, levelBesideDesign(file));
   return level;
 }
 
@@ -483,7 +567,7 @@ std::optional<std::string> confoundSummary(const DesignCheck& check,
 }
 
 std::string statusOf(const CheckedFile& file) {
-  if (file.readError) return "unreadable";
+  if (file.readError) return file.checkFailed ? "failed" : "unreadable";
   const auto level = levelOf(file);
   return level ? levelName(*level) : "ok";
 }
@@ -526,6 +610,23 @@ std::string warningText(const DesignMatrix& design, const DesignCheck& check,
     }
   }
   return "";
+}
+
+std::string contrastWarningText(const DesignCheck& check, const ContrastCheck& contrast) {
+  std::string text = "contrast \"" + contrast.name + "\": ";
+  if (contrast.estimable()) return text + "contrast VIF " + fixed(contrast.vif, 1);
+  text += "not estimable:";
+  for (std::size_t i = 0; i < contrast.dependencies.size(); ++i) {
+    const auto& dependency = contrast.dependencies[i];
+    text += (i == 0 ? " it falls into " : "; and into ");
+    text += dependency.size() == 1 ? nameOf(check, dependency.front()) + ", all zero"
+                                   : "the dependency of " + listOfNames(check, dependency);
+  }
+  if (!contrast.nonFinite.empty()) {
+    text += std::string(contrast.dependencies.empty() ? " it weighs " : "; it weighs ") +
+            listOfNames(check, contrast.nonFinite) + ", which hold values that are not numbers";
+  }
+  return text;
 }
 
 void writeCheckText(const CheckRun& run, std::ostream& out) {
@@ -582,6 +683,9 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
       writeTsvRow(row, out);
     }
     if (file.motion) writeTsvRow(motionRow(design, *file.motion), out);
+    for (std::size_t i = 0; i < file.contrasts.size(); ++i) {
+      writeTsvRow(contrastRow(design, file.contrasts[i], file.contrastDefinitions[i]), out);
+    }
   }
 }
 
@@ -598,7 +702,9 @@ void writeCheckJson(const CheckRun& run, std::ostream& out) {
                         {"nuisance", t.nuisancePatterns},
                         {"fd_thresholds", run.motion.thresholds},
                         {"spike_fd", run.motion.spikeThreshold},
-                        {"max_scrubbed", run.motion.maxFlaggedShare}};
+                        {"max_scrubbed", run.motion.maxFlaggedShare},
+                        {"high_cvif", run.contrastThresholds.highVif},
+                        {"medium_cvif", run.contrastThresholds.mediumVif}};
   const auto worst = worstLevel(run);
   json["status"] = worst ? levelName(*worst) : "ok";
   Json files = Json::array();

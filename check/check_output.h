@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "check/contrasts.h"
 #include "check/design_check.h"
 #include "check/motion_check.h"
 #include "design/design_matrix.h"
@@ -28,10 +29,15 @@ namespace duv {
 // One input of a check run: the design as read and its check, or why it could not be read.
 struct CheckedFile {
   std::string path;
+  // Why the file could not be read, or (checkFailed) why it could not be checked although it
+  // was read (a contrast naming a predictor it does not have).
   std::optional<std::string> readError;
+  bool checkFailed = false;
   DesignMatrix design;
   DesignCheck check;
-  std::optional<MotionCheck> motion;  // with a motion input
+  std::vector<Contrast> contrastDefinitions;  // as asked, in order, for the text of each
+  std::vector<ContrastCheck> contrasts;       // one per definition
+  std::optional<MotionCheck> motion;          // with a motion input
 };
 
 struct CheckRun {
@@ -40,15 +46,16 @@ struct CheckRun {
   // Show the findings among confounds alone one by one, as the other warnings, rather than as
   // one summary line per design. (TSV and JSON hold every finding either way.)
   bool showAll = false;
-  MotionSummaryOptions motion;  // the head-motion thresholds
+  MotionSummaryOptions motion;            // the head-motion thresholds
+  ContrastThresholds contrastThresholds;  // the contrasts' levels
 };
 
-// The worst level that counts toward a readable file's status: its design's warnings and its
-// head motion; none when nothing counts.
+// The worst level that counts toward a readable file's status: its design's warnings, its
+// contrasts and its head motion; none when nothing counts.
 std::optional<CheckLevel> levelOf(const CheckedFile& file);
 
 // The status: "ok" when no warning counts toward it, else the worst counted level's name;
-// "unreadable" for a file not read.
+// "unreadable" for a file not read, "failed" for one read but not checked.
 std::string statusOf(const CheckedFile& file);
 
 // The warnings a reader is shown: those that count toward the status, or all with showAll.
@@ -62,6 +69,10 @@ std::optional<std::string> confoundSummary(const DesignCheck& check,
 
 // The worst warning level over all readable files; none when there are no warnings.
 std::optional<CheckLevel> worstLevel(const CheckRun& run);
+
+// A contrast's warning in words: "contrast \"F-H\": not estimable: it falls into the dependency
+// of A, B and C" or "contrast \"F-H\": contrast VIF 12.3".
+std::string contrastWarningText(const DesignCheck& check, const ContrastCheck& contrast);
 
 // One warning in words, naming the predictors ("Condition A and Condition B: r = 0.78").
 std::string warningText(const DesignMatrix& design, const DesignCheck& check,

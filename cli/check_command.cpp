@@ -7,6 +7,7 @@
 
 #include "check/check_html.h"
 #include "check/check_output.h"
+#include "check/contrast_expression.h"
 #include "cli/commands.h"
 #include "cli/output_plan.h"
 #include "cli/tool_log.h"
@@ -23,6 +24,8 @@ namespace {
 
 // How the files of a run are read and checked.
 struct CheckSetting {
+  std::vector<Contrast> contrasts;
+  ContrastThresholds contrastThresholds;
   CheckThresholds thresholds;
   ConfoundOptions confounds;
   MotionReading motionReading;
@@ -76,6 +79,22 @@ void readAndCheck(CheckedFile& file, const std::optional<std::string>& motionPat
                             setting.addSpikes, file.check);
 }
 
+// The contrasts on a checked file; a contrast that names what the design does not have is the
+// file's error.
+void checkContrasts(CheckedFile& file, const CheckSetting& setting) {
+  file.contrastDefinitions = setting.contrasts;
+  try {
+    for (const auto& contrast : setting.contrasts) {
+      file.contrasts.push_back(checkContrast(contrast, file.check, setting.contrastThresholds));
+    }
+  } catch (const std::exception& error) {
+    file.readError = error.what();
+    file.checkFailed = true;
+    file.contrasts.clear();
+    file.motion.reset();
+  }
+}
+
 CheckedFile checkedFile(const std::string& path, const std::optional<std::string>& motionPath,
                         const CheckSetting& setting, const LogSink& log) {
   CheckedFile file;
@@ -85,12 +104,36 @@ CheckedFile checkedFile(const std::string& path, const std::optional<std::string
   } catch (const std::exception& error) {
     file.readError = error.what();
     file.motion.reset();
+    return file;
   }
+  checkContrasts(file, setting);
   return file;
+}
+
+// The contrasts of the options, then those of the file; every name once.
+std::vector<Contrast> contrastsOf(const CheckArguments& arguments) {
+  std::vector<Contrast> contrasts;
+  for (const auto& text : arguments.contrasts) contrasts.push_back(parseContrastOption(text));
+  if (arguments.contrastsFile) {
+    for (auto& contrast : readContrasts(realFileSystem().readFile(*arguments.contrastsFile),
+                                        *arguments.contrastsFile)) {
+      contrasts.push_back(std::move(contrast));
+    }
+  }
+  for (std::size_t i = 0; i < contrasts.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (contrasts[i].name == contrasts[j].name) {
+        throw std::runtime_error("contrast \"" + contrasts[i].name + "\" is asked for twice");
+      }
+    }
+  }
+  return contrasts;
 }
 
 CheckSetting settingFor(const CheckArguments& arguments) {
   CheckSetting setting;
+  setting.contrasts = contrastsOf(arguments);
+  setting.contrastThresholds = arguments.contrastThresholds;
   setting.thresholds = arguments.thresholds;
   setting.confounds = confoundOptionsFor(arguments.files, arguments.confounds);
   setting.motionReading = motionReadingFor(arguments.confounds);
@@ -128,6 +171,7 @@ int runCheck(const CheckArguments& arguments) {
   run.thresholds = arguments.thresholds;
   run.showAll = arguments.showAll;
   run.motion = setting.motion;
+  run.contrastThresholds = setting.contrastThresholds;
   bool anyUnreadable = false;
   for (std::size_t i = 0; i < arguments.files.size(); ++i) {
     const auto motionPath = i < arguments.motion.size()

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/contrasts.h"
 #include "check/design_check.h"
 #include "cli/tool_inputs.h"
 #include "design/design_matrix.h"
@@ -26,6 +27,10 @@ struct CheckArguments {
   std::vector<std::string> motion;
   std::string fdThresholds = "0.2,0.5";  // mm
   double maxScrubbedPercent = 25.0;      // of the volumes
+  // Contrasts: --contrast NAME=EXPRESSION texts, in order, then those of a --contrasts file.
+  std::vector<std::string> contrasts;
+  std::optional<std::string> contrastsFile;
+  ContrastThresholds contrastThresholds;
 };
 
 // Throws std::invalid_argument (a usage error) when --motion is not given once per FILE (or

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "check/contrast_expression.h"
 #include "cli/check_command.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
@@ -176,6 +177,22 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
                   "(mm, comma-separated; 0.2,0.5)")
       ->type_name("MM,...")
       ->check(parsedBy(duv::parseThresholdList, "MM,..."));
+  command
+      .add_option("--contrast", arguments.contrasts,
+                  "A contrast to check, NAME=EXPRESSION: weighted predictor names, e.g. "
+                  "'Faces-Houses=Faces - Houses', '0.5*Faces + 0.5*Houses - Scrambled'; names "
+                  "holding blanks or operators in double quotes (repeatable)")
+      ->type_name("NAME=EXPRESSION")
+      ->check(parsedBy(duv::parseContrastOption, "NAME=EXPRESSION"))
+      ->allow_extra_args(false);
+  command
+      .add_option("--contrasts", arguments.contrastsFile,
+                  "Contrasts from a file: a header line name<TAB>expression, then one contrast "
+                  "per line")
+      ->type_name("FILE");
+  auto& ct = arguments.contrastThresholds;
+  command.add_option("--high-cvif", ct.highVif, "Contrast VIF at or above this is high (10)");
+  command.add_option("--medium-cvif", ct.mediumVif, "Contrast VIF at or above this is medium (5)");
   command.add_option("--max-scrubbed", arguments.maxScrubbedPercent,
                      "A run whose share of volumes above the spike threshold (--spikes, 0.5 mm) "
                      "exceeds this percentage warns high (25)");
@@ -271,6 +288,7 @@ int main(int argc, char** argv) {
       applyChoices(checkChoices, check);
       duv::validateThresholds(check.thresholds);
       duv::cli::validateMotionArguments(check);
+      duv::validateContrastThresholds(check.contrastThresholds);
     }
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);

@@ -56,14 +56,14 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
             "file\tstatus\tdata_points\tpredictors\trank\tresidual_df\tcondition_number\t"
             "position\tpredictor\trole\tkind\tr2\tvif\tlevel\tpartner\tpartner_r\trow\ttask\t"
             "counted_level\tmotion_file\tmean_fd\tmax_fd\tfd_above\tflagged\tflagged_share\t"
-            "scrubbed_df");
+            "scrubbed_df\tcontrast\texpression\testimable\tcontrast_vif\tefficiency");
   for (const auto& line : lines)
-    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 26U) << line;
+    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 31U) << line;
   const auto row = [&lines](std::size_t i) { return splitLines(lines[i], '\t'); };
   // The task design's constant, then the broken design's duplicated condition and constant.
   EXPECT_EQ(lines[5], "examples/sub01_task.sdm\tok\t240\t5\t5\t235\t" + row(5)[6] +
                           "\t5\tConstant\tconfound\tconstant\t\t\tok\t\t\tpredictor\tno\tok" +
-                          std::string(7, '\t'));
+                          std::string(12, '\t'));
   const auto again = row(11);
   EXPECT_EQ(again[0], "examples/bad/sub01_task_motion_broken.sdm");
   EXPECT_EQ(again[1], "error");
@@ -79,7 +79,7 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
   EXPECT_EQ(again[17], "yes");
   EXPECT_EQ(again[18], "error");
   EXPECT_EQ(lines.back(), "examples/missing.sdm\tunreadable" + std::string(15, '\t') + "file" +
-                              std::string(9, '\t'));
+                              std::string(14, '\t'));
 }
 
 TEST(CheckOutputTest, TsvFieldsNeverHoldTabsOrLineBreaks) {
@@ -104,7 +104,7 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   EXPECT_EQ(keysOf(json["thresholds"]),
             (std::vector<std::string>{"identical_r", "high_r", "medium_r", "high_vif", "medium_vif",
                                       "hide_confound_pairs", "nuisance", "fd_thresholds",
-                                      "spike_fd", "max_scrubbed"}));
+                                      "spike_fd", "max_scrubbed", "high_cvif", "medium_cvif"}));
   ASSERT_EQ(json["files"].size(), 3U);
   const auto& broken = json["files"][1];
   EXPECT_EQ(keysOf(broken), (std::vector<std::string>{"file",
@@ -128,7 +128,8 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
                                                       "strongest_task_pair",
                                                       "highest_task_vif",
                                                       "confound_summary",
-                                                      "motion"}));
+                                                      "motion",
+                                                      "contrasts"}));
   EXPECT_EQ(broken["rank"], 11);
   EXPECT_EQ(broken["residual_df"], 229);
   EXPECT_TRUE(broken["condition_number"].is_null());  // infinite
