@@ -100,7 +100,7 @@ class CheckPageBrowserTest : public ::testing::Test {
 
 std::vector<Box> boxesIn(const std::string& dom) {
   static const std::regex box(
-      R"re(data-figure="(\w+)"[^>]*?data-box="(-?\d+),(-?\d+),(\d+),(\d+)")re");
+      R"re(data-figure="([\w-]+)"[^>]*?data-box="(-?\d+),(-?\d+),(\d+),(\d+)")re");
   std::vector<Box> boxes;
   for (std::sregex_iterator it(dom.begin(), dom.end(), box), end; it != end; ++it) {
     boxes.push_back({(*it)[1], std::stol((*it)[2]), std::stol((*it)[3]), std::stol((*it)[4]),
@@ -132,16 +132,25 @@ Coverage coverageOf(const testing::DecodedPng& image, const Box& box) {
 }
 
 TEST_F(CheckPageBrowserTest, ExampleReportLoadsWithoutErrorsAndDrawsItsFigures) {
-  const auto check = tool({"check", "--html", "report.html", "examples/sub01_task.sdm",
-                           "examples/bad/sub01_task_motion_broken.sdm"});
+  const auto check =
+      tool({"check", "--html", "report.html", "examples/sub01_task.sdm",
+            "examples/bad/sub01_task_motion_broken.sdm", "--motion", "examples/sub01_bold_mcf.par",
+            "--motion", "examples/sub01_motion_run1.sdm", "--contrast",
+            "A-B=\"Condition A\" - \"Condition B\"", "--contrast", "C=\"Condition C\""});
   ASSERT_EQ(check.exitCode, 3) << check.err;
-  constexpr int kHeight = 3400;
+  constexpr int kHeight = 5200;
   const auto page = dom("report.html", kHeight);
   EXPECT_NE(page.find("data-rendered=\"ok\""), std::string::npos);
   EXPECT_EQ(page.find("data-errors=\""), std::string::npos) << page.substr(0, 600);
 
   const auto boxes = boxesIn(page);
-  ASSERT_EQ(boxes.size(), 6U);  // matrix, heatmap and bars of each design
+  // The task design: its task bars, contrasts, head motion, matrix, heatmap and bars; the broken
+  // design the same with its task predictors' pairs with the confounds.
+  std::vector<std::string> figures;
+  for (const auto& box : boxes) figures.push_back(box.figure);
+  ASSERT_EQ(figures, (std::vector<std::string>{"task-bars", "contrasts", "fd", "matrix", "heatmap",
+                                               "bars", "task-bars", "task-pairs", "contrasts",
+                                               "fd", "matrix", "heatmap", "bars"}));
   const auto image = screenshot("report.html", kHeight);
   ASSERT_EQ(image.width, static_cast<std::size_t>(kWindowWidth));
   // The page's own ground is white.
@@ -157,15 +166,15 @@ TEST_F(CheckPageBrowserTest, ExampleReportLoadsWithoutErrorsAndDrawsItsFigures) 
       // Mostly black task columns with white blocks.
       EXPECT_GT(coverage.dark, 0.3);
       EXPECT_LT(coverage.dark, 0.95);
-    } else if (box.figure == "heatmap") {
+    } else if (box.figure == "heatmap" || box.figure == "task-pairs") {
       EXPECT_GT(coverage.coloured, 0.5);
     } else {
       EXPECT_GT(coverage.coloured, 0.03);
     }
   }
   // The broken design's identical pair and its dependent columns are drawn in deep red.
-  EXPECT_GT(coverageOf(image, boxes[4]).deepRed, 0.005);
-  EXPECT_EQ(coverageOf(image, boxes[1]).deepRed, 0.0);
+  EXPECT_GT(coverageOf(image, boxes[11]).deepRed, 0.005);
+  EXPECT_EQ(coverageOf(image, boxes[4]).deepRed, 0.0);
 }
 
 TEST_F(CheckPageBrowserTest, WideDesignPageOpensQuickly) {
