@@ -103,6 +103,9 @@ void writeStudy(const Options& options) {
   auto shortRun = motionParameters(options.points - 40, random);
   shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
 
+  // The contrasts the study tests, for `duvendal check --contrasts`.
+  writeText(out / "sub01_contrasts.tsv", contrastsText(options.conditions));
+
   // A design that cannot be fitted as it stands, for `duvendal check`.
   if (options.conditions >= 4) {
     brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());

@@ -542,4 +542,27 @@ std::string olderRtcText(const DesignMatrix& matrix) {
   return text;
 }
 
+std::string contrastsText(int conditions) {
+  const auto name = [](int condition) {
+    return "Condition " + std::string(1, static_cast<char>('A' + condition));
+  };
+  std::string text = "name\texpression\n";
+  for (int c = 0; c + 1 < conditions; ++c) {
+    text += std::string(1, static_cast<char>('A' + c)) + "-" +
+            std::string(1, static_cast<char>('A' + c + 1)) + "\t\"" + name(c) + "\" - \"" +
+            name(c + 1) + "\"\n";
+  }
+  // Each half of the conditions averaged, the first against the second.
+  const int half = conditions / 2;
+  if (half == 0) return text;
+  text += "first-second\t";
+  for (int c = 0; c < conditions; ++c) {
+    const bool early = c < half;
+    char weight[32];
+    std::snprintf(weight, sizeof weight, "%g", 1.0 / (early ? half : conditions - half));
+    text += std::string(c == 0 ? "" : (early ? " + " : " - ")) + weight + "*\"" + name(c) + "\"";
+  }
+  return text + "\n";
+}
+
 }  // namespace duv::examples

@@ -81,6 +81,11 @@ std::string motionParText(const RealignmentMotion& motion);
 std::string motionRpText(const RealignmentMotion& motion);
 std::string motion1DText(const RealignmentMotion& motion);
 
+// The contrasts a study of a taskDesign tests, as a contrasts file (a header line
+// name<TAB>expression, then one contrast a line): each condition against the next, and the
+// first half of the conditions against the second (each half averaged; with two or more).
+std::string contrastsText(int conditions);
+
 // Time-course files in the keyed layout (with names) and in the older layout.
 std::string keyedRtcText(const DesignMatrix& matrix);
 std::string olderRtcText(const DesignMatrix& matrix);

@@ -7,6 +7,9 @@
 #include <sstream>
 #include <string>
 
+#include "check/contrast_expression.h"
+#include "check/contrasts.h"
+#include "check/design_check.h"
 #include "design/confound_file.h"
 #include "design/confound_table.h"
 #include "design/design_matrix.h"
@@ -37,7 +40,7 @@ TEST(ExampleStudyTest, GeneratorReproducesTheCommittedFilesByteForByte) {
               testing::readText((examples() / relative).string()));
     ++compared;
   }
-  EXPECT_EQ(compared, 12);
+  EXPECT_EQ(compared, 13);
 }
 
 TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
@@ -68,6 +71,20 @@ TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
 
 // The table holds what the pipelines write: "n/a" exactly where a difference has no preceding
 // volume, and the spike columns marking the volumes that moved abruptly.
+TEST(ExampleStudyTest, TheStudysContrastsAreEstimableOnItsTaskDesign) {
+  const auto path = (examples() / "sub01_contrasts.tsv").string();
+  const auto contrasts = readContrasts(testing::readText(path), path);
+  ASSERT_EQ(contrasts.size(), 4U);
+  EXPECT_EQ(contrasts.back().name, "first-second");
+  const DesignMatrix task((examples() / "sub01_task.sdm").string());
+  const auto check = checkDesign(task, {});
+  for (const auto& contrast : contrasts) {
+    const auto result = checkContrast(contrast, check, {});
+    EXPECT_TRUE(result.estimable()) << contrast.name;
+    EXPECT_FALSE(result.level) << contrast.name;
+  }
+}
+
 TEST(ExampleStudyTest, ConfoundTableHasThePipelinesLayout) {
   const auto table = readConfoundTableFile(
       (examples() / "sub01_desc-confounds_timeseries.tsv").string(), realFileSystem());
