@@ -1,5 +1,7 @@
-// The design check on 300 predictors x 2,000 data points, alone and with five contrasts of the
-// task's conditions, and the five contrasts alone on a finished check: what contrasts add.
+// The design check on 300 predictors x 2,000 data points, alone, with five contrasts of the
+// task's conditions, and with those and the head motion of a 2,000-volume realignment (read
+// from its text, framewise displacement, summary); and the five contrasts alone on a finished
+// check: what contrasts and head motion add.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +11,10 @@
 #include "check/contrast_expression.h"
 #include "check/contrasts.h"
 #include "check/design_check.h"
+#include "check/motion_check.h"
+#include "design/framewise_displacement.h"
+#include "design/motion_input.h"
+#include "examples/generator/study_generator.h"
 
 namespace duv::bench {
 namespace {
@@ -49,6 +55,24 @@ void BM_CheckWithContrasts(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CheckWithContrasts)->Apply(sizes);
+
+void BM_CheckWithContrastsAndMotion(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(1));
+  const auto& design = benchDesign(static_cast<int>(state.range(0)), points);
+  const auto contrasts = taskContrasts();
+  examples::Random random(11);
+  const auto motion = examples::motionParText(examples::realignmentMotion(points, random));
+  for (auto _ : state) {
+    const auto check = checkDesign(design, {});
+    for (const auto& contrast : contrasts) {
+      benchmark::DoNotOptimize(checkContrast(contrast, check, {}));
+    }
+    const auto input = readMotionInput(motion, "run1.par", MotionLayout::par, 0);
+    benchmark::DoNotOptimize(
+        checkMotion("run1.par", framewiseDisplacement(input), {}, false, check));
+  }
+}
+BENCHMARK(BM_CheckWithContrastsAndMotion)->Apply(sizes);
 
 void BM_Contrasts(benchmark::State& state) {
   const auto& design =
