@@ -81,7 +81,7 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
                   "after the other columns of the motion input that flags it (motion designs, "
                   ".par, .txt, .1D files and confound tables); --ztrans leaves them as they are")
       ->type_name("fd:MM")
-      ->check(parsedBy(duv::parseSpikeCriterion, "fd:MM"));
+      ->check(parsedBy(duv::parseSpikeCriterion, ""));
   command
       .add_option("--motion-layout", arguments.motionLayout,
                   "The layout of motion text files, whatever their extension: sdm (translations "
@@ -89,7 +89,7 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
                   "translations in mm), txt (3 translations in mm, then 3 rotations in rad), 1d "
                   "(roll, pitch, yaw in degrees, then 3 displacements in mm), tsv")
       ->type_name("LAYOUT")
-      ->check(parsedBy(duv::parseMotionLayout, "LAYOUT"));
+      ->check(parsedBy(duv::parseMotionLayout, ""));
 }
 
 constexpr const char* kHtmlOption =
@@ -98,24 +98,36 @@ constexpr const char* kHtmlOption =
 
 constexpr const char* kCheckDescription =
     "Check designs before fitting them: rank, residual degrees of freedom, constant, all-zero "
-    "and identical columns, strongly correlated pairs, and R2 and VIF per predictor with the "
-    "three predictors each correlates with most. Inputs: .sdm files, and .rtc, .tsv, .txt, "
+    "and identical columns, strongly correlated pairs, R2 and VIF per predictor with the "
+    "three predictors each correlates with most, the contrasts a study tests, and head motion. "
+    "Inputs: .sdm files, and .rtc, .tsv, .txt, "
     ".par and .1D files read as the merges read them (all columns confounds).";
 
 constexpr const char* kCheckFooter =
+    "The task's view: a design's status counts every error, pairs with a task predictor (a main "
+    "predictor no --nuisance pattern names), the task predictors' VIF, the contrasts and head "
+    "motion; findings among confounds alone are one summary line (--all: listed) and never "
+    "count.\n"
     "Levels: error (rank-deficient, no residual degrees of freedom, identical columns: |r| at "
-    "least 1 - 1e-6, a value that is not a number) > high (|r| >= --high-r or VIF >= "
-    "--high-vif) > medium (|r| >= --medium-r or VIF >= --medium-vif). Constant, all-zero and "
-    "non-numeric columns are listed and left out of r and VIF; columns in an exact dependency "
-    "have VIF inf and each dependency is listed by name.\n"
+    "least 1 - 1e-6, a value that is not a number, a contrast that is not estimable) > high (|r| "
+    ">= --high-r, VIF >= --high-vif, contrast VIF >= --high-cvif, more than --max-scrubbed of "
+    "the volumes above the spike threshold) > medium (|r| >= --medium-r, VIF >= --medium-vif, "
+    "contrast VIF >= --medium-cvif). Constant, all-zero and non-numeric columns are listed and "
+    "left out of r and VIF; columns in an exact dependency have VIF inf and each dependency is "
+    "listed by name.\n"
+    "Contrast VIF: c R+ c' / c c', R the predictors' correlation matrix (the inflation of the "
+    "contrast of standardised coefficients); efficiency 1 / c (X'X)+ c' depends on the "
+    "predictors' scale. Head motion: framewise displacement, the absolute volume-to-volume "
+    "changes of the six parameters summed, rotations as arcs on a 50 mm sphere.\n"
     "These diagnostics are computed in double precision, from one factorisation of the "
     "correlation matrix; they need not match the single-precision R2 of the correlation "
     "report (.txt), which stays as it is.\n"
-    "Output: a summary line per file, then details (text), or one row per predictor (tsv), or "
-    "one document (json); docs/check-output.md describes the TSV columns and JSON keys.\n"
-    "Exit codes: 0 no warning at the --fail-on level, 1 a file cannot be read (this comes "
-    "first) or the page cannot be written, 3 a warning at or above the --fail-on level, 64 "
-    "usage error.\n";
+    "Output: a summary line per file, then details (text), or one row per predictor, contrast "
+    "and head motion (tsv), or one document (json); docs/check-output.md describes the TSV "
+    "columns and JSON keys.\n"
+    "Exit codes: 0 no counted warning at the --fail-on level, 1 a file cannot be read or checked "
+    "(this comes first) or the page cannot be written, 3 a counted warning at or above the "
+    "--fail-on level, 64 usage error.\n";
 
 // The check's choices as the user names them, turned into CheckArguments after parsing.
 struct CheckChoices {
@@ -176,14 +188,14 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
                   "Count the volumes whose framewise displacement lies above each of these "
                   "(mm, comma-separated; 0.2,0.5)")
       ->type_name("MM,...")
-      ->check(parsedBy(duv::parseThresholdList, "MM,..."));
+      ->check(parsedBy(duv::parseThresholdList, ""));
   command
       .add_option("--contrast", arguments.contrasts,
                   "A contrast to check, NAME=EXPRESSION: weighted predictor names, e.g. "
                   "'Faces-Houses=Faces - Houses', '0.5*Faces + 0.5*Houses - Scrambled'; names "
                   "holding blanks or operators in double quotes (repeatable)")
       ->type_name("NAME=EXPRESSION")
-      ->check(parsedBy(duv::parseContrastOption, "NAME=EXPRESSION"))
+      ->check(parsedBy(duv::parseContrastOption, ""))
       ->allow_extra_args(false);
   command
       .add_option("--contrasts", arguments.contrastsFile,
