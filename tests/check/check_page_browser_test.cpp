@@ -149,8 +149,8 @@ TEST_F(CheckPageBrowserTest, ExampleReportLoadsWithoutErrorsAndDrawsItsFigures) 
   std::vector<std::string> figures;
   for (const auto& box : boxes) figures.push_back(box.figure);
   ASSERT_EQ(figures, (std::vector<std::string>{"task-bars", "contrasts", "fd", "matrix", "heatmap",
-                                               "bars", "task-bars", "task-pairs", "contrasts",
-                                               "fd", "matrix", "heatmap", "bars"}));
+                                               "bars", "task-bars", "task-pairs", "contrasts", "fd",
+                                               "matrix", "heatmap", "bars"}));
   const auto image = screenshot("report.html", kHeight);
   ASSERT_EQ(image.width, static_cast<std::size_t>(kWindowWidth));
   // The page's own ground is white.
