@@ -66,10 +66,13 @@ TEST(CheckLayersTest, IncludesAgainstTheLayersAreFoundWithTheirPlace) {
        "merge stats check workflow plugin\n"},
       {"cli/main.cpp", "#include \"tests/support/process.h\"\n",
        "cli/main.cpp:1: includes \"tests/support/process.h\"; cli/ may include only: design "
-       "merge stats check workflow cli\n"},
+       "merge stats check workflow study cli\n"},
       {"cli/local.cpp", "#include \"tool_log.h\"\n",
        "cli/local.cpp:1: includes \"tool_log.h\"; cli/ may include only: design merge stats "
-       "check workflow cli\n"},
+       "check workflow study cli\n"},
+      {"study/study_runner.cpp", "#include \"cli/tool_log.h\"\n",
+       "study/study_runner.cpp:1: includes \"cli/tool_log.h\"; study/ may include only: design "
+       "merge stats check workflow study\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);

@@ -1,0 +1,79 @@
+#pragma once
+
+// What a study keeps of one run, beside its outputs: enough to tell whether the run must be
+// done again (the tool's version, the options, each input's size and modification time) and
+// everything the study's group outputs show of it, so that they can be built from the records
+// alone (duvendal study --group-only).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace duv {
+
+// One input file as it was when the run read it.
+struct RunInput {
+  std::string path;             // as the pairing gave it
+  std::uint64_t size = 0;       // bytes
+  std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the file clock's epoch
+
+  friend bool operator==(const RunInput&, const RunInput&) = default;
+};
+
+struct RunContrast {
+  std::string name;
+  bool estimable = false;
+  double vif = 0.0;  // infinite when not estimable
+};
+
+struct RunRecord {
+  // Which run.
+  std::string name;                                         // its primary's file name
+  std::vector<std::pair<std::string, std::string>> fields;  // pattern fields and their values
+  std::string primary;
+  std::vector<std::string> confounds;
+
+  // Whether it must be done again.
+  std::string toolVersion;
+  std::string options;  // the options that shape its outputs, as one canonical text
+  std::vector<RunInput> inputs;
+  std::vector<std::string> outputs;  // paths relative to the study's output folder
+  std::string checkPage;             // the run's check page, relative to the output folder
+
+  // How it went: "ok", "medium", "high", "error" (its check's status), or "failed" (an error
+  // stopped it; firstError says which).
+  std::string status;
+  std::optional<std::string> firstError;
+
+  // What the group outputs show; absent for a failed run.
+  std::size_t dataPoints = 0;
+  std::size_t predictors = 0;
+  std::int64_t residualDegreesOfFreedom = 0;
+  std::optional<std::pair<std::string, double>> highestTaskVif;  // predictor, VIF
+  // The strongest |r| between a task predictor and a confound: the two names and r (signed).
+  struct Pair {
+    std::string task;
+    std::string confound;
+    double r = 0.0;
+  };
+  std::optional<Pair> strongestTaskConfound;
+  std::optional<double> meanDisplacement;  // mm, with head motion
+  std::optional<double> maxDisplacement;
+  std::optional<std::size_t> spikes;  // volumes above the spike threshold
+  std::vector<RunContrast> contrasts;
+};
+
+// Each path's size and modification time as they are now; a file that cannot be looked at (gone,
+// unreadable) gets size 0 and time 0, which no recorded input matches.
+std::vector<RunInput> currentInputs(const std::vector<std::string>& paths);
+
+// Whether `record` stands for the run asked now: done by this version of the tool, with these
+// options and these inputs as they are, not failed, and with every one of its outputs present
+// in `outputFolder`. Such a run need not be done again.
+bool isUpToDate(const RunRecord& record, const std::string& toolVersion, const std::string& options,
+                const std::vector<RunInput>& inputs, const std::string& outputFolder);
+
+}  // namespace duv
