@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <ostream>
 #include <random>
 #include <sstream>
@@ -44,10 +45,13 @@ bool isWritable(const fs::path& path) {
   return true;
 }
 
+// "<target>.tmp-<16 hex digits>". Each thread draws from its own generator: saves may run on
+// several threads at once.
 std::string temporaryNameBeside(const fs::path& target) {
-  static std::mt19937_64 generator{std::random_device{}()};
+  thread_local std::mt19937_64 generator{std::random_device{}()};
   std::ostringstream name;
-  name << target.string() << ".tmp-" << std::hex << generator();
+  name << target.string() << ".tmp-" << std::hex << std::setw(16) << std::setfill('0')
+       << generator();
   return name.str();
 }
 

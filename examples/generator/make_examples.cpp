@@ -121,6 +121,13 @@ void writeStudy(const Options& options) {
   writeText(out / "sub01_bold_mcf.par", motionParText(motion));
   writeText(out / "sub01_rp_run1.txt", motionRpText(motion));
   writeText(out / "sub01_motion.1D", motion1DText(motion));
+
+  // A small study of its own, for `duvendal study`.
+  for (const auto& file : exampleStudy({}, options.seed)) {
+    const auto path = out / "study" / file.path;
+    fs::create_directories(path.parent_path());
+    writeText(path, file.text);
+  }
 }
 
 }  // namespace

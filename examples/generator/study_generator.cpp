@@ -151,6 +151,37 @@ std::vector<double> signal(double level, double amplitude, std::size_t points, R
   return values;
 }
 
+// The table as a pipeline writes it: a header line of names, then one row per data point.
+std::string tableText(const std::vector<TableColumn>& table, std::size_t points) {
+  std::string text;
+  for (std::size_t c = 0; c < table.size(); ++c) {
+    if (c != 0) text += tsv::kSeparator;
+    text += table[c].name;
+  }
+  text += '\n';
+  for (std::size_t t = 0; t < points; ++t) {
+    for (std::size_t c = 0; c < table.size(); ++c) {
+      if (c != 0) text += tsv::kSeparator;
+      text += t < table[c].missing ? std::string(tsv::kNotAvailable) : longText(table[c].values[t]);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+// Framewise displacement of six parameters (three translations in mm, three rotations in
+// radians): rotations as arcs on a sphere of 50 mm.
+std::vector<double> displacementOf(const std::vector<std::vector<double>>& motion) {
+  const std::size_t points = motion.empty() ? 0 : motion.front().size();
+  std::vector<double> displacement(points, 0.0);
+  for (std::size_t t = 1; t < points; ++t) {
+    for (std::size_t p = 0; p < 6; ++p) {
+      displacement[t] += std::abs(motion[p][t] - motion[p][t - 1]) * (p < 3 ? 1.0 : 50.0);
+    }
+  }
+  return displacement;
+}
+
 }  // namespace
 
 double Random::uniform() {
@@ -394,15 +425,10 @@ std::string confoundTableText(int dataPoints, Random& random) {
       motion[p][t] = position;
     }
   }
-  // Framewise displacement: rotations as arcs on a sphere of 50 mm.
-  std::vector<double> displacement(points, 0.0);
+  const auto displacement = displacementOf(motion);
   std::vector<double> dvars(points, 0.0);
-  for (std::size_t t = 1; t < points; ++t) {
-    for (std::size_t p = 0; p < 6; ++p) {
-      displacement[t] += std::abs(motion[p][t] - motion[p][t - 1]) * (p < 3 ? 1.0 : 50.0);
-    }
+  for (std::size_t t = 1; t < points; ++t)
     dvars[t] = 18 + 40 * displacement[t] + 2 * random.normal();
-  }
   table.push_back({"dvars", dvars, 1});
   table.push_back({std::string(tsv::kFramewiseDisplacement), displacement, 1});
 
@@ -439,20 +465,7 @@ std::string confoundTableText(int dataPoints, Random& random) {
     table.push_back({numbered("motion_outlier", k), spike, 0});
   }
 
-  std::string text;
-  for (std::size_t c = 0; c < table.size(); ++c) {
-    if (c != 0) text += tsv::kSeparator;
-    text += table[c].name;
-  }
-  text += '\n';
-  for (std::size_t t = 0; t < points; ++t) {
-    for (std::size_t c = 0; c < table.size(); ++c) {
-      if (c != 0) text += tsv::kSeparator;
-      text += t < table[c].missing ? std::string(tsv::kNotAvailable) : longText(table[c].values[t]);
-    }
-    text += '\n';
-  }
-  return text;
+  return tableText(table, points);
 }
 
 RealignmentMotion realignmentMotion(int dataPoints, Random& random) {
@@ -563,6 +576,102 @@ std::string contrastsText(int conditions) {
     text += std::string(c == 0 ? "" : (early ? " + " : " - ")) + weight + "*\"" + name(c) + "\"";
   }
   return text + "\n";
+}
+
+namespace {
+
+// Two-digit labels as BIDS names them: 01, 02, ...
+std::string label(int number) { return (number < 10 ? "0" : "") + std::to_string(number); }
+
+// A run's head motion: slow random walks, and for a restless subject an abrupt move of the
+// whole head in about a third of the volumes.
+std::vector<std::vector<double>> runMotion(std::size_t points, bool restless, Random& random) {
+  std::vector<std::vector<double>> motion(6, std::vector<double>(points));
+  std::array<double, 6> position{};
+  for (std::size_t t = 0; t < points; ++t) {
+    const bool jump = restless && random.uniform() < 0.3;
+    for (std::size_t p = 0; p < 6; ++p) {
+      const double step = p < 3 ? 0.02 : 0.0003;
+      position[p] += step * random.normal() + (jump ? 20 * step * random.normal() : 0.0);
+      motion[p][t] = position[p];
+    }
+  }
+  return motion;
+}
+
+// A physiological signal of the tissue: noise around `level` with a drift slower than the task.
+std::vector<double> tissueSignal(double level, double amplitude, std::size_t points,
+                                 Random& random) {
+  std::vector<double> values(points);
+  for (std::size_t t = 0; t < points; ++t) {
+    values[t] = level + amplitude * (random.normal() + 0.5 * std::sin(kPi * static_cast<double>(t) /
+                                                                      static_cast<double>(points)));
+  }
+  return values;
+}
+
+// `values` centred and scaled to unit length.
+std::vector<double> standardised(const std::vector<double>& values) {
+  double mean = 0;
+  for (const double v : values) mean += v;
+  mean /= static_cast<double>(values.size());
+  double squares = 0;
+  for (const double v : values) squares += (v - mean) * (v - mean);
+  std::vector<double> z(values.size());
+  for (std::size_t t = 0; t < values.size(); ++t) z[t] = (values[t] - mean) / std::sqrt(squares);
+  return z;
+}
+
+// Makes `column` follow `motion` with r 0.8: 0.8 z(motion) + 0.6 of the column's own course
+// made orthogonal to it, scaled to the column's own spread.
+void followMotion(std::vector<float>& column, const std::vector<double>& motion) {
+  const auto m = standardised(motion);
+  auto own = standardised(std::vector<double>(column.begin(), column.end()));
+  double overlap = 0;
+  for (std::size_t t = 0; t < own.size(); ++t) overlap += own[t] * m[t];
+  double length = 0;
+  for (std::size_t t = 0; t < own.size(); ++t) {
+    own[t] -= overlap * m[t];
+    length += own[t] * own[t];
+  }
+  const double spread = std::sqrt(static_cast<double>(column.size()));
+  for (std::size_t t = 0; t < own.size(); ++t) {
+    const double value = (0.8 * m[t] + 0.6 * own[t] / std::sqrt(length)) * spread * 0.3;
+    column[t] = static_cast<float>(std::round(value * 1e6) / 1e6);
+  }
+}
+
+}  // namespace
+
+std::vector<StudyFile> exampleStudy(const StudyShape& shape, std::uint64_t seed) {
+  std::vector<StudyFile> files;
+  const auto points = static_cast<std::size_t>(shape.dataPoints);
+  for (int subject = 1; subject <= shape.subjects; ++subject) {
+    for (int run = 1; run <= shape.runs; ++run) {
+      Random random(seed * 1000 + static_cast<std::uint64_t>(subject * 10 + run));
+      const std::string sub = "sub-" + label(subject);
+      const std::string stem = sub + "_task-faces_run-" + std::to_string(run);
+      auto design = taskDesign(4, shape.dataPoints, random);
+      const auto motion = runMotion(points, subject == shape.restless, random);
+      if (subject == shape.entangledSubject && run == shape.entangledRun) {
+        followMotion(design.values[1], motion[0]);
+      }
+      std::ostringstream sdm;
+      design.write(sdm);
+      files.push_back({sub + "/func/" + stem + "_design.sdm", sdm.str()});
+
+      std::vector<TableColumn> table;
+      const char* const names[] = {"trans_x", "trans_y", "trans_z", "rot_x", "rot_y", "rot_z"};
+      for (std::size_t p = 0; p < 6; ++p) table.push_back({names[p], motion[p], 0});
+      table.push_back({std::string(tsv::kFramewiseDisplacement), displacementOf(motion), 1});
+      table.push_back({"csf", tissueSignal(830, 6, points, random), 0});
+      table.push_back({"white_matter", tissueSignal(604, 1.5, points, random), 0});
+      files.push_back({"derivatives/" + sub + "/func/" + stem + "_desc-confounds_timeseries.tsv",
+                       tableText(table, points)});
+    }
+  }
+  files.push_back({"contrasts.tsv", contrastsText(4)});
+  return files;
 }
 
 }  // namespace duv::examples

@@ -86,6 +86,28 @@ std::string motion1DText(const RealignmentMotion& motion);
 // first half of the conditions against the second (each half averaged; with two or more).
 std::string contrastsText(int conditions);
 
+// A small study, as files (paths relative to the study's folder, and their texts): for each
+// subject sub-01 ... and run run-1 ..., a task design of four conditions
+// (sub-XX/func/sub-XX_task-faces_run-Y_design.sdm) and its pipeline's confound table
+// (derivatives/sub-XX/func/sub-XX_task-faces_run-Y_desc-confounds_timeseries.tsv: the six
+// motion parameters, framewise displacement, CSF and white matter), and the study's contrasts
+// (contrasts.tsv). The `restless` subject (from 1) moves abruptly in about a third of its
+// volumes; in run `entangledRun` of subject `entangledSubject`, condition B follows head motion
+// (r 0.8 with trans_x).
+struct StudyFile {
+  std::string path;
+  std::string text;
+};
+struct StudyShape {
+  int subjects = 4;
+  int runs = 2;
+  int dataPoints = 240;
+  int restless = 3;
+  int entangledSubject = 2;
+  int entangledRun = 2;
+};
+std::vector<StudyFile> exampleStudy(const StudyShape& shape, std::uint64_t seed);
+
 // Time-course files in the keyed layout (with names) and in the older layout.
 std::string keyedRtcText(const DesignMatrix& matrix);
 std::string olderRtcText(const DesignMatrix& matrix);

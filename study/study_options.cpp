@@ -1,0 +1,60 @@
+#include "study/study_options.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace duv {
+namespace {
+
+// Shortest text that reads back as the same double, locale-independent.
+std::string number(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+// A text that cannot be confused with the separators around it.
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
+}  // namespace
+
+std::string canonicalText(const StudyOptions& o) {
+  std::ostringstream text;
+  text << "baseline=" << o.baseline << ";ztrans=" << o.zTransform << ";reports=" << o.reports;
+  text << ";confounds=";
+  for (const auto& selector : o.confounds.selection) text << quoted(selector.text) << ',';
+  text << ";skip=" << o.confounds.skipVolumes << ";derivatives=" << o.confounds.derivatives
+       << ";squares=" << o.confounds.squares;
+  text << ";spikes=" << (o.spikes ? number(o.spikes->displacementThreshold) : "none");
+  text << ";motion-layout="
+       << (o.motionReading.textLayout ? std::string(layoutName(*o.motionReading.textLayout))
+                                      : "extension");
+  const auto& t = o.thresholds;
+  text << ";high-r=" << number(t.highCorrelation) << ";medium-r=" << number(t.mediumCorrelation)
+       << ";high-vif=" << number(t.highVif) << ";medium-vif=" << number(t.mediumVif)
+       << ";hide-confound-pairs=" << t.hideConfoundPairs << ";nuisance=";
+  for (const auto& pattern : t.nuisancePatterns) text << quoted(pattern) << ',';
+  text << ";high-cvif=" << number(o.contrastThresholds.highVif)
+       << ";medium-cvif=" << number(o.contrastThresholds.mediumVif) << ";contrasts=";
+  for (const auto& contrast : o.contrasts) {
+    text << quoted(contrast.name) << ':';
+    for (const auto& term : contrast.terms) {
+      text << quoted(term.predictor) << '*' << number(term.weight) << ',';
+    }
+    text << ';';
+  }
+  text << ";fd-thresholds=";
+  for (const double threshold : o.motion.thresholds) text << number(threshold) << ',';
+  text << ";spike-fd=" << number(o.motion.spikeThreshold)
+       << ";max-scrubbed=" << number(o.motion.maxFlaggedShare);
+  return text.str();
+}
+
+}  // namespace duv

@@ -1,0 +1,180 @@
+#include "study/study_run.h"
+
+#include <cmath>
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+
+#include "check/check_html.h"
+#include "check/check_output.h"
+#include "design/file_system.h"
+#include "design/framewise_displacement.h"
+#include "design/text.h"
+#include "workflow/head_motion.h"
+#include "workflow/merge_workflow.h"
+#include "workflow/result_names.h"
+
+namespace duv {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string joinedPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return (fs::path(folder) / name).generic_string();
+}
+
+InputFile studyInput(const std::string& path) {
+  const auto format = inputFormatOf(path);
+  if (!format) {
+    throw std::runtime_error(path +
+                             " is not a file a study reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
+  }
+  return {path, *format};
+}
+
+// One confound input: merge-all's request, whose single result is the primary merged with it;
+// several: merge-sec's, the primary first among the secondaries.
+MergeRequest mergeRequestOf(const RunPlan& plan, const StudyOptions& options) {
+  MergeRequest request;
+  if (plan.confounds.size() == 1) {
+    request.primary = plan.primary;
+  } else {
+    request.secondaries.emplace_back(studyInput(plan.primary));
+  }
+  for (const auto& confound : plan.confounds)
+    request.secondaries.emplace_back(studyInput(confound));
+  request.confounds = options.confounds;
+  request.baseline = options.baseline;
+  request.zTransform = options.zTransform;
+  request.reports = options.reports;
+  request.spikes = options.spikes;
+  request.workers = 1;  // the runs share the cores
+  return request;
+}
+
+// The head motion of the first confound input that holds some.
+std::optional<MotionInput> runMotion(const RunPlan& plan, const StudyOptions& options) {
+  for (const auto& confound : plan.confounds) {
+    const auto layout = motionLayoutFor(confound, options.motionReading);
+    if (!layout) continue;
+    const bool required = inputFormatOf(confound) == InputFormat::confounds;
+    auto motion =
+        readHeadMotion(confound, *layout, options.motionReading, required, realFileSystem());
+    if (motion) return motion;
+  }
+  return std::nullopt;
+}
+
+// The strongest |r| between a task predictor and a confound.
+std::optional<RunRecord::Pair> strongestTaskConfound(const DesignCheck& check) {
+  std::optional<RunRecord::Pair> strongest;
+  for (const std::size_t task : check.varying) {
+    if (!check.columns[task].task) continue;
+    for (const std::size_t other : check.varying) {
+      if (check.columns[other].task || check.columns[other].role == ColumnRole::main) continue;
+      const double r = check.correlationOf(task, other);
+      if (!strongest || std::abs(r) > std::abs(strongest->r)) {
+        strongest = RunRecord::Pair{check.columns[task].name, check.columns[other].name, r};
+      }
+    }
+  }
+  return strongest;
+}
+
+void recordFigures(RunRecord& record, const CheckedFile& file) {
+  const auto& check = file.check;
+  record.status = statusOf(file);
+  record.dataPoints = check.dataPoints;
+  record.predictors = check.predictors();
+  record.residualDegreesOfFreedom = check.residualDegreesOfFreedom;
+  if (const auto highest = check.highestTaskVif()) {
+    record.highestTaskVif = std::pair(check.columns[*highest].name, *check.columns[*highest].vif);
+  }
+  record.strongestTaskConfound = strongestTaskConfound(check);
+  if (file.motion) {
+    record.meanDisplacement = file.motion->summary.meanDisplacement;
+    record.maxDisplacement = file.motion->summary.maxDisplacement;
+    record.spikes = file.motion->summary.flaggedVolumes.size();
+  }
+  for (const auto& contrast : file.contrasts) {
+    record.contrasts.push_back({contrast.name, contrast.estimable(), contrast.vif});
+  }
+}
+
+// The merge, the check and the page; the record's outputs and figures as they are written.
+void mergeAndCheck(RunRecord& record, const RunPlan& plan, const StudyOptions& options,
+                   const std::string& studyFolder) {
+  const auto folder = runFolderOf(studyFolder, plan);
+  auto outcome = mergeDesigns(
+      mergeRequestOf(plan, options), realFileSystem(),
+      [&folder](const std::string& suggestedName) -> std::optional<std::string> {
+        fs::create_directories(folder);
+        return pathInFolder(suggestedName, folder);
+      },
+      [](std::string_view, std::string_view) {});
+  if (outcome.mismatch) throw std::runtime_error(outcome.mismatch->message());
+  auto& result = outcome.results.front();
+  const auto saved = filesOfResult(*result.savedAs);
+  record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.design)));
+  if (options.reports) {
+    record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.report)));
+    record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.table)));
+  }
+
+  CheckRun run;
+  run.thresholds = options.thresholds;
+  run.motion = options.motion;
+  run.contrastThresholds = options.contrastThresholds;
+  CheckedFile file;
+  file.path = saved.design;
+  file.design = asReadBack(std::move(result.matrix));
+  file.check = checkDesign(file.design, options.thresholds);
+  if (const auto motion = runMotion(plan, options)) {
+    auto displacement = framewiseDisplacement(*motion);
+    requireOneVolumePerDataPoint(file.design, motion->fileName, displacement);
+    file.motion = checkMotion(motion->fileName, std::move(displacement), options.motion,
+                              options.spikes.has_value(), file.check);
+  }
+  file.contrastDefinitions = options.contrasts;
+  for (const auto& contrast : options.contrasts) {
+    file.contrasts.push_back(checkContrast(contrast, file.check, options.contrastThresholds));
+  }
+  const auto pageName = replaceExtension(fileNameOf(saved.design), ".html");
+  run.files.push_back(std::move(file));
+  writeFile(realFileSystem(), joinedPath(folder, pageName),
+            [&run](std::ostream& out) { writeCheckHtml(run, out); });
+  record.outputs.push_back(joinedPath(plan.outputFolder, pageName));
+  record.checkPage = record.outputs.back();
+  recordFigures(record, run.files.front());
+}
+
+}  // namespace
+
+std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan) {
+  return joinedPath(studyFolder, plan.outputFolder);
+}
+
+RunRecord doRun(const RunPlan& plan, const StudyOptions& options, const std::string& optionsText,
+                const std::string& toolVersion, const std::string& studyFolder) {
+  RunRecord record;
+  record.name = plan.name;
+  record.fields = plan.fields;
+  record.primary = plan.primary;
+  record.confounds = plan.confounds;
+  record.toolVersion = toolVersion;
+  record.options = optionsText;
+  std::vector<std::string> paths{plan.primary};
+  paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
+  record.inputs = currentInputs(paths);
+  try {
+    mergeAndCheck(record, plan, options, studyFolder);
+  } catch (const std::exception& error) {
+    // The run's own failure: the study goes on, and the record tells it.
+    record.status = "failed";
+    record.firstError = error.what();
+  }
+  return record;
+}
+
+}  // namespace duv
