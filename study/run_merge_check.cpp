@@ -1,4 +1,4 @@
-#include "study/study_run.h"
+#include "study/run_merge_check.h"
 
 #include <cmath>
 #include <exception>
