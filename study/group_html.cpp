@@ -1,0 +1,395 @@
+#include "study/group_html.h"
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "check/check_output.h"
+#include "study/dot_plot.h"
+#include "study/group_table.h"
+#include "study/html_text.h"
+
+namespace duv {
+namespace {
+
+using Kind = GroupColumnKind;
+
+// --- headline ------------------------------------------------------------------------------
+
+std::string plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string counts(const std::vector<RunRecord>& runs, std::size_t unreadable) {
+  std::map<std::string, std::size_t> byStatus;
+  for (const auto& run : runs) ++byStatus[run.status];
+  const std::size_t warned = byStatus["medium"] + byStatus["high"] + byStatus["error"];
+  const auto chip = [](const char* status, const std::string& text) {
+    return std::string("<span class=\"count ") + status + "\">" + text + "</span>";
+  };
+  std::string html = "<p class=\"counts\">" + chip("ok", std::to_string(byStatus["ok"]) + " ok") +
+                     chip("warned", std::to_string(warned) + " warned");
+  if (warned > 0) {
+    std::string parts;
+    for (const char* level : {"medium", "high", "error"}) {
+      if (byStatus[level] == 0) continue;
+      parts += (parts.empty() ? "" : ", ") + std::to_string(byStatus[level]) + " " + level;
+    }
+    html += "<span class=\"parts\">(" + parts + ")</span>";
+  }
+  html += chip("failed", std::to_string(byStatus["failed"]) + " failed");
+  if (unreadable > 0) {
+    html += chip("unreadable", plural(unreadable, "record", "records") + " unreadable");
+  }
+  return html + "</p>";
+}
+
+std::string unreadableSection(const std::vector<std::string>& errors) {
+  if (errors.empty()) return "";
+  std::string html =
+      "<section class=\"unreadable\"><h2>Run records that cannot be read</h2><p "
+      "class=\"note\">Their runs are missing below; run them again.</p><ul>";
+  for (const auto& error : errors) html += "<li>" + escapedHtml(error) + "</li>";
+  return html + "</ul></section>";
+}
+
+// --- distributions -------------------------------------------------------------------------
+
+// What names a run in the plots: its name, and its fields where another run has that name too.
+std::vector<std::string> runLabels(const std::vector<RunRecord>& runs) {
+  std::map<std::string, std::size_t> uses;
+  for (const auto& run : runs) ++uses[run.name];
+  std::vector<std::string> labels;
+  labels.reserve(runs.size());
+  for (const auto& run : runs) {
+    std::string label = run.name;
+    if (uses[run.name] > 1 && !run.fields.empty()) {
+      std::string fields;
+      for (const auto& [field, value] : run.fields) {
+        fields += (fields.empty() ? "" : ", ") + field + " " + value;
+      }
+      label += " (" + fields + ")";
+    }
+    labels.push_back(std::move(label));
+  }
+  return labels;
+}
+
+template <typename ValueOf>
+DotPlot plotOf(const std::vector<RunRecord>& runs, const std::vector<std::string>& labels,
+               ValueOf valueOf) {
+  DotPlot plot;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::optional<double> value = valueOf(runs[i]);
+    // Not a number, or -inf, is no value to draw.
+    if (!value || std::isnan(*value) || *value == -std::numeric_limits<double>::infinity()) {
+      ++plot.withoutValue;
+      continue;
+    }
+    plot.runs.push_back({*value, labels[i], urlOfPath(runs[i].checkPage), runs[i].status});
+  }
+  return plot;
+}
+
+std::string distributions(const std::vector<RunRecord>& runs) {
+  const auto labels = runLabels(runs);
+  auto motion = plotOf(runs, labels, [](const RunRecord& run) { return run.meanDisplacement; });
+  motion.figure = "mean-fd";
+  motion.caption = "Mean framewise displacement (mm)";
+  motion.unit = "mm";
+  motion.decimals = 3;
+  auto vif = plotOf(runs, labels, [](const RunRecord& run) {
+    return run.highestTaskVif ? std::optional<double>(run.highestTaskVif->second) : std::nullopt;
+  });
+  vif.figure = "task-vif";
+  vif.caption = "Highest VIF of a task predictor";
+  vif.logarithmic = true;
+  vif.decimals = 2;
+  std::string legend;
+  for (const char* status : {"ok", "medium", "high", "error"}) {
+    legend += std::string("<span class=\"dot ") + status + "\"></span>" + status + " ";
+  }
+  return "<h2>Distributions</h2><p class=\"note\">A dot per run, in its status's colour: " +
+         legend +
+         "&middot; hover over a dot for its run, click it for the run's check page.</p>"
+         "<div class=\"figures\">" +
+         dotPlotFigure(motion) + dotPlotFigure(vif) + "</div>";
+}
+
+// --- table ---------------------------------------------------------------------------------
+
+struct Heading {
+  const char* label;
+  const char* explanation;
+};
+
+Heading headingOf(const GroupColumn& column) {
+  static const std::map<std::string, Heading> kHeadings = {
+      {"run", {"run", "the run's primary file; opens its check page"}},
+      {"status",
+       {"status", "the run's check: ok, medium, high, error; failed: an error stopped it"}},
+      {"data_points", {"data points", "of the merged design"}},
+      {"predictors", {"predictors", "of the merged design"}},
+      {"residual_df", {"residual df", "residual degrees of freedom"}},
+      {"highest_task_vif", {"task VIF", "the highest VIF of a task predictor"}},
+      {"highest_task_vif_predictor", {"its predictor", "the task predictor of the highest VIF"}},
+      {"strongest_task_confound_r",
+       {"task ~ confound r", "the strongest correlation of a task predictor with a confound"}},
+      {"task_predictor", {"task predictor", "of the strongest task ~ confound pair"}},
+      {"confound", {"confound", "of the strongest task ~ confound pair"}},
+      {"mean_fd", {"mean FD", "mean framewise displacement, mm"}},
+      {"max_fd", {"max FD", "largest framewise displacement, mm"}},
+      {"spikes", {"spikes", "volumes above the spike threshold"}},
+      {"first_error", {"first error", "what stopped the run, or its first error"}},
+  };
+  if (column.kind == Kind::field) return {nullptr, "pattern field"};
+  if (column.kind == Kind::contrastVif) return {nullptr, "contrast VIF; infinite: not estimable"};
+  const auto found = kHeadings.find(column.name);
+  return found == kHeadings.end() ? Heading{nullptr, ""} : found->second;
+}
+
+bool isNumeric(Kind kind) {
+  return kind == Kind::status || kind == Kind::count || kind == Kind::vif ||
+         kind == Kind::correlation || kind == Kind::displacement || kind == Kind::contrastVif;
+}
+
+std::string headingCell(const GroupColumn& column) {
+  const auto heading = headingOf(column);
+  // A header made unique by a suffix is shown so, as group.tsv has it.
+  std::string label = heading.label != nullptr && column.header == column.name
+                          ? heading.label
+                          : escapedHtml(column.header);
+  if (column.kind == Kind::contrastVif) label = "<span class=\"pre\">cVIF</span> " + label;
+  return std::string("<th") + (isNumeric(column.kind) ? " class=\"num\"" : "") + " data-key=\"" +
+         escapedHtml(column.header) + "\" title=\"" + escapedHtml(heading.explanation) + "\">" +
+         label + "</th>";
+}
+
+// The sort key of a number for the page's script: Number() reads it back.
+std::string sortValue(double value) {
+  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+  return significantDigits(value);
+}
+
+std::string shownNumber(double value, Kind kind) {
+  if (std::isinf(value)) return value > 0 ? "&#8734;" : "-&#8734;";
+  switch (kind) {
+    case Kind::count:
+      return significantDigits(value);
+    case Kind::displacement:
+      return fixedDecimals(value, 3);
+    default:
+      return fixedDecimals(value, 2);
+  }
+}
+
+std::string cellHtml(const GroupCell& cell, const GroupColumn& column, const RunRecord& run) {
+  if (cell.text.empty()) return "<td></td>";
+  switch (column.kind) {
+    case Kind::name:
+      if (run.checkPage.empty()) return "<td>" + escapedHtml(cell.text) + "</td>";
+      return "<td><a href=\"" + escapedHtml(urlOfPath(run.checkPage)) + "\">" +
+             escapedHtml(cell.text) + "</a></td>";
+    case Kind::status:
+      return "<td class=\"num\" data-v=\"" + sortValue(cell.value.value_or(0)) +
+             "\"><span class=\"badge " + escapedHtml(cell.text) + "\">" + escapedHtml(cell.text) +
+             "</span></td>";
+    case Kind::error:
+      return "<td class=\"error\" title=\"" + escapedHtml(cell.text) + "\">" +
+             escapedHtml(cell.text) + "</td>";
+    default:
+      break;
+  }
+  if (!cell.value || std::isnan(*cell.value)) return "<td>" + escapedHtml(cell.text) + "</td>";
+  return "<td class=\"num\" data-v=\"" + sortValue(*cell.value) + "\">" +
+         shownNumber(*cell.value, column.kind) + "</td>";
+}
+
+std::string runsTable(const std::vector<RunRecord>& runs) {
+  const auto table = groupTable(runs);
+  std::string html =
+      "<h2>Runs</h2><p class=\"note\">Click a column's heading to sort by it, again for the other "
+      "way; empty cells stay last. The name of a run opens its check page.</p>"
+      "<table class=\"runs\" id=\"runs\" data-figure=\"runs\"><thead><tr>";
+  for (const auto& column : table.columns) html += headingCell(column);
+  html += "</tr></thead><tbody>";
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    const auto& status = runs[r].status;
+    html += "<tr class=\"" + escapedHtml(status) + "\" data-i=\"" + std::to_string(r) + "\">";
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      html += cellHtml(table.rows[r][c], table.columns[c], runs[r]);
+    }
+    html += "</tr>\n";
+  }
+  return html + "</tbody></table>";
+}
+
+// --- page ----------------------------------------------------------------------------------
+
+constexpr const char* kStyle = R"(
+body { font: 14px/1.4 "DejaVu Sans", "Segoe UI", Helvetica, Arial, sans-serif; color: #222;
+       margin: 24px; background: #fff; }
+h1 { font-size: 22px; margin: 0 0 6px; }
+h2 { font-size: 17px; margin: 26px 0 6px; border-top: 1px solid #ccc; padding-top: 14px; }
+p.note, p.legend { color: #555; font-size: 12px; margin: 4px 0; }
+p.counts { margin: 6px 0 2px; }
+.count { display: inline-block; font-size: 13px; padding: 2px 10px; margin-right: 8px;
+         border-radius: 11px; color: #fff; background: #3a7d44; }
+.count.warned { background: #c98a00; } .count.failed { background: #7a0c1e; }
+.count.unreadable { background: #555; }
+.parts { font-size: 12px; color: #555; margin-right: 10px; }
+.badge { font-size: 11px; padding: 0 7px; border-radius: 8px; color: #fff; background: #3a7d44; }
+.badge.medium { background: #a86c00; } .badge.high { background: #d9480f; }
+.badge.error { background: #c0152f; } .badge.failed { background: #7a0c1e; }
+section.unreadable { border-left: 5px solid #c0152f; background: #fbeef0; padding: 2px 14px;
+                     margin: 12px 0; }
+section.unreadable h2 { border: 0; padding: 0; margin: 10px 0 2px; font-size: 15px; }
+section.unreadable li { font-size: 12px; font-family: "DejaVu Sans Mono", Consolas, monospace; }
+.dot { display: inline-block; width: 9px; height: 9px; border-radius: 50%; margin: 0 3px 0 6px;
+       background: #3a7d44; vertical-align: -1px; }
+.dot.medium { background: #c98a00; } .dot.high { background: #d9480f; }
+.dot.error { background: #c0152f; }
+.figures { display: flex; flex-wrap: wrap; gap: 18px 48px; align-items: flex-start; }
+figure { margin: 6px 0; }
+figure.distribution { width: 560px; }
+figcaption { font-weight: bold; margin-bottom: 4px; }
+svg text { font-family: inherit; }
+svg .axis { font-size: 11px; fill: #444; }
+svg .axis-line { stroke: #888; }
+svg .grid { stroke: #ececec; }
+svg .band { fill: #f8eef0; }
+svg .box { fill: #dde6f1; stroke: #4f6684; }
+svg .median { stroke: #1d3557; stroke-width: 2; }
+svg .whisker { stroke: #4f6684; }
+svg .fence { stroke: #c0152f; stroke-dasharray: 5 3; }
+svg .fence-label { font-size: 10px; fill: #c0152f; paint-order: stroke; stroke: #fff;
+                   stroke-width: 3px; }
+svg circle { fill-opacity: 0.8; }
+svg circle.outlier { fill-opacity: 1; stroke: #222; stroke-width: 1; }
+svg .leader { stroke: #aaa; stroke-width: 0.8; }
+svg .label { font-size: 11px; fill: #222; }
+svg .label .value, svg .more { fill: #666; }
+p.outliers { font-size: 12px; margin: 6px 0 0; font-weight: bold; }
+p.outliers.none { font-weight: normal; color: #555; }
+ol.outliers { font-size: 12px; margin: 2px 0; padding-left: 28px; columns: 2; column-gap: 24px; }
+ol.outliers .value { color: #666; }
+table.runs { border-collapse: collapse; font-size: 12px; }
+table.runs th { position: sticky; top: 0; background: #eef1f5; border-bottom: 2px solid #b8c0cc;
+                padding: 4px 7px; text-align: left; vertical-align: bottom; max-width: 84px;
+                cursor: pointer; user-select: none; }
+table.runs th:hover { background: #e0e6ee; }
+table.runs th[aria-sort=ascending]::after { content: " \25B2"; font-size: 9px; }
+table.runs th[aria-sort=descending]::after { content: " \25BC"; font-size: 9px; }
+table.runs th .pre { color: #777; font-weight: normal; }
+table.runs td { padding: 2px 7px; border-bottom: 1px solid rgba(0, 0, 0, 0.07);
+                white-space: nowrap; }
+table.runs .num { text-align: right; font-variant-numeric: tabular-nums; }
+table.runs td.error { max-width: 420px; overflow: hidden; text-overflow: ellipsis; }
+table.runs tr.ok { background: #eef7ef; } table.runs tr.medium { background: #fdf4dc; }
+table.runs tr.high { background: #fde9de; } table.runs tr.error { background: #fbe2e6; }
+table.runs tr.failed { background: #f0cfd5; }
+table.runs tr > td:first-child { border-left: 4px solid #3a7d44; }
+table.runs tr.medium > td:first-child { border-left-color: #e0a526; }
+table.runs tr.high > td:first-child { border-left-color: #d9480f; }
+table.runs tr.error > td:first-child { border-left-color: #c0152f; }
+table.runs tr.failed > td:first-child { border-left-color: #7a0c1e; }
+table.runs tbody tr:hover { filter: brightness(0.95); }
+a { color: #1f5fa8; }
+)";
+
+// Records errors of scripts and of loading resources (capture phase) on <html>.
+constexpr const char* kErrorScript = R"(<script>
+window.addEventListener('error', function (event) {
+  var root = document.documentElement;
+  var what = event.message || ('cannot load ' + (event.target && event.target.tagName));
+  root.setAttribute('data-errors', (root.getAttribute('data-errors') || '') + what + ';');
+}, true);
+</script>)";
+
+// Sorts the table by the clicked heading; the fragment "#sort=KEY" or "#sort=-KEY" clicks it
+// when the page opens.
+constexpr const char* kSortScript = R"(<script>
+(function () {
+  var table = document.getElementById('runs');
+  if (!table) return;
+  var body = table.tBodies[0];
+  var headings = Array.prototype.slice.call(table.tHead.rows[0].cells);
+  var collator = new Intl.Collator('en', {numeric: true});
+  function keyOf(cell, numeric) {
+    if (numeric) {
+      var value = cell.getAttribute('data-v');
+      return value === null ? null : Number(value);
+    }
+    return cell.textContent === '' ? null : cell.textContent;
+  }
+  function sortBy(heading, descending) {
+    var column = headings.indexOf(heading);
+    var numeric = heading.classList.contains('num');
+    var rows = Array.prototype.map.call(body.rows, function (row) {
+      return {key: keyOf(row.cells[column], numeric), row: row};
+    });
+    rows.sort(function (a, b) {
+      if (a.key === null || b.key === null) return (a.key === null) - (b.key === null);
+      var order = numeric ? (a.key < b.key ? -1 : (a.key > b.key ? 1 : 0))
+                          : collator.compare(a.key, b.key);
+      return descending ? -order : order;
+    });
+    var sorted = document.createDocumentFragment();
+    rows.forEach(function (entry) { sorted.appendChild(entry.row); });
+    body.appendChild(sorted);
+    headings.forEach(function (other) { other.removeAttribute('aria-sort'); });
+    heading.setAttribute('aria-sort', descending ? 'descending' : 'ascending');
+    var key = heading.getAttribute('data-key');
+    table.setAttribute('data-sorted', (descending ? '-' : '') + key);
+    history.replaceState(null, '', '#sort=' + (descending ? '-' : '') + encodeURIComponent(key));
+  }
+  headings.forEach(function (heading) {
+    heading.addEventListener('click', function () {
+      sortBy(heading, heading.getAttribute('aria-sort') === 'ascending');
+    });
+  });
+  var asked = /^#sort=(-?)(.+)$/.exec(location.hash);
+  if (!asked) return;
+  var key = decodeURIComponent(asked[2]);
+  var heading = headings.filter(function (h) { return h.getAttribute('data-key') === key; })[0];
+  if (!heading) return;
+  heading.click();
+  if (asked[1] === '-') heading.click();
+})();
+</script>)";
+
+// Marks the page drawn once every figure has a size, and where each figure lies.
+constexpr const char* kLoadScript = R"(<script>
+window.addEventListener('load', function () {
+  var drawn = true;
+  document.querySelectorAll('[data-figure]').forEach(function (figure) {
+    var box = figure.getBoundingClientRect();
+    drawn = drawn && box.width > 0 && box.height > 0;
+    figure.setAttribute('data-box', [box.left + window.scrollX, box.top + window.scrollY,
+                                     box.width, box.height].map(Math.round).join(','));
+  });
+  document.body.setAttribute('data-rendered', drawn ? 'ok' : 'incomplete');
+});
+</script>)";
+
+}  // namespace
+
+void writeGroupHtml(const std::vector<RunRecord>& runs,
+                    const std::vector<std::string>& unreadableRecords, std::ostream& out) {
+  const std::string title = "Study check: " + plural(runs.size(), "run", "runs");
+  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>"
+      << escapedHtml(title) << "</title>" << kErrorScript << "<style>" << kStyle
+      << "</style></head>\n<body><h1>" << escapedHtml(title) << "</h1>"
+      << counts(runs, unreadableRecords.size())
+      << "<p class=\"note\">A run's status is its design check's: error &gt; high &gt; medium "
+         "&gt; ok; warned runs are medium, high or error; failed runs stopped on an error. In "
+         "the distributions, runs above Tukey's upper fence (Q3 + 1.5 &times; the interquartile "
+         "range) are named.</p>\n"
+      << unreadableSection(unreadableRecords) << distributions(runs) << '\n'
+      << runsTable(runs) << '\n'
+      << kSortScript << kLoadScript << "\n</body></html>\n";
+}
+
+}  // namespace duv

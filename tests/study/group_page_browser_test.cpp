@@ -1,0 +1,218 @@
+// The study's group page opened in a real browser (headless Chromium): a page of 200 runs loads
+// without errors, draws both distributions where it says they are, and sorts its table. The
+// sorting is driven as a reader would: the page opened at "#sort=KEY" clicks that column's
+// heading (twice for "#sort=-KEY"), through the same click handler a mouse reaches; the rows'
+// order in the dumped document is then compared with the order the records give.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "design/file_system.h"
+#include "study/group_html.h"
+#include "tests/study/study_records.h"
+#include "tests/support/png_reader.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+namespace duv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 1400;
+constexpr std::size_t kRuns = 200;
+
+std::optional<std::string> chromium() {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return std::nullopt;
+  const std::string folders = path;
+  for (std::size_t start = 0; start <= folders.size();) {
+    const auto end = std::min(folders.find(':', start), folders.size());
+    for (const char* name : {"chromium", "chromium-browser"}) {
+      const auto candidate = fs::path(folders.substr(start, end - start)) / name;
+      if (fs::exists(candidate)) return candidate.string();
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+struct Box {
+  std::string figure;
+  long left, top, width, height;
+};
+
+std::vector<Box> boxesIn(const std::string& dom) {
+  static const std::regex box(
+      R"re(data-figure="([\w-]+)"[^>]*?data-box="(-?\d+),(-?\d+),(\d+),(\d+)")re");
+  std::vector<Box> boxes;
+  for (std::sregex_iterator it(dom.begin(), dom.end(), box), end; it != end; ++it) {
+    boxes.push_back({(*it)[1], std::stol((*it)[2]), std::stol((*it)[3]), std::stol((*it)[4]),
+                     std::stol((*it)[5])});
+  }
+  return boxes;
+}
+
+// The runs' positions (data-i) in the table's order.
+std::vector<std::size_t> rowOrder(const std::string& dom) {
+  static const std::regex row(R"re(<tr class="\w+" data-i="(\d+)")re");
+  std::vector<std::size_t> order;
+  for (std::sregex_iterator it(dom.begin(), dom.end(), row), end; it != end; ++it) {
+    order.push_back(std::stoul((*it)[1]));
+  }
+  return order;
+}
+
+// The order a numeric column sorts the runs in: by value, equal values in the runs' order,
+// runs without the value last in either direction.
+std::vector<std::size_t> expectedOrder(
+    const std::vector<RunRecord>& runs,
+    const std::function<std::optional<double>(const RunRecord&)>& valueOf, bool descending) {
+  std::vector<std::size_t> order(runs.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const auto x = valueOf(runs[a]);
+    const auto y = valueOf(runs[b]);
+    if (!x || !y) return x.has_value() && !y.has_value();
+    return descending ? *x > *y : *x < *y;
+  });
+  return order;
+}
+
+class GroupPageBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    browser_ = chromium();
+    if (!browser_) GTEST_SKIP() << "chromium is not installed (scripts/install --test)";
+    runs_ = testing::simulatedStudy(kRuns, 21);
+    writeFile(realFileSystem(), dir_.file("group.html"),
+              [&](std::ostream& out) { writeGroupHtml(runs_, {}, out); });
+  }
+
+  // One start of the browser on the page, with a fresh empty profile.
+  testing::ProcessResult browse(const std::string& fragment, const std::vector<std::string>& what) {
+    testing::TempDir profile;
+    std::vector<std::string> command{
+        "timeout",
+        "120",
+        *browser_,
+        "--no-sandbox",
+        "--disable-gpu",
+        "--no-first-run",
+        "--disable-background-networking",
+        "--disable-component-update",
+        "--disable-sync",
+        "--headless",
+        "--hide-scrollbars",
+        "--user-data-dir=" + profile.path().string(),
+        "--window-size=" + std::to_string(kWindowWidth) + "," + std::to_string(kWindowHeight)};
+    command.insert(command.end(), what.begin(), what.end());
+    command.push_back("file://" + dir_.file("group.html") + fragment);
+    return testing::runProcess(command);
+  }
+
+  std::string dom(const std::string& fragment = "") {
+    const auto result = browse(fragment, {"--dump-dom"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("data-rendered=\"ok\""), std::string::npos) << fragment;
+    EXPECT_EQ(result.out.find("data-errors=\""), std::string::npos)
+        << fragment << ": " << result.out.substr(0, 600);
+    return result.out;
+  }
+
+  std::optional<std::string> browser_;
+  testing::TempDir dir_;
+  std::vector<RunRecord> runs_;
+};
+
+TEST_F(GroupPageBrowserTest, LoadsWithoutErrorsAndDrawsBothDistributionsInTheirBoxes) {
+  const auto page = dom();
+  const auto boxes = boxesIn(page);
+  std::vector<std::string> figures;
+  for (const auto& box : boxes) figures.push_back(box.figure);
+  ASSERT_EQ(figures, (std::vector<std::string>{"mean-fd", "task-vif", "runs"}));
+  // The table in the study's order before any click.
+  std::vector<std::size_t> studyOrder(kRuns);
+  for (std::size_t i = 0; i < kRuns; ++i) studyOrder[i] = i;
+  EXPECT_EQ(rowOrder(page), studyOrder);
+
+  const auto shot = dir_.file("shot.png");
+  const auto result = browse("", {"--screenshot=" + shot});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto image = testing::decodePng(testing::readText(shot));
+  ASSERT_EQ(image.width, static_cast<std::size_t>(kWindowWidth));
+  EXPECT_GT(image.at(4, 4)[0], 240);  // the page's own ground is white
+  // Side by side, within the window.
+  EXPECT_EQ(boxes[0].top, boxes[1].top);
+  EXPECT_LT(boxes[0].left + boxes[0].width, boxes[1].left);
+  for (std::size_t b = 0; b < 2; ++b) {
+    const auto& box = boxes[b];
+    SCOPED_TRACE(box.figure);
+    ASSERT_GT(box.width, 300);
+    ASSERT_GT(box.height, 300);
+    ASSERT_LE(box.left + box.width, kWindowWidth);
+    ASSERT_LE(box.top + box.height, kWindowHeight);
+    // Dots in the status colours: green (ok) the most, and the drawing not empty.
+    std::size_t green = 0;
+    std::size_t drawn = 0;
+    for (long y = box.top; y < box.top + box.height; ++y) {
+      for (long x = box.left; x < box.left + box.width; ++x) {
+        const auto* p = image.at(static_cast<std::size_t>(x), static_cast<std::size_t>(y));
+        if (p[0] < 240 || p[1] < 240 || p[2] < 240) ++drawn;
+        if (p[1] > p[0] + 40 && p[1] > p[2] + 30) ++green;
+      }
+    }
+    const auto area = static_cast<double>(box.width * box.height);
+    EXPECT_GT(static_cast<double>(drawn) / area, 0.03);
+    EXPECT_GT(green, 1000U);
+  }
+}
+
+TEST_F(GroupPageBrowserTest, ClickingAHeadingSortsNumbersAsNumbersWithMissingValuesLast) {
+  const auto meanFd = [](const RunRecord& run) -> std::optional<double> {
+    return run.status == "failed" ? std::nullopt : run.meanDisplacement;
+  };
+  const auto taskVif = [](const RunRecord& run) -> std::optional<double> {
+    if (run.status == "failed" || !run.highestTaskVif) return std::nullopt;
+    return run.highestTaskVif->second;
+  };
+  struct Case {
+    std::string fragment;
+    std::function<std::optional<double>(const RunRecord&)> valueOf;
+    bool descending;
+  };
+  const Case cases[] = {{"#sort=mean_fd", meanFd, false},
+                        {"#sort=-mean_fd", meanFd, true},
+                        {"#sort=-highest_task_vif", taskVif, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fragment);
+    const auto page = dom(c.fragment);
+    EXPECT_NE(page.find("data-sorted=\"" + c.fragment.substr(6) + "\""), std::string::npos);
+    const auto order = expectedOrder(runs_, c.valueOf, c.descending);
+    EXPECT_EQ(rowOrder(page), order);
+    // The data has what makes the order worth checking: runs without the value, and for the
+    // VIF infinities first.
+    EXPECT_FALSE(c.valueOf(runs_[order.back()]));
+    if (c.fragment == "#sort=-highest_task_vif") {
+      EXPECT_TRUE(std::isinf(c.valueOf(runs_[order.front()]).value_or(0)));
+    }
+  }
+  // Texts with their digits as numbers: the last subject's last run first.
+  const auto byName = rowOrder(dom("#sort=-run.2"));
+  ASSERT_EQ(byName.size(), kRuns);
+  EXPECT_EQ(byName.front(), kRuns - 1);
+  EXPECT_EQ(byName.back(), 0U);
+}
+
+}  // namespace
+}  // namespace duv
