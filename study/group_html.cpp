@@ -127,7 +127,7 @@ struct Heading {
 
 Heading headingOf(const GroupColumn& column) {
   static const std::map<std::string, Heading> kHeadings = {
-      {"run", {"run", "the run's primary file; opens its check page"}},
+      {"name", {"run", "the run's primary file; opens its check page"}},
       {"status",
        {"status", "the run's check: ok, medium, high, error; failed: an error stopped it"}},
       {"data_points", {"data points", "of the merged design"}},

@@ -41,7 +41,7 @@ std::vector<GroupColumn> columnsOf(const std::vector<RunRecord>& runs) {
        })) {
     add(field, Kind::field);
   }
-  add("run", Kind::name);
+  add("name", Kind::name);
   add("status", Kind::status);
   add("data_points", Kind::count);
   add("predictors", Kind::count);

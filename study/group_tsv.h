@@ -5,7 +5,7 @@
 //
 //   <field>...                  one per pattern field: the union of the runs' field names, in
 //                               first-seen order; empty for a run without that field
-//   run                         the run's name (its primary's file name)
+//   name                        the run's name (its primary's file name)
 //   status                      ok, medium, high, error (the status of the run's check), or
 //                               failed (an error stopped the run; see first_error)
 //   data_points                 the merged design's data points
@@ -28,7 +28,7 @@
 // confounds; the head motion columns of a run without head motion. Texts never hold tabs or
 // line breaks (they become blanks). Numbers have six significant digits ("0.123457", "1e-09"),
 // "inf" for infinity, whatever the locale. A header that would repeat an earlier one gets
-// ".2", ".3", ... appended (a field named "run" keeps "run", and the runs' names go to "run.2").
+// ".2", ".3", ... appended (a field named "name" keeps it, and the runs' names go to "name.2").
 
 #include <iosfwd>
 #include <vector>

@@ -119,7 +119,7 @@ TEST(GroupHtmlTest, EveryRunIsARowInItsStatusColourLinkingToItsCheckPage) {
   EXPECT_NE(html.find("<th class=\"num\" data-key=\"A-B\" title=\"contrast VIF; infinite: not "
                       "estimable\"><span class=\"pre\">cVIF</span> A-B</th>"),
             std::string::npos);
-  EXPECT_NE(html.find("<th data-key=\"run.2\""), std::string::npos);
+  EXPECT_NE(html.find("<th data-key=\"name\""), std::string::npos);
 }
 
 TEST(GroupHtmlTest, OutliersAreNamedAndRunsWithoutTheValueLeftOut) {

@@ -49,7 +49,7 @@ TEST(GroupTsvTest, OneRowPerRunByteForByte) {
   small.contrasts = {{"C", true, 123456.5}};
 
   EXPECT_EQ(tsv({complete, failed, other, small}),
-            "sub\ttask\tses\trun\tstatus\tdata_points\tpredictors\tresidual_df\t"
+            "sub\ttask\tses\tname\tstatus\tdata_points\tpredictors\tresidual_df\t"
             "highest_task_vif\thighest_task_vif_predictor\tstrongest_task_confound_r\t"
             "task_predictor\tconfound\tmean_fd\tmax_fd\tspikes\tA-B\tC\tD\tfirst_error\n"
             "01\tfaces\t\tsub-01_run-1_task.sdm\tmedium\t240\t14\t226\t1.84\tCondition A\t"
@@ -65,18 +65,19 @@ TEST(GroupTsvTest, OneRowPerRunByteForByte) {
 
 TEST(GroupTsvTest, HeadersThatRepeatGetASuffix) {
   RunRecord run = testing::completeRun("01", 1);
-  run.contrasts = {{"status", true, 2}, {"run.2", true, 3}};
-  // The field "run" keeps its name; the runs' names, the contrasts "status" and "run.2" follow.
+  run.fields.emplace_back("name", "x");
+  run.contrasts = {{"status", true, 2}, {"name.2", true, 3}};
+  // The field "name" keeps it; the runs' names, the contrasts "status" and "name.2" follow.
   const auto text = tsv({run});
   EXPECT_EQ(text.substr(0, text.find('\n')),
-            "sub\trun\trun.2\tstatus\tdata_points\tpredictors\tresidual_df\thighest_task_vif\t"
-            "highest_task_vif_predictor\tstrongest_task_confound_r\ttask_predictor\tconfound\t"
-            "mean_fd\tmax_fd\tspikes\tstatus.2\trun.2.2\tfirst_error");
+            "sub\trun\tname\tname.2\tstatus\tdata_points\tpredictors\tresidual_df\t"
+            "highest_task_vif\thighest_task_vif_predictor\tstrongest_task_confound_r\t"
+            "task_predictor\tconfound\tmean_fd\tmax_fd\tspikes\tstatus.2\tname.2.2\tfirst_error");
 }
 
 TEST(GroupTsvTest, NoRunsGiveTheHeaderAlone) {
   EXPECT_EQ(tsv({}),
-            "run\tstatus\tdata_points\tpredictors\tresidual_df\thighest_task_vif\t"
+            "name\tstatus\tdata_points\tpredictors\tresidual_df\thighest_task_vif\t"
             "highest_task_vif_predictor\tstrongest_task_confound_r\ttask_predictor\tconfound\t"
             "mean_fd\tmax_fd\tspikes\tfirst_error\n");
 }
