@@ -1,0 +1,34 @@
+#pragma once
+
+// Finding the files a pattern names (study/study_pattern.h) by walking down from where it starts.
+// Only the pattern's components are followed, never the whole tree: a component without fields
+// is looked up directly, one with fields is matched against each entry of the folder it is in.
+// The last component takes files (regular files, or links to them), the others folders (or links
+// to them).
+
+#include <string>
+#include <vector>
+
+#include "study/study_pattern.h"
+
+namespace duv {
+
+struct PatternFile {
+  std::string path;    // pathUnder(root, the pattern filled with `values`)
+  FieldValues values;  // every field's value
+  // The file's folder relative to where the pattern starts: the values of the components walked
+  // before the file name, "/" between them; "" when the file lies where the pattern starts.
+  std::string folder;
+};
+
+// Every file below `root` (see pathUnder in study/study_paths.h) that the pattern names, sorted
+// by path (byte order). A folder that does not exist on the way holds no files. Throws
+// std::runtime_error "Cannot list folder: <folder> (<reason>)" when a folder the walk must list
+// exists but cannot be listed (no permission).
+std::vector<PatternFile> findPatternFiles(const StudyPattern& pattern, const std::string& root);
+
+// The folder where the pattern starts as seen from `root`, for messages: "." for the current
+// folder.
+std::string patternStartFolder(const StudyPattern& pattern, const std::string& root);
+
+}  // namespace duv

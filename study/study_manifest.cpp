@@ -1,0 +1,224 @@
+#include "study/study_manifest.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "design/file_system.h"
+#include "study/study_paths.h"
+
+namespace duv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kPrimary = "primary";
+constexpr std::string_view kConfounds = "confounds";
+constexpr std::string_view kOutput = "output";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::vector<std::string_view> cellsOf(std::string_view line) {
+  std::vector<std::string_view> cells;
+  while (true) {
+    const auto tab = line.find('\t');
+    cells.push_back(line.substr(0, tab));
+    if (tab == std::string_view::npos) return cells;
+    line.remove_prefix(tab + 1);
+  }
+}
+
+bool isBlank(std::string_view line) {
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+std::string inQuotes(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// The column of each kind, by position in the header.
+struct Columns {
+  std::optional<std::size_t> primary;
+  std::vector<std::size_t> confounds;
+  std::optional<std::size_t> output;
+  std::vector<std::string> names;
+};
+
+class ManifestParser {
+ public:
+  ManifestParser(std::string_view text, const std::string& path)
+      : text_(text), path_(path), folder_(folderPart(path)) {
+    if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+      text_.remove_prefix(kByteOrderMark.size());
+    }
+  }
+
+  StudyManifest parse() {
+    bool header = false;
+    while (!text_.empty()) {
+      ++lineNumber_;
+      const auto newline = text_.find('\n');
+      auto line = text_.substr(0, newline);
+      text_.remove_prefix(newline == std::string_view::npos ? text_.size() : newline + 1);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (isBlank(line)) continue;
+      if (!header) {
+        parseHeader(line);
+        header = true;
+      } else {
+        parseRun(line);
+      }
+    }
+    if (!header) {
+      throw std::runtime_error(
+          path_ + ": empty; expected a header line naming the columns primary and confounds");
+    }
+    if (manifest_.runs.empty()) throw std::runtime_error(path_ + ": no run follows the header");
+    return std::move(manifest_);
+  }
+
+ private:
+  [[noreturn]] void fail(const std::string& what) const {
+    throw std::runtime_error(path_ + ", line " + std::to_string(lineNumber_) + ": " + what);
+  }
+
+  void parseHeader(std::string_view line) {
+    // Names are quoted in messages, which a NUL byte would cut short.
+    if (line.find('\0') != std::string_view::npos) fail("a NUL byte in the header");
+    for (const auto name : cellsOf(line)) {
+      const auto position = columns_.names.size();
+      for (const auto& earlier : columns_.names) {
+        if (earlier == name) fail("column " + inQuotes(name) + " appears twice");
+      }
+      if (name == kPrimary) {
+        columns_.primary = position;
+      } else if (name.substr(0, kConfounds.size()) == kConfounds) {
+        columns_.confounds.push_back(position);
+      } else if (name == kOutput) {
+        columns_.output = position;
+      } else {
+        fail("unknown column " + inQuotes(name) +
+             " (the columns are primary, confounds..., output)");
+      }
+      columns_.names.emplace_back(name);
+    }
+    if (!columns_.primary) fail("no column 'primary'");
+    if (columns_.confounds.empty()) fail("no column whose name begins with 'confounds'");
+  }
+
+  void parseRun(std::string_view line) {
+    const auto cells = cellsOf(line);
+    if (cells.size() != columns_.names.size()) {
+      fail(std::to_string(cells.size()) + (cells.size() == 1 ? " cell" : " cells") +
+           " where the header has " + std::to_string(columns_.names.size()));
+    }
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      if (cells[c].find('\0') != std::string_view::npos) {
+        fail("a NUL byte in column " + inQuotes(columns_.names[c]));
+      }
+    }
+    const auto primary = cells[*columns_.primary];
+    if (primary.empty()) fail("the primary is empty");
+
+    StudyRun run;
+    for (const auto c : columns_.confounds) {
+      if (!cells[c].empty()) run.confounds.push_back(pathUnder(folder_, cells[c]));
+    }
+    if (run.confounds.empty()) fail("no confounds (a run needs at least one)");
+    run.primary = pathUnder(folder_, primary);
+    run.name = lastPathComponent(primary);
+    checkNewPrimary(primary, run.primary);
+
+    const auto output = columns_.output ? cells[*columns_.output] : std::string_view();
+    if (!output.empty()) {
+      if (!normalOutputFolder(output, run.outputFolder)) {
+        fail("output " + inQuotes(output) + " leads out of the study's output folder");
+      }
+    } else if (!defaultOutputFolder(primary, run.outputFolder)) {
+      fail("primary " + inQuotes(primary) +
+           " lies outside the manifest's folder; give its run an 'output' folder");
+    }
+    checkNewOutput(run);
+    manifest_.runs.push_back(std::move(run));
+    manifest_.lines.push_back(lineNumber_);
+  }
+
+  void checkNewPrimary(std::string_view written, const std::string& path) {
+    const auto key = fs::path(path).lexically_normal().generic_string();
+    const auto [entry, added] = primaries_.emplace(key, lineNumber_);
+    if (!added) {
+      fail("primary " + inQuotes(written) + " is listed again (first on line " +
+           std::to_string(entry->second) + ")");
+    }
+  }
+
+  void checkNewOutput(const StudyRun& run) {
+    const auto [entry, added] =
+        outputs_.emplace(std::make_pair(run.outputFolder, run.name), lineNumber_);
+    if (!added) {
+      fail("output folder " + inQuotes(run.outputFolder.empty() ? "." : run.outputFolder) +
+           " already has a run named " + inQuotes(run.name) + " (line " +
+           std::to_string(entry->second) + ")");
+    }
+  }
+
+  // The primary's folder relative to the manifest's folder.
+  bool defaultOutputFolder(std::string_view primary, std::string& folder) const {
+    if (!isRootedPath(primary)) return normalOutputFolder(folderPart(primary), folder);
+    std::error_code error;
+    const auto base = fs::absolute(fs::path(folder_.empty() ? "." : folder_), error);
+    if (error) return false;
+    const auto relative = fs::path(folderPart(primary))
+                              .lexically_normal()
+                              .lexically_relative(base.lexically_normal());
+    return !relative.empty() && normalOutputFolder(relative.generic_string(), folder);
+  }
+
+  std::string_view text_;
+  const std::string& path_;
+  std::string folder_;
+  std::size_t lineNumber_ = 0;
+  Columns columns_;
+  StudyManifest manifest_;
+  std::map<std::string, std::size_t> primaries_;
+  std::map<std::pair<std::string, std::string>, std::size_t> outputs_;
+};
+
+void checkFile(const std::string& path, const std::string& context,
+               std::vector<PairingProblem>& problems) {
+  std::error_code error;
+  const auto status = fs::status(fs::path(path), error);
+  if (fs::is_regular_file(status)) return;
+  std::string what = ": no such file";
+  if (fs::exists(status)) {
+    what = ": not a file";
+  } else if (!fs::status_known(status)) {
+    what = ": cannot be looked at (" + error.message() + ")";
+  }
+  problems.push_back({PairingProblemKind::missingFile, context + path + what, {path}});
+}
+
+}  // namespace
+
+StudyManifest parseStudyManifest(std::string_view text, const std::string& manifestPath) {
+  return ManifestParser(text, manifestPath).parse();
+}
+
+StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options) {
+  if (!options.only.empty()) {
+    throw std::invalid_argument("--only cannot select the runs of a manifest: they have no fields");
+  }
+  auto manifest = parseStudyManifest(realFileSystem().readFile(manifestPath), manifestPath);
+  StudyPairing pairing;
+  for (std::size_t r = 0; r < manifest.runs.size(); ++r) {
+    auto& run = manifest.runs[r];
+    const auto context = manifestPath + ", line " + std::to_string(manifest.lines[r]) + ": ";
+    const auto before = pairing.problems.size();
+    checkFile(run.primary, context, pairing.problems);
+    for (const auto& confound : run.confounds) checkFile(confound, context, pairing.problems);
+    if (pairing.problems.size() == before) pairing.runs.push_back(std::move(run));
+  }
+  return settlePairing(std::move(pairing), options.allowMissing, "the manifest lists no run");
+}
+
+}  // namespace duv

@@ -1,0 +1,60 @@
+#pragma once
+
+// The runs of a study as its pairing gives them (study/study_pairing.h from patterns,
+// study/study_manifest.h from a manifest), and the problems found on the way.
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace duv {
+
+struct StudyRun {
+  std::string name;                    // the primary's file name
+  std::string primary;                 // paths as the runner opens them (see the pairings)
+  std::vector<std::string> confounds;  // in the order of the patterns or columns; never empty
+  std::vector<std::pair<std::string, std::string>> fields;  // pattern fields and their values
+  // Relative to the study's output folder, "/" between components, "" for that folder itself;
+  // never rooted, never leading out of it.
+  std::string outputFolder;
+};
+
+enum class PairingProblemKind {
+  noMatch,                // a pattern matches no file
+  missingPartner,         // a primary has no file for a confound pattern
+  partnerWithoutPrimary,  // a confound file whose fields fill no primary
+  missingFile,            // a manifest names a file that is not there
+};
+
+struct PairingProblem {
+  PairingProblemKind kind = PairingProblemKind::noMatch;
+  std::string message;             // the whole message, naming the files
+  std::vector<std::string> files;  // the existing files it concerns (none for noMatch)
+};
+
+struct StudyPairing {
+  std::vector<StudyRun> runs;            // complete runs only; never empty
+  std::vector<PairingProblem> problems;  // every problem, also those allowMissing lets pass
+};
+
+// The pairing failed: problems that are errors, or no run left to do. what() is a first line
+// saying which, then each problem's message on a line of its own.
+class StudyPairingError : public std::runtime_error {
+ public:
+  StudyPairingError(const std::string& what, std::vector<PairingProblem> problems);
+  const std::vector<PairingProblem>& problems() const { return problems_; }
+
+ private:
+  std::vector<PairingProblem> problems_;
+};
+
+// Returns `pairing` when it may be run: no problems, or `allowMissing` (the runs the problems
+// concern are already left out) and at least one run. Otherwise throws StudyPairingError whose
+// first line is
+//   the study's files do not pair (2 problems):
+//   no run to do (1 problem):
+//   no run to do: <noRunReason>                     (when there are no problems)
+StudyPairing settlePairing(StudyPairing pairing, bool allowMissing, const std::string& noRunReason);
+
+}  // namespace duv
