@@ -110,26 +110,6 @@ CheckedFile checkedFile(const std::string& path, const std::optional<std::string
   return file;
 }
 
-// The contrasts of the options, then those of the file; every name once.
-std::vector<Contrast> contrastsOf(const CheckArguments& arguments) {
-  std::vector<Contrast> contrasts;
-  for (const auto& text : arguments.contrasts) contrasts.push_back(parseContrastOption(text));
-  if (arguments.contrastsFile) {
-    for (auto& contrast : readContrasts(realFileSystem().readFile(*arguments.contrastsFile),
-                                        *arguments.contrastsFile)) {
-      contrasts.push_back(std::move(contrast));
-    }
-  }
-  for (std::size_t i = 0; i < contrasts.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (contrasts[i].name == contrasts[j].name) {
-        throw std::runtime_error("contrast \"" + contrasts[i].name + "\" is asked for twice");
-      }
-    }
-  }
-  return contrasts;
-}
-
 CheckSetting settingFor(const CheckArguments& arguments) {
   CheckSetting setting;
   setting.contrasts = contrastsOf(arguments);
@@ -191,6 +171,25 @@ int runCheck(const CheckArguments& arguments) {
   if (anyUnreadable) return kFailure;
   const auto worst = worstLevel(run);
   return worst && *worst >= arguments.failOn ? kWarningsAtLevel : kSuccess;
+}
+
+std::vector<Contrast> contrastsOf(const CheckArguments& arguments) {
+  std::vector<Contrast> contrasts;
+  for (const auto& text : arguments.contrasts) contrasts.push_back(parseContrastOption(text));
+  if (arguments.contrastsFile) {
+    for (auto& contrast : readContrasts(realFileSystem().readFile(*arguments.contrastsFile),
+                                        *arguments.contrastsFile)) {
+      contrasts.push_back(std::move(contrast));
+    }
+  }
+  for (std::size_t i = 0; i < contrasts.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (contrasts[i].name == contrasts[j].name) {
+        throw std::runtime_error("contrast \"" + contrasts[i].name + "\" is asked for twice");
+      }
+    }
+  }
+  return contrasts;
 }
 
 void validateMotionArguments(const CheckArguments& arguments) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "check/contrast_expression.h"
 #include "check/contrasts.h"
 #include "check/design_check.h"
 #include "cli/tool_inputs.h"
@@ -32,6 +33,11 @@ struct CheckArguments {
   std::optional<std::string> contrastsFile;
   ContrastThresholds contrastThresholds;
 };
+
+// The contrasts of the --contrast options, then those of the --contrasts file, each name once.
+// Throws the contrasts file's errors (std::runtime_error, and OpenFileError when it cannot be
+// read) and std::runtime_error "contrast \"<name>\" is asked for twice".
+std::vector<Contrast> contrastsOf(const CheckArguments& arguments);
 
 // Throws std::invalid_argument (a usage error) when --motion is not given once per FILE (or
 // once for a single FILE) or --max-scrubbed lies outside 0 to 100.

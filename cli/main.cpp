@@ -2,16 +2,19 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "check/contrast_expression.h"
 #include "cli/check_command.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
+#include "cli/study_command.h"
 #include "design/confound_selection.h"
 #include "design/motion_layout.h"
 #include "design/motion_options.h"
@@ -22,6 +25,7 @@ using duv::CheckLevel;
 using duv::cli::CheckArguments;
 using duv::cli::CheckFormat;
 using duv::cli::MergeArguments;
+using duv::cli::StudyArguments;
 
 constexpr const char* kReplaceNote =
     "Existing output files are replaced; each is written to a temporary file first "
@@ -144,16 +148,8 @@ void applyChoices(const CheckChoices& names, CheckArguments& arguments) {
   arguments.failOn = levels.at(names.failOn);
 }
 
-void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
-  command
-      .add_option("FILE", arguments.files,
-                  "Design matrices (.sdm), time-course files (.rtc), confound tables (.tsv), "
-                  "motion text files (.txt, .par, .1D)")
-      ->required();
-  command
-      .add_option("--format", names.format,
-                  "Output on standard output: text (default), tsv or json")
-      ->check(CLI::IsMember({"text", "tsv", "json"}));
+// The options that set how designs are judged: by the check and by study runs.
+void addCheckLevelOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
   command
       .add_option("--fail-on", names.failOn,
                   "Exit with 3 when a warning reaches this level: error (default), high or "
@@ -164,10 +160,6 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   command.add_option("--medium-r", t.mediumCorrelation, "|r| at or above this is medium (0.4)");
   command.add_option("--high-vif", t.highVif, "VIF at or above this is high (10)");
   command.add_option("--medium-vif", t.mediumVif, "VIF at or above this is medium (5)");
-  command.add_flag("--all", arguments.showAll,
-                   "Show the findings among confounds alone one by one, as the other warnings, "
-                   "instead of one summary line per design (they never count toward the "
-                   "status)");
   command
       .add_option("--nuisance", t.nuisancePatterns,
                   "Treat main predictors whose names match PATTERN (* for any text) as "
@@ -177,12 +169,6 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   command.add_flag("--hide-confound-pairs", t.hideConfoundPairs,
                    "Leave out pairs of two confounds entirely, except identical ones, also from "
                    "the TSV and JSON output");
-  command
-      .add_option("--motion", arguments.motion,
-                  "Head motion beside the design: a motion design (.sdm), .par, .txt, .1D file or "
-                  "confound table; once for every FILE, in order (repeatable)")
-      ->type_name("MOTION")
-      ->allow_extra_args(false);
   command
       .add_option("--fd-thresholds", arguments.fdThresholds,
                   "Count the volumes whose framewise displacement lies above each of these "
@@ -208,6 +194,29 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   command.add_option("--max-scrubbed", arguments.maxScrubbedPercent,
                      "A run whose share of volumes above the spike threshold (--spikes, 0.5 mm) "
                      "exceeds this percentage warns high (25)");
+}
+
+void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
+  command
+      .add_option("FILE", arguments.files,
+                  "Design matrices (.sdm), time-course files (.rtc), confound tables (.tsv), "
+                  "motion text files (.txt, .par, .1D)")
+      ->required();
+  command
+      .add_option("--format", names.format,
+                  "Output on standard output: text (default), tsv or json")
+      ->check(CLI::IsMember({"text", "tsv", "json"}));
+  addCheckLevelOptions(command, arguments, names);
+  command.add_flag("--all", arguments.showAll,
+                   "Show the findings among confounds alone one by one, as the other warnings, "
+                   "instead of one summary line per design (they never count toward the "
+                   "status)");
+  command
+      .add_option("--motion", arguments.motion,
+                  "Head motion beside the design: a motion design (.sdm), .par, .txt, .1D file or "
+                  "confound table; once for every FILE, in order (repeatable)")
+      ->type_name("MOTION")
+      ->allow_extra_args(false);
   command
       .add_option("--html", arguments.html,
                   "Also write the results as one self-contained page to REPORT.html")
@@ -215,6 +224,21 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   addConfoundOptions(command, arguments.confounds);
   command.description(kCheckDescription);
   command.footer(std::string(kCheckFooter) + kConfoundFiles + "\n");
+}
+
+// The options that shape a merge's result: by the merges and by study runs.
+void addMergeShapeOptions(CLI::App& command, MergeArguments& arguments) {
+  auto* baseline = command.add_flag("--baseline", arguments.baseline,
+                                    "Make every result end with a constant predictor (default)");
+  auto* noBaseline = command.add_flag_callback(
+      "--no-baseline", [&arguments] { arguments.baseline = false; },
+      "Remove a constant last predictor from every result");
+  baseline->excludes(noBaseline);
+  command.add_flag("--ztrans", arguments.zTransform,
+                   "z-transform every non-constant confound of every result");
+  command.add_flag("--allcorr", arguments.allCorrelations,
+                   "Write a correlation report (.txt) and table (.csv) beside every result");
+  addConfoundOptions(command, arguments.confounds);
 }
 
 void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
@@ -226,20 +250,62 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.add_option("--out-dir", arguments.outDir,
                      "Save results in DIR under their suggested file names (made when the "
                      "first result is saved); without it, at the suggested paths");
-  auto* baseline = command.add_flag("--baseline", arguments.baseline,
-                                    "Make every result end with a constant predictor (default)");
-  auto* noBaseline = command.add_flag_callback(
-      "--no-baseline", [&arguments] { arguments.baseline = false; },
-      "Remove a constant last predictor from every result");
-  baseline->excludes(noBaseline);
-  command.add_flag("--ztrans", arguments.zTransform,
-                   "z-transform every non-constant confound of every result");
-  command.add_flag("--allcorr", arguments.allCorrelations,
-                   "Write a correlation report (.txt) and table (.csv) beside every result");
+  addMergeShapeOptions(command, arguments);
   command.add_flag("-q,--quiet", arguments.quiet, "No log lines or progress; errors still show");
   command.add_option("--html", arguments.htmlDir, kHtmlOption)->type_name("DIR");
-  addConfoundOptions(command, arguments.confounds);
   command.footer(std::string(kConfoundFiles) + "\n" + kReplaceNote + "\n" + kExitCodes + "\n");
+}
+
+constexpr const char* kStudyFooter =
+    "Pairing: --primary and --confounds-from are paths (relative to the current folder, or "
+    "absolute) in which {name} is a field matching one label of letters and digits; every "
+    "primary found is paired with the file of each --confounds-from pattern that fills the same "
+    "fields. A manifest (--manifest) is a TSV with a header: primary, one or more columns whose "
+    "names begin with confounds, and an optional output (the run's folder in --out-dir). A "
+    "primary without a partner, a partner without a primary and a pattern matching nothing are "
+    "errors unless --allow-missing.\n"
+    "Each run merges its primary with its confound inputs in order (the bytes of merge-all for "
+    "one, of merge-sec PRIMARY CONFOUND... for several), checks the result (its contrasts and "
+    "the head motion of its first motion input), and writes its check page and a record "
+    "(<run>.run.json) in --out-dir, under the primary's folder relative to where the pattern "
+    "starts. A run whose inputs, options and outputs are as recorded is not done again "
+    "(--force: all are). group.tsv and group.html sum up the runs, except with --only: "
+    "--group-only builds them from the records alone.\n"
+    "Exit codes: 0 every run done without a counted warning at the --fail-on level, 1 a run "
+    "failed (or the pairing did), 3 a run's status reached --fail-on, 64 usage error.\n";
+
+void addStudyOptions(CLI::App& command, StudyArguments& arguments, CheckChoices& names) {
+  command.add_option("--manifest", arguments.manifest, "The runs, from a TSV manifest")
+      ->type_name("FILE");
+  command
+      .add_option("--primary", arguments.primaryPattern,
+                  "The runs' task designs: a path with {fields}, e.g. "
+                  "'sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm'")
+      ->type_name("PATTERN");
+  command
+      .add_option("--confounds-from", arguments.confoundPatterns,
+                  "The confound inputs of each run, paired by the same fields (repeatable, in "
+                  "order)")
+      ->type_name("PATTERN")
+      ->allow_extra_args(false);
+  command.add_flag("--allow-missing", arguments.allowMissing,
+                   "Skip runs whose files do not pair, rather than stop");
+  command
+      .add_option("--only", arguments.only,
+                  "Do only the runs whose FIELD is one of the VALUES, e.g. sub=01,02 (repeatable; "
+                  "the group outputs are then left to --group-only)")
+      ->type_name("FIELD=VALUES")
+      ->allow_extra_args(false);
+  command.add_flag("--dry-run", arguments.dryRun, "Print the runs found and stop");
+  command.add_option("--out-dir", arguments.outDir, "The study's output folder")->type_name("DIR");
+  command.add_option("-j,--jobs", arguments.jobs, "Runs at a time (default: every core)")
+      ->check(CLI::PositiveNumber);
+  command.add_flag("--force", arguments.force, "Do every run again, even those up to date");
+  command.add_flag("--group-only", arguments.groupOnly,
+                   "Only build group.tsv and group.html from the records in --out-dir");
+  addMergeShapeOptions(command, arguments.merge);
+  addCheckLevelOptions(command, arguments.check, names);
+  command.footer(std::string(kStudyFooter) + kConfoundFiles + "\n");
 }
 
 int usageError(const std::string& what) {
@@ -290,12 +356,26 @@ int main(int argc, char** argv) {
   auto* checkCommand = app.add_subcommand("check", "Check designs: rank, pairs, R2 and VIF");
   addCheckOptions(*checkCommand, check, checkChoices);
 
+  StudyArguments study;
+  study.jobs = std::max(1U, std::thread::hardware_concurrency());
+  CheckChoices studyChoices;
+  auto* studyCommand = app.add_subcommand(
+      "study", "Merge and check every run of a study on every core, with a group view");
+  addStudyOptions(*studyCommand, study, studyChoices);
+
   try {
     app.parse(argc, argv);
     // Options that only make sense together are refused before anything is read.
     duv::cli::spikeOptionsFor(mergeAll.confounds);
     duv::cli::spikeOptionsFor(mergeSecondary.confounds);
     duv::cli::spikeOptionsFor(check.confounds);
+    duv::cli::spikeOptionsFor(study.merge.confounds);
+    if (studyCommand->parsed()) {
+      applyChoices(studyChoices, study.check);
+      duv::validateThresholds(study.check.thresholds);
+      duv::validateContrastThresholds(study.check.contrastThresholds);
+      duv::cli::validateStudyArguments(study);
+    }
     if (checkCommand->parsed()) {
       applyChoices(checkChoices, check);
       duv::validateThresholds(check.thresholds);
@@ -318,6 +398,7 @@ int main(int argc, char** argv) {
     if (mergeAllCommand->parsed()) return duv::cli::runMerge(mergeAll, true);
     if (mergeSecondaryCommand->parsed()) return duv::cli::runMerge(mergeSecondary, false);
     if (checkCommand->parsed()) return duv::cli::runCheck(check);
+    if (studyCommand->parsed()) return duv::cli::runStudyCommand(study);
     return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
   } catch (const std::exception& error) {
     std::cerr << "Error: " << error.what() << '\n';

@@ -35,7 +35,7 @@ InputFile studyInput(const std::string& path) {
 
 // One confound input: merge-all's request, whose single result is the primary merged with it;
 // several: merge-sec's, the primary first among the secondaries.
-MergeRequest mergeRequestOf(const RunPlan& plan, const StudyOptions& options) {
+MergeRequest mergeRequestOf(const StudyRun& plan, const StudyOptions& options) {
   MergeRequest request;
   if (plan.confounds.size() == 1) {
     request.primary = plan.primary;
@@ -54,7 +54,7 @@ MergeRequest mergeRequestOf(const RunPlan& plan, const StudyOptions& options) {
 }
 
 // The head motion of the first confound input that holds some.
-std::optional<MotionInput> runMotion(const RunPlan& plan, const StudyOptions& options) {
+std::optional<MotionInput> runMotion(const StudyRun& plan, const StudyOptions& options) {
   for (const auto& confound : plan.confounds) {
     const auto layout = motionLayoutFor(confound, options.motionReading);
     if (!layout) continue;
@@ -103,7 +103,7 @@ void recordFigures(RunRecord& record, const CheckedFile& file) {
 }
 
 // The merge, the check and the page; the record's outputs and figures as they are written.
-void mergeAndCheck(RunRecord& record, const RunPlan& plan, const StudyOptions& options,
+void mergeAndCheck(RunRecord& record, const StudyRun& plan, const StudyOptions& options,
                    const std::string& studyFolder) {
   const auto folder = runFolderOf(studyFolder, plan);
   auto outcome = mergeDesigns(
@@ -151,11 +151,11 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const StudyOptions& o
 
 }  // namespace
 
-std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan) {
+std::string runFolderOf(const std::string& studyFolder, const StudyRun& plan) {
   return joinedPath(studyFolder, plan.outputFolder);
 }
 
-RunRecord doRun(const RunPlan& plan, const StudyOptions& options, const std::string& optionsText,
+RunRecord doRun(const StudyRun& plan, const StudyOptions& options, const std::string& optionsText,
                 const std::string& toolVersion, const std::string& studyFolder) {
   RunRecord record;
   record.name = plan.name;

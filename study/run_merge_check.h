@@ -4,25 +4,16 @@
 // result (task's view, contrasts, head motion), its check page, and its record.
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "study/run_record.h"
 #include "study/study_options.h"
+#include "study/study_run.h"
 
 namespace duv {
 
-// A run to do: its files, and where its outputs go.
-struct RunPlan {
-  std::string name;                                         // its primary's file name
-  std::vector<std::pair<std::string, std::string>> fields;  // pattern fields, in order
-  std::string primary;                                      // the task design (.sdm)
-  std::vector<std::string> confounds;                       // its confound inputs, in order
-  std::string outputFolder;  // relative to the study's output folder ("" for the folder itself)
-};
-
 // The folder that holds a run's outputs and record: studyFolder, then the plan's folder.
-std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
+std::string runFolderOf(const std::string& studyFolder, const StudyRun& plan);
 
 // Does `plan` with `options`: the merge writes the bytes `merge-all --primary PRIMARY CONFOUND`
 // writes for one confound input, and those of `merge-sec PRIMARY CONFOUND...` for several (with
@@ -33,7 +24,7 @@ std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
 // contrast naming what the design lacks) makes it "failed" with that error, and the outputs
 // written before it stay. The record is not saved here. Thread-safe: runs may go on side by
 // side, each on its own files.
-RunRecord doRun(const RunPlan& plan, const StudyOptions& options, const std::string& optionsText,
+RunRecord doRun(const StudyRun& plan, const StudyOptions& options, const std::string& optionsText,
                 const std::string& toolVersion, const std::string& studyFolder);
 
 }  // namespace duv

@@ -1,0 +1,195 @@
+#include "cli/study_command.h"
+
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <stdexcept>
+
+#include "check/contrast_expression.h"
+#include "cli/terminal.h"
+#include "cli/tool_inputs.h"
+#include "design/file_system.h"
+#include "design/motion_options.h"
+#include "study/group_html.h"
+#include "study/group_tsv.h"
+#include "study/pairing_table.h"
+#include "study/run_record_search.h"
+#include "study/study_manifest.h"
+#include "study/study_pairing.h"
+#include "study/study_pattern.h"
+#include "study/study_runner.h"
+
+namespace duv::cli {
+namespace {
+
+StudyOptions studyOptionsOf(const StudyArguments& arguments) {
+  const auto& merge = arguments.merge;
+  const auto& check = arguments.check;
+  StudyOptions options;
+  options.baseline = merge.baseline;
+  options.zTransform = merge.zTransform;
+  options.reports = merge.allCorrelations;
+  for (const auto& text : merge.confounds.selection) {
+    options.confounds.selection.push_back(parseConfoundSelector(text));
+  }
+  options.confounds.skipVolumes = merge.confounds.skipVolumes;
+  options.confounds.derivatives = merge.confounds.derivatives;
+  options.confounds.squares = merge.confounds.squares;
+  options.spikes = spikeOptionsFor(merge.confounds);
+  options.motionReading = motionReadingFor(merge.confounds);
+  options.thresholds = check.thresholds;
+  options.contrastThresholds = check.contrastThresholds;
+  options.contrasts = contrastsOf(check);
+  options.motion.thresholds = parseThresholdList(check.fdThresholds);
+  options.motion.maxFlaggedShare = check.maxScrubbedPercent / 100.0;
+  if (options.spikes) options.motion.spikeThreshold = options.spikes->displacementThreshold;
+  return options;
+}
+
+StudyPairing pairingOf(const StudyArguments& arguments) {
+  PairingOptions options;
+  options.only = parseRunSelection(arguments.only);
+  options.allowMissing = arguments.allowMissing;
+  if (arguments.manifest) return pairStudyManifest(*arguments.manifest, options);
+  return pairStudyFiles(".", *arguments.primaryPattern, arguments.confoundPatterns, options);
+}
+
+void writeGroupOutputs(const std::string& outDir, const std::vector<RunRecord>& records,
+                       const std::vector<std::string>& unreadable) {
+  const auto folder = std::filesystem::path(outDir);
+  writeFile(realFileSystem(), (folder / "group.tsv").string(),
+            [&records](std::ostream& out) { writeGroupTsv(records, out); });
+  writeFile(realFileSystem(), (folder / "group.html").string(),
+            [&](std::ostream& out) { writeGroupHtml(records, unreadable, out); });
+}
+
+bool isWarned(const RunRecord& record) {
+  return record.status == "medium" || record.status == "high" || record.status == "error";
+}
+
+std::optional<CheckLevel> levelNamed(const std::string& status) {
+  if (status == "medium") return CheckLevel::medium;
+  if (status == "high") return CheckLevel::high;
+  if (status == "error") return CheckLevel::error;
+  return std::nullopt;
+}
+
+// The closing summary: counts, then each failed and each warned run.
+void writeSummary(const std::vector<RunRecord>& records, std::size_t skipped, std::ostream& out) {
+  std::size_t ok = 0;
+  std::size_t warned = 0;
+  std::size_t failed = 0;
+  for (const auto& record : records) {
+    if (record.status == "failed") {
+      ++failed;
+    } else if (isWarned(record)) {
+      ++warned;
+    } else {
+      ++ok;
+    }
+  }
+  out << records.size() << (records.size() == 1 ? " run: " : " runs: ") << ok << " ok, " << warned
+      << " warned, " << failed << " failed";
+  if (skipped > 0) out << " (" << skipped << " up to date, not done again)";
+  out << '\n';
+  const auto line = [&out](const std::string& status, const std::string& text) {
+    out << "  " << status << std::string(8 - status.size(), ' ') << text << '\n';
+  };
+  for (const auto& record : records) {
+    if (record.status == "failed")
+      line("failed", record.name + ": " + record.firstError.value_or(""));
+  }
+  for (const auto& record : records) {
+    if (isWarned(record)) line(record.status, record.name);
+  }
+}
+
+int exitCodeOf(const std::vector<RunRecord>& records, CheckLevel failOn) {
+  bool reached = false;
+  for (const auto& record : records) {
+    if (record.status == "failed") return kFailure;
+    const auto level = levelNamed(record.status);
+    reached = reached || (level && *level >= failOn);
+  }
+  return reached ? kWarningsAtLevel : kSuccess;
+}
+
+int groupOnly(const StudyArguments& arguments) {
+  const auto found = findRunRecords(arguments.outDir);
+  for (const auto& error : found.errors) std::cerr << "Error: " << error << '\n';
+  writeGroupOutputs(arguments.outDir, found.records, found.errors);
+  writeSummary(found.records, 0, std::cout);
+  if (!found.errors.empty()) return kFailure;
+  return exitCodeOf(found.records, arguments.check.failOn);
+}
+
+}  // namespace
+
+void validateStudyArguments(const StudyArguments& arguments) {
+  if (arguments.outDir.empty()) throw std::invalid_argument("--out-dir is required");
+  if (arguments.groupOnly) {
+    if (arguments.manifest || arguments.primaryPattern || !arguments.only.empty()) {
+      throw std::invalid_argument(
+          "--group-only builds the group outputs from the records in --out-dir: it takes no "
+          "--manifest, --primary or --only");
+    }
+    return;
+  }
+  if (arguments.manifest.has_value() == arguments.primaryPattern.has_value()) {
+    throw std::invalid_argument(
+        "give the study's files either as --manifest FILE or as --primary PATTERN with "
+        "--confounds-from PATTERN");
+  }
+  if (arguments.manifest && !arguments.confoundPatterns.empty()) {
+    throw std::invalid_argument("--confounds-from pairs files with --primary, not a manifest");
+  }
+  if (arguments.manifest && !arguments.only.empty()) {
+    throw std::invalid_argument(
+        "--only selects runs by the fields of patterns; a manifest has none");
+  }
+  // Patterns and selections are read now, so that a mistyped one is a usage error.
+  if (arguments.primaryPattern) parseStudyPattern(*arguments.primaryPattern, "--primary");
+  for (const auto& pattern : arguments.confoundPatterns) {
+    parseStudyPattern(pattern, "--confounds-from");
+  }
+  parseRunSelection(arguments.only);
+}
+
+int runStudyCommand(const StudyArguments& arguments) {
+  if (arguments.groupOnly) return groupOnly(arguments);
+  const auto options = studyOptionsOf(arguments);
+  const auto pairing = pairingOf(arguments);
+  for (const auto& problem : pairing.problems) std::cerr << "Skipped: " << problem.message << '\n';
+  if (arguments.dryRun) {
+    writePairingTable(pairing.runs, std::cout);
+    return kSuccess;
+  }
+
+  StudySettings settings;
+  settings.studyFolder = arguments.outDir;
+  settings.toolVersion = DUVENDAL_VERSION;
+  settings.jobs = arguments.jobs;
+  settings.force = arguments.force;
+  const bool terminal = standardErrorIsTerminal();
+  const auto result = runStudy(pairing.runs, options, settings,
+                               [terminal](const StudyProgress& progress, const RunRecord& record) {
+                                 if (terminal) std::cerr << "\r\033[K";
+                                 if (record.status == "failed") {
+                                   std::cerr << "Error: " << record.name << ": "
+                                             << record.firstError.value_or("") << '\n';
+                                 }
+                                 if (terminal) {
+                                   std::cerr << '[' << progress.done << '/' << progress.total
+                                             << "] " << progress.failed << " failed" << std::flush;
+                                 }
+                               });
+  if (terminal) std::cerr << "\r\033[K" << std::flush;
+
+  // Runs done in pieces (--only) leave the group outputs to --group-only: pieces running side
+  // by side would race for them.
+  if (arguments.only.empty()) writeGroupOutputs(arguments.outDir, result.records, {});
+  writeSummary(result.records, result.skipped, std::cout);
+  return exitCodeOf(result.records, arguments.check.failOn);
+}
+
+}  // namespace duv::cli

@@ -1,0 +1,52 @@
+#pragma once
+
+// The `study` subcommand: every run of a study merged and checked on every core, incrementally,
+// with the study's group outputs.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/check_command.h"
+#include "cli/commands.h"
+
+namespace duv::cli {
+
+struct StudyArguments {
+  // The pairing: a manifest, or a primary pattern with confound patterns.
+  std::optional<std::string> manifest;
+  std::optional<std::string> primaryPattern;
+  std::vector<std::string> confoundPatterns;
+  bool allowMissing = false;
+  std::vector<std::string> only;  // --only FIELD=VALUE[,VALUE...]
+  bool dryRun = false;
+
+  std::string outDir;
+  std::size_t jobs = 1;
+  bool force = false;
+  bool groupOnly = false;
+
+  // The merges' options (baseline, ztrans, allcorr, confounds) and the check's (thresholds,
+  // contrasts, head motion, fail-on); their other members are not used.
+  MergeArguments merge;
+  CheckArguments check;
+};
+
+// Throws std::invalid_argument (a usage error) for options that do not fit together: neither or
+// both of --manifest and --primary, --confounds-from without --primary, --only with a manifest,
+// --group-only with a pairing, no --out-dir.
+void validateStudyArguments(const StudyArguments& arguments);
+
+// Pairs the study (listing its problems on standard error), then: with dryRun, prints the
+// pairing table on standard output and stops; else does every run not up to date on `jobs`
+// threads, with a progress line on a terminal's standard error (runs done of all, failures so
+// far) and each failure as "Error: <run>: <its first error>", then, unless --only, writes
+// group.tsv and group.html in the output folder from the runs' records, and prints the closing
+// summary on standard output. groupOnly: only the group outputs, from every record found in
+// the output folder. Returns kFailure when a run failed (or, groupOnly, a record could not be
+// read), else kWarningsAtLevel when a run's status reached --fail-on, else kSuccess. Throws
+// the pairing's errors, and the errors of writing records and group outputs.
+int runStudyCommand(const StudyArguments& arguments);
+
+}  // namespace duv::cli

@@ -1,0 +1,89 @@
+#include "study/study_runner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "design/file_system.h"
+#include "study/run_record_file.h"
+
+namespace duv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The record of a run that need not be done again, or nothing.
+std::optional<RunRecord> upToDateRecord(const StudyRun& plan, const std::string& optionsText,
+                                        const StudySettings& settings) {
+  if (settings.force) return std::nullopt;
+  const auto path = recordPathOf(settings.studyFolder, plan);
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return std::nullopt;
+  std::vector<std::string> paths{plan.primary};
+  paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
+  auto record = readRunRecord(realFileSystem(), path);
+  if (!isUpToDate(record, settings.toolVersion, optionsText, currentInputs(paths),
+                  settings.studyFolder)) {
+    return std::nullopt;
+  }
+  return record;
+}
+
+}  // namespace
+
+std::string recordPathOf(const std::string& studyFolder, const StudyRun& plan) {
+  return (fs::path(runFolderOf(studyFolder, plan)) / runRecordFileName(plan.name)).generic_string();
+}
+
+StudyResult runStudy(const std::vector<StudyRun>& plans, const StudyOptions& options,
+                     const StudySettings& settings,
+                     const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone) {
+  const auto optionsText = canonicalText(options);
+  StudyResult result;
+  result.records.resize(plans.size());
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;  // guards progress, skipped, failure and the callback
+  StudyProgress progress;
+  progress.total = plans.size();
+  std::exception_ptr failure;
+
+  const auto work = [&] {
+    for (std::size_t i = next++; i < plans.size(); i = next++) {
+      try {
+        auto record = upToDateRecord(plans[i], optionsText, settings);
+        const bool skipped = record.has_value();
+        if (!record) {
+          record =
+              doRun(plans[i], options, optionsText, settings.toolVersion, settings.studyFolder);
+          fs::create_directories(runFolderOf(settings.studyFolder, plans[i]));
+          writeRunRecord(realFileSystem(), recordPathOf(settings.studyFolder, plans[i]), *record);
+        }
+        const std::lock_guard lock(mutex);
+        result.records[i] = std::move(*record);
+        if (skipped) ++result.skipped;
+        ++progress.done;
+        if (result.records[i].status == "failed") ++progress.failed;
+        if (onRunDone) onRunDone(progress, result.records[i]);
+      } catch (...) {
+        // A record that cannot be saved ends the study; the other threads finish their run.
+        const std::lock_guard lock(mutex);
+        if (!failure) failure = std::current_exception();
+        next = plans.size();
+      }
+    }
+  };
+  const auto threads = std::max<std::size_t>(1, std::min(settings.jobs, plans.size()));
+  std::vector<std::thread> pool;
+  pool.reserve(threads - 1);
+  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (auto& thread : pool) thread.join();
+  if (failure) std::rethrow_exception(failure);
+  return result;
+}
+
+}  // namespace duv

@@ -1,0 +1,48 @@
+#pragma once
+
+// A study's runs on every core: each run on one thread (its fits on that thread alone, so that
+// the cores are not oversubscribed), at most `jobs` at a time, so that memory is bounded by the
+// runs in flight. A run whose record says it is up to date is not done again.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "study/run_merge_check.h"
+#include "study/run_record.h"
+#include "study/study_options.h"
+
+namespace duv {
+
+struct StudySettings {
+  std::string studyFolder;  // the output folder
+  std::string toolVersion;
+  std::size_t jobs = 1;  // runs at a time, at least 1
+  bool force = false;    // do every run again, up to date or not
+};
+
+struct StudyProgress {
+  std::size_t done = 0;  // runs finished or skipped
+  std::size_t total = 0;
+  std::size_t failed = 0;
+};
+
+struct StudyResult {
+  std::vector<RunRecord> records;  // one per plan, in plan order
+  std::size_t skipped = 0;         // runs found up to date
+};
+
+// The path of a run's record: in its folder, under runRecordFileName.
+std::string recordPathOf(const std::string& studyFolder, const StudyRun& plan);
+
+// Does every plan (doRun), or takes its record when it is up to date (isUpToDate; not with
+// force), saving each new record once the run's outputs are written, so that a study stopped
+// half way resumes where it stopped. `onRunDone` is called after each run, one call at a time,
+// with the progress and the run's record. A run's own errors are in its record; an error saving
+// a record passes on (after the runs in flight have ended).
+StudyResult runStudy(const std::vector<StudyRun>& plans, const StudyOptions& options,
+                     const StudySettings& settings,
+                     const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone);
+
+}  // namespace duv
