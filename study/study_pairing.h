@@ -3,8 +3,7 @@
 // A study's runs from patterns: every file the primary pattern names (a task design), each paired
 // with one file per confound pattern, the one that fills the same fields.
 //   --primary 'sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm'
-//   --confounds-from
-//   'derivatives/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_desc-confounds_timeseries.tsv'
+//   --confounds-from 'derivatives/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_confounds.tsv'
 // Patterns are study/study_pattern.h's; a confound pattern may use a subset of the primary's
 // fields (a file shared by the runs of a subject), never a field the primary lacks.
 

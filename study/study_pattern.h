@@ -59,7 +59,8 @@ using FieldValues = std::vector<std::string>;
 //   an empty field name at column 5
 //   '{su-b}' at column 5: a field name holds only letters, digits and '_'
 //   {a} and {b} need a character other than a letter or digit between them (column 8)
-//   '..' at column 9 follows a field: a pattern walks down from where it starts   (also '.')
+//   '..' at column 9 is below where the pattern starts: a pattern walks down from there, never
+//   up                                                                           (also '.')
 //   the pattern ends with a separator: it must name files
 //   a NUL byte at column 3
 StudyPattern parseStudyPattern(std::string_view text, std::string_view option);
