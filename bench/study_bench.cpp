@@ -40,8 +40,10 @@ const std::string& studyRoot() {
         examples::Random random(static_cast<std::uint64_t>(subject * 10 + run));
         const auto stem = "sub-" + label(subject) + "_task-faces_run-" + std::to_string(run);
         auto design = examples::taskDesign(20, kPoints, random);
-        design.saveAs(
-            (folder / ("sub-" + label(subject)) / "func" / (stem + "_design.sdm")).string());
+        const auto designPath =
+            folder / ("sub-" + label(subject)) / "func" / (stem + "_design.sdm");
+        fs::create_directories(designPath.parent_path());
+        design.saveAs(designPath.string());
         writeText(folder / "derivatives" / ("sub-" + label(subject)) / "func" /
                       (stem + "_desc-confounds_timeseries.tsv"),
                   examples::confoundTableText(kPoints, random));
