@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "check/html_page.h"
 #include "check/png_image.h"
 
 namespace duv {
@@ -35,36 +36,9 @@ struct Rgb {
 const char* const kMainColour = "#2f6db5";
 const char* const kConfoundColour = "#d9822b";
 
-std::string escaped(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string label(const std::string& name) {
-  if (name.size() <= kLongestLabel) return escaped(name);
-  return escaped(name.substr(0, kLongestLabel - 3)) + "...";
+  if (name.size() <= kLongestLabel) return escapedHtml(name);
+  return escapedHtml(name.substr(0, kLongestLabel - 3)) + "...";
 }
 
 double labelLength(const DesignCheck& check, const std::vector<std::size_t>& positions) {
@@ -133,7 +107,7 @@ std::string dataUri(const RgbImage& image) {
 
 std::string imageTag(const RgbImage& image, double left, double top, double width, double height,
                      const std::string& alt) {
-  return "<img alt=\"" + escaped(alt) + "\" src=\"" + dataUri(image) +
+  return "<img alt=\"" + escapedHtml(alt) + "\" src=\"" + dataUri(image) +
          "\" style=\"left:" + px(left) + "px;top:" + px(top) + "px;width:" + px(width) +
          "px;height:" + px(height) + "px\">";
 }
@@ -217,12 +191,12 @@ std::string designMatrixFigure(const CheckedFile& file) {
       const double x = xOf(p) + columnWidth / 2 + 4;
       svg += "<text class=\"label\" transform=\"translate(" + px(x) + "," + px(labels) +
              ") rotate(-90)\" fill=\"" + levelColour(levels[p]) + "\"><title>" +
-             escaped(column.name) + "</title>" + label(column.name) + "</text>";
+             escapedHtml(column.name) + "</title>" + label(column.name) + "</text>";
     }
     const char* colour = column.role == ColumnRole::main ? kMainColour : kConfoundColour;
     svg += "<rect x=\"" + px(xOf(p)) + "\" y=\"" + px(labels + 2) + "\" width=\"" +
            px(columnWidth - (columnWidth > 4 ? 1 : 0)) + "\" height=\"" + px(band) + "\" fill=\"" +
-           colour + "\"><title>" + escaped(column.name) + "</title></rect>";
+           colour + "\"><title>" + escapedHtml(column.name) + "</title></rect>";
   }
   svg += "<rect x=\"" + px(left - 1) + "\" y=\"" + px(top - 1) + "\" width=\"" +
          px(right - left + 2) + "\" height=\"" + px(kMatrixHeight + 2) +
@@ -292,7 +266,7 @@ std::string colourScale(double x, double y, double height, const CheckThresholds
     const double ty = y + height * (1.0 - tick.at);
     svg += "<line x1=\"" + px(x) + "\" x2=\"" + px(x + 20) + "\" y1=\"" + px(ty) + "\" y2=\"" +
            px(ty) + "\" stroke=\"#333\"/><text class=\"axis\" x=\"" + px(x + 23) + "\" y=\"" +
-           px(ty + 4) + "\">" + escaped(tick.text) + "</text>";
+           px(ty + 4) + "\">" + escapedHtml(tick.text) + "</text>";
   }
   return svg;
 }
@@ -334,7 +308,7 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
   const double width = left + sideAcross + 140;
   const double height = top + std::max(sideDown, scaleHeight) + 10;
   std::string svg = "<svg class=\"chart\" width=\"" + px(width) + "\" height=\"" + px(height) +
-                    "\" role=\"img\" aria-label=\"" + escaped(caption) + "\">";
+                    "\" role=\"img\" aria-label=\"" + escapedHtml(caption) + "\">";
   const auto labelText = [&](std::size_t position) {
     return std::string("fill=\"") + levelColour(levels[position]) + "\">" +
            label(check.columns[position].name) + "</text>";
@@ -369,9 +343,9 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
                px(top + static_cast<double>(i) * rowCell) + "\" width=\"" + px(cell) +
                "\" height=\"" + px(rowCell) + "\" fill=\"" + fill + "\">";
         if (!itself) {
-          svg += "<title>" + escaped(check.columns[rows[i]].name) + " ~ " +
-                 escaped(check.columns[columns[j]].name) + ": r = " + fixedDecimals(rAt(i, j), 3) +
-                 "</title>";
+          svg += "<title>" + escapedHtml(check.columns[rows[i]].name) + " ~ " +
+                 escapedHtml(check.columns[columns[j]].name) +
+                 ": r = " + fixedDecimals(rAt(i, j), 3) + "</title>";
         }
         svg += "</rect>";
       }
@@ -462,7 +436,7 @@ std::string barsFigure(const CheckedFile& file, const CheckThresholds& threshold
     svg += "<text class=\"label\" x=\"" + px(left - 6) + "\" y=\"" + px(y + 13) +
            "\" text-anchor=\"end\">" + label(column.name) + "</text><rect x=\"" + px(left) +
            "\" y=\"" + px(y + 3) + "\" width=\"" + px(share * kBarLength) + "\" height=\"" +
-           px(kBarRow - 6) + "\" fill=\"" + colour + "\"><title>" + escaped(column.name) +
+           px(kBarRow - 6) + "\" fill=\"" + colour + "\"><title>" + escapedHtml(column.name) +
            ": R2 = " + fixedDecimals(*column.rSquared, 4) + ", VIF = " + fixedDecimals(vif, 2) +
            "</title></rect><text class=\"value\" x=\"" + px(left + kBarLength + 8) + "\" y=\"" +
            px(y + 13) + "\">R&sup2; " + fixedDecimals(*column.rSquared, 3) + " &middot; VIF " +
@@ -503,7 +477,7 @@ std::string warningsList(const CheckedFile& file, const std::vector<const CheckW
   for (std::size_t i = 0; i < warnings.size() && i < kLargestListedWarnings; ++i) {
     const char* level = levelName(warnings[i]->level);
     html += std::string("<li class=\"") + level + "\"><b>" + level + "</b> " +
-            escaped(warningText(file.design, file.check, *warnings[i])) + "</li>";
+            escapedHtml(warningText(file.design, file.check, *warnings[i])) + "</li>";
   }
   if (warnings.size() > kLargestListedWarnings) {
     html += "<li>... and " + std::to_string(warnings.size() - kLargestListedWarnings) +
@@ -520,7 +494,7 @@ std::string confoundFindings(const CheckedFile& file, const CheckThresholds& thr
   for (const auto& warning : file.check.warnings) {
     if (!warning.counted) uncounted.push_back(&warning);
   }
-  return "<details class=\"confounds\"><summary>" + escaped(*summary) + "</summary>" +
+  return "<details class=\"confounds\"><summary>" + escapedHtml(*summary) + "</summary>" +
          warningsList(file, uncounted, "") + "</details>";
 }
 
@@ -607,8 +581,8 @@ std::string displacementFigure(const MotionCheck& motion, const MotionSummaryOpt
          px(kHeight - 8) + "\">1</text><text class=\"axis\" x=\"" + px(kLeft + plotWidth) +
          "\" y=\"" + px(kHeight - 8) + "\" text-anchor=\"end\">" + std::to_string(n) +
          " volumes</text></g></svg>";
-  return "<figure><figcaption>Framewise displacement (mm) of " + escaped(motion.path) +
-         "</figcaption>" + svg + "<p class=\"legend\">" + escaped(motionText(motion, options)) +
+  return "<figure><figcaption>Framewise displacement (mm) of " + escapedHtml(motion.path) +
+         "</figcaption>" + svg + "<p class=\"legend\">" + escapedHtml(motionText(motion, options)) +
          "</p></figure>";
 }
 
@@ -622,8 +596,8 @@ std::string contrastsTable(const CheckedFile& file) {
   for (std::size_t i = 0; i < file.contrasts.size(); ++i) {
     const auto& contrast = file.contrasts[i];
     const std::string level = contrast.level ? levelName(*contrast.level) : "ok";
-    html += "<tr><td>" + escaped(contrast.name) + "</td><td><code>" +
-            escaped(file.contrastDefinitions[i].expression) + "</code></td><td>" +
+    html += "<tr><td>" + escapedHtml(contrast.name) + "</td><td><code>" +
+            escapedHtml(file.contrastDefinitions[i].expression) + "</code></td><td>" +
             (contrast.estimable() ? "yes" : "no") + "</td><td>" +
             (contrast.estimable() ? fixedDecimals(contrast.vif, 2) : "&#8734;") + "</td><td>" +
             (contrast.estimable() ? fixedDecimals(contrast.efficiency, 3) : "") + "</td><td>" +
@@ -640,10 +614,10 @@ std::string fileSection(const CheckedFile& file, std::size_t index, const CheckR
   const auto& thresholds = run.thresholds;
   const bool showAll = run.showAll;
   const std::string id = "file-" + std::to_string(index + 1);
-  std::string html = "<section id=\"" + id + "\"><h2>" + escaped(file.path) + " " +
+  std::string html = "<section id=\"" + id + "\"><h2>" + escapedHtml(file.path) + " " +
                      badge(statusOf(file)) + "</h2>";
   if (file.readError) {
-    return html + "<p class=\"unreadable\">Cannot be read: " + escaped(*file.readError) +
+    return html + "<p class=\"unreadable\">Cannot be read: " + escapedHtml(*file.readError) +
            "</p></section>";
   }
   const auto& check = file.check;
@@ -652,7 +626,8 @@ std::string fileSection(const CheckedFile& file, std::size_t index, const CheckR
   std::string besides;
   const auto item = [](CheckLevel level, const std::string& text) {
     const char* name = levelName(level);
-    return std::string("<li class=\"") + name + "\"><b>" + name + "</b> " + escaped(text) + "</li>";
+    return std::string("<li class=\"") + name + "\"><b>" + name + "</b> " + escapedHtml(text) +
+           "</li>";
   };
   for (const auto& contrast : file.contrasts) {
     if (contrast.level) besides += item(*contrast.level, contrastWarningText(check, contrast));
@@ -705,7 +680,7 @@ std::string summaryTable(const CheckRun& run) {
       "<th>strongest |r|</th><th>highest VIF</th></tr>";
   for (std::size_t i = 0; i < run.files.size(); ++i) {
     const auto& file = run.files[i];
-    html += "<tr><td><a href=\"#file-" + std::to_string(i + 1) + "\">" + escaped(file.path) +
+    html += "<tr><td><a href=\"#file-" + std::to_string(i + 1) + "\">" + escapedHtml(file.path) +
             "</a></td><td>" + badge(statusOf(file)) + "</td>";
     if (file.readError) {
       html += "<td></td><td></td><td></td></tr>";
@@ -716,13 +691,14 @@ std::string summaryTable(const CheckRun& run) {
     const auto& strongest = run.showAll ? check.strongestPair : check.strongestTaskPair;
     if (strongest) {
       const auto& pair = *strongest;
-      html += fixedDecimals(std::abs(pair.r), 2) + " " + escaped(check.columns[pair.first].name) +
-              " ~ " + escaped(check.columns[pair.second].name);
+      html += fixedDecimals(std::abs(pair.r), 2) + " " +
+              escapedHtml(check.columns[pair.first].name) + " ~ " +
+              escapedHtml(check.columns[pair.second].name);
     }
     html += "</td><td>";
     if (const auto highest = run.showAll ? check.highestVif() : check.highestTaskVif()) {
       html += fixedDecimals(*check.columns[*highest].vif, 1) + " " +
-              escaped(check.columns[*highest].name);
+              escapedHtml(check.columns[*highest].name);
     }
     html += "</td></tr>";
   }
@@ -770,15 +746,6 @@ table.summary td, table.summary th { border-bottom: 1px solid #ddd; padding: 3px
                                      text-align: left; }
 )";
 
-// Records errors of scripts and of loading resources (capture phase) on <html>.
-constexpr const char* kErrorScript = R"(<script>
-window.addEventListener('error', function (event) {
-  var root = document.documentElement;
-  var what = event.message || ('cannot load ' + (event.target && event.target.tagName));
-  root.setAttribute('data-errors', (root.getAttribute('data-errors') || '') + what + ';');
-}, true);
-</script>)";
-
 // Marks the page drawn once every image decoded, and where each figure lies.
 constexpr const char* kLoadScript = R"(<script>
 window.addEventListener('load', function () {
@@ -800,8 +767,8 @@ void writeCheckHtml(const CheckRun& run, std::ostream& out) {
   const std::string title =
       run.files.size() == 1 ? "Design check: " + run.files.front().path : "Design check";
   out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>"
-      << escaped(title) << "</title>" << kErrorScript << "<style>" << kStyle
-      << "</style></head>\n<body><h1>" << escaped(title) << "</h1>";
+      << escapedHtml(title) << "</title>" << kPageErrorScript << "<style>" << kStyle
+      << "</style></head>\n<body><h1>" << escapedHtml(title) << "</h1>";
   const auto& t = run.thresholds;
   const auto& c = run.contrastThresholds;
   out << "<p class=\"note\">A design's status counts every error, pairs with a task predictor, "

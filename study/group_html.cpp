@@ -7,6 +7,7 @@
 #include <string>
 
 #include "check/check_output.h"
+#include "check/html_page.h"
 #include "study/dot_plot.h"
 #include "study/group_table.h"
 #include "study/html_text.h"
@@ -299,15 +300,6 @@ table.runs tbody tr:hover { filter: brightness(0.95); }
 a { color: #1f5fa8; }
 )";
 
-// Records errors of scripts and of loading resources (capture phase) on <html>.
-constexpr const char* kErrorScript = R"(<script>
-window.addEventListener('error', function (event) {
-  var root = document.documentElement;
-  var what = event.message || ('cannot load ' + (event.target && event.target.tagName));
-  root.setAttribute('data-errors', (root.getAttribute('data-errors') || '') + what + ';');
-}, true);
-</script>)";
-
 // Sorts the table by the clicked heading; the fragment "#sort=KEY" or "#sort=-KEY" clicks it
 // when the page opens.
 constexpr const char* kSortScript = R"(<script>
@@ -380,7 +372,7 @@ void writeGroupHtml(const std::vector<RunRecord>& runs,
                     const std::vector<std::string>& unreadableRecords, std::ostream& out) {
   const std::string title = "Study check: " + plural(runs.size(), "run", "runs");
   out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>"
-      << escapedHtml(title) << "</title>" << kErrorScript << "<style>" << kStyle
+      << escapedHtml(title) << "</title>" << kPageErrorScript << "<style>" << kStyle
       << "</style></head>\n<body><h1>" << escapedHtml(title) << "</h1>"
       << counts(runs, unreadableRecords.size())
       << "<p class=\"note\">A run's status is its design check's: error &gt; high &gt; medium "

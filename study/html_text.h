@@ -1,14 +1,13 @@
 #pragma once
 
-// Texts put into the study's HTML page.
+// Texts put into the study's HTML page (escapedHtml: check/html_page.h).
 
 #include <string>
 #include <string_view>
 
-namespace duv {
+#include "check/html_page.h"
 
-// `text` with &, <, >, " and ' as character references: safe in content and quoted attributes.
-std::string escapedHtml(std::string_view text);
+namespace duv {
 
 // A relative path as a URL path: every byte but letters, digits, "-._~/" percent-encoded (a
 // space, "#", "?", "%" and the bytes of non-ASCII names), backslashes first turned into slashes.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "design/design_matrix.h"
+#include "tests/support/headless_browser.h"
 #include "tests/support/png_reader.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -24,30 +25,12 @@ namespace fs = std::filesystem;
 
 constexpr int kWindowWidth = 1280;
 
-std::optional<std::string> chromium() {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return std::nullopt;
-  std::string folders = path;
-  for (std::size_t start = 0; start <= folders.size();) {
-    const auto end = std::min(folders.find(':', start), folders.size());
-    for (const char* name : {"chromium", "chromium-browser"}) {
-      const auto candidate = fs::path(folders.substr(start, end - start)) / name;
-      if (fs::exists(candidate)) return candidate.string();
-    }
-    start = end + 1;
-  }
-  return std::nullopt;
-}
-
-struct Box {
-  std::string figure;
-  long left, top, width, height;
-};
+using testing::FigureBox;
 
 class CheckPageBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    browser_ = chromium();
+    browser_ = testing::findChromium();
     if (!browser_) GTEST_SKIP() << "chromium is not installed (scripts/install --test)";
     fs::copy(fs::path(testing::sourceDir()) / "examples", dir_.path() / "examples",
              fs::copy_options::recursive);
@@ -61,24 +44,8 @@ class CheckPageBrowserTest : public ::testing::Test {
   // One start of the browser, with a fresh empty profile.
   testing::ProcessResult browse(const std::string& page, int height,
                                 const std::vector<std::string>& what) {
-    testing::TempDir profile;
-    std::vector<std::string> command{
-        "timeout",
-        "120",
-        *browser_,
-        "--no-sandbox",
-        "--disable-gpu",
-        "--no-first-run",
-        "--disable-background-networking",
-        "--disable-component-update",
-        "--disable-sync",
-        "--headless",
-        "--hide-scrollbars",
-        "--user-data-dir=" + profile.path().string(),
-        "--window-size=" + std::to_string(kWindowWidth) + "," + std::to_string(height)};
-    command.insert(command.end(), what.begin(), what.end());
-    command.push_back("file://" + dir_.file(page));
-    return testing::runProcess(command);
+    return testing::runHeadlessBrowser(*browser_, "file://" + dir_.file(page), kWindowWidth, height,
+                                       what);
   }
 
   std::string dom(const std::string& page, int height) {
@@ -98,24 +65,13 @@ class CheckPageBrowserTest : public ::testing::Test {
   testing::TempDir dir_;
 };
 
-std::vector<Box> boxesIn(const std::string& dom) {
-  static const std::regex box(
-      R"re(data-figure="([\w-]+)"[^>]*?data-box="(-?\d+),(-?\d+),(\d+),(\d+)")re");
-  std::vector<Box> boxes;
-  for (std::sregex_iterator it(dom.begin(), dom.end(), box), end; it != end; ++it) {
-    boxes.push_back({(*it)[1], std::stol((*it)[2]), std::stol((*it)[3]), std::stol((*it)[4]),
-                     std::stol((*it)[5])});
-  }
-  return boxes;
-}
-
 struct Coverage {
   double dark = 0;      // share of pixels with every channel below 128
   double coloured = 0;  // share of pixels that are not near white
   double deepRed = 0;   // share of pixels of the strongest |r| colours
 };
 
-Coverage coverageOf(const testing::DecodedPng& image, const Box& box) {
+Coverage coverageOf(const testing::DecodedPng& image, const FigureBox& box) {
   Coverage coverage;
   std::size_t count = 0;
   for (long y = box.top + 2; y < box.top + box.height - 2; ++y) {
@@ -143,7 +99,7 @@ TEST_F(CheckPageBrowserTest, ExampleReportLoadsWithoutErrorsAndDrawsItsFigures) 
   EXPECT_NE(page.find("data-rendered=\"ok\""), std::string::npos);
   EXPECT_EQ(page.find("data-errors=\""), std::string::npos) << page.substr(0, 600);
 
-  const auto boxes = boxesIn(page);
+  const auto boxes = testing::figureBoxesIn(page);
   // The task design: its task bars, contrasts, head motion, matrix, heatmap and bars; the broken
   // design the same with its task predictors' pairs with the confounds.
   std::vector<std::string> figures;

@@ -19,6 +19,7 @@
 #include "design/file_system.h"
 #include "study/group_html.h"
 #include "tests/study/study_records.h"
+#include "tests/support/headless_browser.h"
 #include "tests/support/png_reader.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -31,37 +32,6 @@ namespace fs = std::filesystem;
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 1400;
 constexpr std::size_t kRuns = 200;
-
-std::optional<std::string> chromium() {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return std::nullopt;
-  const std::string folders = path;
-  for (std::size_t start = 0; start <= folders.size();) {
-    const auto end = std::min(folders.find(':', start), folders.size());
-    for (const char* name : {"chromium", "chromium-browser"}) {
-      const auto candidate = fs::path(folders.substr(start, end - start)) / name;
-      if (fs::exists(candidate)) return candidate.string();
-    }
-    start = end + 1;
-  }
-  return std::nullopt;
-}
-
-struct Box {
-  std::string figure;
-  long left, top, width, height;
-};
-
-std::vector<Box> boxesIn(const std::string& dom) {
-  static const std::regex box(
-      R"re(data-figure="([\w-]+)"[^>]*?data-box="(-?\d+),(-?\d+),(\d+),(\d+)")re");
-  std::vector<Box> boxes;
-  for (std::sregex_iterator it(dom.begin(), dom.end(), box), end; it != end; ++it) {
-    boxes.push_back({(*it)[1], std::stol((*it)[2]), std::stol((*it)[3]), std::stol((*it)[4]),
-                     std::stol((*it)[5])});
-  }
-  return boxes;
-}
 
 // The runs' positions (data-i) in the table's order.
 std::vector<std::size_t> rowOrder(const std::string& dom) {
@@ -92,7 +62,7 @@ std::vector<std::size_t> expectedOrder(
 class GroupPageBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    browser_ = chromium();
+    browser_ = testing::findChromium();
     if (!browser_) GTEST_SKIP() << "chromium is not installed (scripts/install --test)";
     runs_ = testing::simulatedStudy(kRuns, 21);
     writeFile(realFileSystem(), dir_.file("group.html"),
@@ -101,24 +71,8 @@ class GroupPageBrowserTest : public ::testing::Test {
 
   // One start of the browser on the page, with a fresh empty profile.
   testing::ProcessResult browse(const std::string& fragment, const std::vector<std::string>& what) {
-    testing::TempDir profile;
-    std::vector<std::string> command{
-        "timeout",
-        "120",
-        *browser_,
-        "--no-sandbox",
-        "--disable-gpu",
-        "--no-first-run",
-        "--disable-background-networking",
-        "--disable-component-update",
-        "--disable-sync",
-        "--headless",
-        "--hide-scrollbars",
-        "--user-data-dir=" + profile.path().string(),
-        "--window-size=" + std::to_string(kWindowWidth) + "," + std::to_string(kWindowHeight)};
-    command.insert(command.end(), what.begin(), what.end());
-    command.push_back("file://" + dir_.file("group.html") + fragment);
-    return testing::runProcess(command);
+    return testing::runHeadlessBrowser(*browser_, "file://" + dir_.file("group.html") + fragment,
+                                       kWindowWidth, kWindowHeight, what);
   }
 
   std::string dom(const std::string& fragment = "") {
@@ -137,7 +91,7 @@ class GroupPageBrowserTest : public ::testing::Test {
 
 TEST_F(GroupPageBrowserTest, LoadsWithoutErrorsAndDrawsBothDistributionsInTheirBoxes) {
   const auto page = dom();
-  const auto boxes = boxesIn(page);
+  const auto boxes = testing::figureBoxesIn(page);
   std::vector<std::string> figures;
   for (const auto& box : boxes) figures.push_back(box.figure);
   ASSERT_EQ(figures, (std::vector<std::string>{"mean-fd", "task-vif", "runs"}));
