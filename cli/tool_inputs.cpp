@@ -15,14 +15,7 @@ bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_
 
 }  // namespace
 
-InputFile toolInput(const std::string& path) {
-  const auto format = inputFormatOf(path);
-  if (!format) {
-    throw std::runtime_error(path +
-                             " is not a file the tool reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
-  }
-  return {path, *format};
-}
+InputFile toolInput(const std::string& path) { return inputFileAt(path, "the tool"); }
 
 std::vector<InputFile> toolInputs(const std::vector<std::string>& paths) {
   std::vector<InputFile> inputs;

@@ -24,14 +24,7 @@ std::string joinedPath(const std::string& folder, const std::string& name) {
   return (fs::path(folder) / name).generic_string();
 }
 
-InputFile studyInput(const std::string& path) {
-  const auto format = inputFormatOf(path);
-  if (!format) {
-    throw std::runtime_error(path +
-                             " is not a file a study reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
-  }
-  return {path, *format};
-}
+InputFile studyInput(const std::string& path) { return inputFileAt(path, "a study"); }
 
 // One confound input: merge-all's request, whose single result is the primary merged with it;
 // several: merge-sec's, the primary first among the secondaries.

@@ -1,5 +1,7 @@
 #include "workflow/input_files.h"
 
+#include <stdexcept>
+
 #include "design/rtc_file.h"
 #include "design/sdm_reader.h"
 #include "design/text.h"
@@ -12,6 +14,15 @@ std::optional<InputFormat> inputFormatOf(std::string_view path) {
   if (hasExtension(path, "rtc")) return InputFormat::rtc;
   if (isConfoundFile(path)) return InputFormat::confounds;
   return std::nullopt;
+}
+
+InputFile inputFileAt(const std::string& path, std::string_view reader) {
+  const auto format = inputFormatOf(path);
+  if (!format) {
+    throw std::runtime_error(path + " is not a file " + std::string(reader) +
+                             " reads: .sdm, .rtc, .tsv, .txt, .par or .1D");
+  }
+  return {path, *format};
 }
 
 std::string designNameOf(const InputFile& input) {

@@ -28,6 +28,11 @@ struct InputFile {
 // other extension.
 std::optional<InputFormat> inputFormatOf(std::string_view path);
 
+// The input at `path` in the format its extension names. Throws std::runtime_error
+// "<path> is not a file <reader> reads: .sdm, ..." for any other extension, `reader` naming the
+// front end ("the tool", "a study").
+InputFile inputFileAt(const std::string& path, std::string_view reader);
+
 // The fileName the matrix read from `input` has: the path of an SDM file, the converted name
 // (".sdm" in place of the extension) of any other.
 std::string designNameOf(const InputFile& input);

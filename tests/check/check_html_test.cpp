@@ -7,15 +7,10 @@
 #include <string>
 
 #include "tests/stats/design_fixture.h"
+#include "tests/support/occurrences.h"
 
 namespace duv {
 namespace {
-
-std::size_t occurrences(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
 
 CheckRun runOf(DesignMatrix design, const std::string& path = "study/run1.sdm") {
   CheckRun run;

@@ -5,14 +5,10 @@
 #include <limits>
 #include <string>
 
+#include "tests/support/occurrences.h"
+
 namespace duv {
 namespace {
-
-std::size_t occurrences(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
 
 // Runs "run 1" to "run n" with values 1, 1.1, 1.2, ..., then the given outliers.
 DotPlot plotOf(std::size_t n, const std::vector<double>& high) {

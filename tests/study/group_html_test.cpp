@@ -9,15 +9,10 @@
 #include <vector>
 
 #include "tests/study/study_records.h"
+#include "tests/support/occurrences.h"
 
 namespace duv {
 namespace {
-
-std::size_t occurrences(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
 
 std::string page(const std::vector<RunRecord>& runs, const std::vector<std::string>& errors = {}) {
   std::ostringstream out;
