@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "design/text.h"
 #include "design/text_cursor.h"
 
 namespace duv {
@@ -256,6 +257,7 @@ Contrast parseContrastOption(std::string_view text) {
 }
 
 std::vector<Contrast> readContrasts(std::string_view text, const std::string& fileName) {
+  text = withoutByteOrderMark(text);
   std::vector<Contrast> contrasts;
   std::vector<std::size_t> firstLines;
   std::size_t lineNumber = 0;

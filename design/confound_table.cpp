@@ -10,12 +10,11 @@
 #include "design/confound_table_format.h"
 #include "design/file_system.h"
 #include "design/sdm_format.h"
+#include "design/text.h"
 #include "design/text_cursor.h"
 
 namespace duv {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::runtime_error lineError(const std::string& name, std::size_t line, std::string_view what) {
   return std::runtime_error(name + ", line " + std::to_string(line) + ": " + std::string(what));
@@ -112,9 +111,7 @@ void readRow(std::string_view line, std::size_t lineNumber, ConfoundTable& table
 ConfoundTable readConfoundTable(std::string_view text, const std::string& name) {
   ConfoundTable table;
   table.fileName = name;
-  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    text.remove_prefix(kByteOrderMark.size());
-  }
+  text = withoutByteOrderMark(text);
   if (text.empty()) throw std::runtime_error(name + ": the file is empty");
   TextCursor cursor(text, name);
   readHeader(withoutCarriageReturn(cursor.restOfLine()), table);

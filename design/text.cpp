@@ -38,6 +38,14 @@ std::string insertBeforeExtension(std::string_view path, std::string_view text) 
   return result;
 }
 
+std::string_view withoutByteOrderMark(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  return text;
+}
+
 std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
   std::string text;
   for (std::size_t i = 0; i < pieces.size(); ++i) {

@@ -28,6 +28,10 @@ std::string replaceExtension(std::string_view path, std::string_view newExtensio
 // `text` inserted directly in front of the last dot, or appended when the path has no dot.
 std::string insertBeforeExtension(std::string_view path, std::string_view text);
 
+// `text` without the UTF-8 byte-order mark it may start with: spreadsheet programs and Windows
+// editors write one before a table's header, and it must not become part of the first name.
+std::string_view withoutByteOrderMark(std::string_view text);
+
 // The pieces in order, with `separator` between each two.
 std::string joined(const std::vector<std::string>& pieces, std::string_view separator);
 

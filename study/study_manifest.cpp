@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "design/file_system.h"
+#include "design/text.h"
 #include "study/study_paths.h"
 
 namespace duv {
@@ -18,7 +19,6 @@ namespace fs = std::filesystem;
 constexpr std::string_view kPrimary = "primary";
 constexpr std::string_view kConfounds = "confounds";
 constexpr std::string_view kOutput = "output";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::vector<std::string_view> cellsOf(std::string_view line) {
   std::vector<std::string_view> cells;
@@ -47,11 +47,7 @@ struct Columns {
 class ManifestParser {
  public:
   ManifestParser(std::string_view text, const std::string& path)
-      : text_(text), path_(path), folder_(folderPart(path)) {
-    if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-      text_.remove_prefix(kByteOrderMark.size());
-    }
-  }
+      : text_(withoutByteOrderMark(text)), path_(path), folder_(folderPart(path)) {}
 
   StudyManifest parse() {
     bool header = false;

@@ -122,8 +122,9 @@ TEST(ContrastExpressionTest, OptionsSplitAtTheFirstEquals) {
 }
 
 TEST(ContrastExpressionTest, ContrastsFilesAreReadLineByLine) {
+  // As spreadsheet programs save it: a byte-order mark before the header.
   const std::string valid =
-      "name\texpression\r\n"
+      "\xEF\xBB\xBFname\texpression\r\n"
       "F-H\tFaces - Houses\r\n"
       "\r\n"
       " \t \n"
@@ -142,6 +143,8 @@ TEST(ContrastExpressionTest, ContrastsFilesAreReadLineByLine) {
   };
   const Case cases[] = {
       {"", "contrasts.tsv, line 1: expected the header \"name<TAB>expression\", found \"\""},
+      {"\xEF\xBB\xBF",
+       "contrasts.tsv, line 1: expected the header \"name<TAB>expression\", found \"\""},
       {"name expression\nF-H\tA\n",
        "contrasts.tsv, line 1: expected the header \"name<TAB>expression\", found \"name "
        "expression\""},

@@ -45,6 +45,14 @@ TEST(SplitLinesTest, PiecesBetweenDelimiters) {
   EXPECT_EQ(splitLines("\n\n", '\n'), (Pieces{"", ""}));
 }
 
+TEST(ByteOrderMarkTest, OnlyALeadingMarkIsTakenOff) {
+  EXPECT_EQ(withoutByteOrderMark("\xEF\xBB\xBFname\tx"), "name\tx");
+  EXPECT_EQ(withoutByteOrderMark("\xEF\xBB\xBF"), "");
+  EXPECT_EQ(withoutByteOrderMark(""), "");
+  EXPECT_EQ(withoutByteOrderMark("\xEF\xBBname"), "\xEF\xBBname");
+  EXPECT_EQ(withoutByteOrderMark("a\xEF\xBB\xBF"), "a\xEF\xBB\xBF");
+}
+
 TEST(JoinedTest, SeparatorOnlyBetweenPieces) {
   EXPECT_EQ(joined({}, ", "), "");
   EXPECT_EQ(joined({""}, ", "), "");
