@@ -13,6 +13,7 @@
 #include "check/contrast_expression.h"
 #include "cli/check_command.h"
 #include "cli/commands.h"
+#include "cli/held_saves.h"
 #include "cli/interrupt.h"
 #include "cli/study_command.h"
 #include "design/confound_selection.h"
@@ -317,6 +318,7 @@ int usageError(const std::string& what) {
 
 int main(int argc, char** argv) {
   duv::cli::removeTemporaryFilesWhenInterrupted();
+  duv::cli::holdSavesWhenAsked();
   CLI::App app{
       "duvendal: prepare the design matrices of fMRI regression analyses.\n"
       "Merges a task design (.sdm) with confound matrices (.sdm, .rtc) and the confound files of "

@@ -114,6 +114,7 @@ class ReplacingOutputFile final : public OutputFile {
       fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, error);
       if (error) throw failedWriting(target_);
     }
+    holdSaveBeforeReplacing(temporary_);
     retireTemporaryFile(temporary_, [&] {
       fs::rename(temporary, path_, error);
       return !error;

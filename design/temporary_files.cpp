@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace duv {
 namespace {
@@ -25,6 +26,11 @@ Registry& registry() {
 void waitForeverIfCleaningUp(std::unique_lock<std::mutex>& lock) {
   auto& r = registry();
   while (r.cleaningUp) r.closed.wait(lock);
+}
+
+std::function<void(const std::string&)>& saveHold() {
+  static auto* hold = new std::function<void(const std::string&)>;
+  return *hold;
 }
 
 }  // namespace
@@ -66,6 +72,14 @@ void retireTemporaryFile(const std::string& path, const std::function<bool()>& r
   std::unique_lock lock(r.mutex);
   waitForeverIfCleaningUp(lock);
   if (retire()) r.files.erase(path);
+}
+
+void holdSavesBeforeReplacing(std::function<void(const std::string& temporaryPath)> hold) {
+  saveHold() = std::move(hold);
+}
+
+void holdSaveBeforeReplacing(const std::string& temporaryPath) {
+  if (saveHold()) saveHold()(temporaryPath);
 }
 
 }  // namespace duv

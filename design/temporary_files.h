@@ -29,4 +29,11 @@ void createTemporaryFile(const std::string& path, const std::function<bool()>& c
 void closeTemporaryFile(const std::string& path, const std::function<void()>& close);
 void retireTemporaryFile(const std::string& path, const std::function<bool()>& retire);
 
+// A way for tests to interrupt a save at a known point: once set, every replacing save calls
+// `hold` with its temporary file's path when the file is complete and closed, just before it
+// is renamed over its target. The tool sets it only when asked by its environment (cli/main.cpp);
+// a `hold` that never returns keeps the save there until the program is interrupted.
+void holdSavesBeforeReplacing(std::function<void(const std::string& temporaryPath)> hold);
+void holdSaveBeforeReplacing(const std::string& temporaryPath);
+
 }  // namespace duv

@@ -1,6 +1,6 @@
-// The tool interrupted during a large save, as a user or a scheduler interrupts it: it ends as
-// interrupted, leaves no temporary file, and the file it was replacing keeps its previous
-// contents or holds the new ones whole.
+// The tool interrupted in the middle of a save, as a user or a scheduler interrupts it: it ends
+// as interrupted, leaves no temporary file, and the file it was replacing keeps its previous
+// contents.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <string>
 
-#include "design/sdm_reader.h"
 #include "tests/support/interrupted_save.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,10 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(InterruptTest, ASaveInterruptedLeavesNoTemporaryFileAndTheTargetWhole) {
+TEST(InterruptTest, ASaveInterruptedLeavesNoTemporaryFileAndTheTargetAsItWas) {
   TempDir dir;
-  writeLargeDesign(dir.file("run_a.sdm"), 1);
-  writeLargeDesign(dir.file("run_b.sdm"), 2);
+  writeRandomDesign(dir.file("run_a.sdm"), 1);
+  writeRandomDesign(dir.file("run_b.sdm"), 2);
   const fs::path out = dir.path() / "out";
   const std::string target = (out / "run_a_b.sdm").string();
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
@@ -32,15 +31,12 @@ TEST(InterruptTest, ASaveInterruptedLeavesNoTemporaryFileAndTheTargetWhole) {
     const auto run =
         runInterruptedDuringSave({DUVENDAL_TOOL, "merge-sec", "-q", "--no-baseline", "--out-dir",
                                   out.string(), dir.file("run_a.sdm"), dir.file("run_b.sdm")},
-                                 out, signal);
-    ASSERT_TRUE(run.interrupted) << "the save ended before it could be interrupted";
+                                 signal);
+    ASSERT_TRUE(run.interrupted) << "the tool held no save: " << run.errors;
     EXPECT_TRUE(WIFSIGNALED(run.status));
     EXPECT_EQ(WTERMSIG(run.status), signal);
     EXPECT_FALSE(holdsTemporaryFile(out));
-    const auto contents = readText(target);
-    if (contents != "previous") {
-      EXPECT_EQ(readSdm(contents, target).nrOfPredictors.value, 120);
-    }
+    EXPECT_EQ(readText(target), "previous");
     fs::remove_all(out);
   }
 }

@@ -222,10 +222,9 @@ TEST_F(StudyTest, AnInterruptedStudyResumesWhereItStopped) {
   const auto stopped = testing::runInterruptedDuringSave(
       {DUVENDAL_TOOL, "study", "--primary", file(kPrimary), "--confounds-from", file(kTables),
        "--confounds", "motion6", "--allcorr", "-j", "1", "--out-dir", out.string()},
-      out / "sub-01" / "func", SIGTERM);
-  if (stopped.interrupted) {
-    EXPECT_TRUE(WIFSIGNALED(stopped.status));
-  }
+      SIGTERM);
+  ASSERT_TRUE(stopped.interrupted) << "the study held no save: " << stopped.errors;
+  EXPECT_TRUE(WIFSIGNALED(stopped.status));
   for (const auto& entry : fs::recursive_directory_iterator(out)) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
   }
