@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -67,27 +66,33 @@ TEST(TemporaryFilesDeathTest, TheCleanupRemovesUnfinishedSavesAndKeepsFinishedOn
 }
 
 // Where an open file cannot be removed, the cleanup waits for the save in progress to close its
-// file; that save then never puts it in the target's place.
+// file; that save then never puts it in the target's place. The save closes its file only once
+// the cleanup is about to begin, so that the cleanup finds it open (or, at worst, just closed:
+// the outcome is the same either way).
 TEST(TemporaryFilesDeathTest, TheCleanupCanWaitForOpenFilesToClose) {
   testing::TempDir dir;
   EXPECT_EXIT(
       {
         std::mutex mutex;
-        std::condition_variable opened;
+        std::condition_variable changed;
         bool isOpen = false;
+        bool cleaningUp = false;
         std::thread save([&] {
           auto file = realFileSystem().createFile(dir.file("result.sdm"));
           file->stream() << "values";
-          {
-            const std::lock_guard lock(mutex);
-            isOpen = true;
-          }
-          opened.notify_all();
-          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          std::unique_lock lock(mutex);
+          isOpen = true;
+          changed.notify_all();
+          changed.wait(lock, [&] { return cleaningUp; });
+          lock.unlock();
           file->commit();  // closes, then waits for the end
         });
-        std::unique_lock lock(mutex);
-        opened.wait(lock, [&] { return isOpen; });
+        {
+          std::unique_lock lock(mutex);
+          changed.wait(lock, [&] { return isOpen; });
+          cleaningUp = true;
+        }
+        changed.notify_all();
         removeTemporaryFilesForExit(true);
         save.detach();
         exitHolding(dir.path(), "");
