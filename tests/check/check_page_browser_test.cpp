@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -133,7 +132,8 @@ TEST_F(CheckPageBrowserTest, ExampleReportLoadsWithoutErrorsAndDrawsItsFigures) 
   EXPECT_EQ(coverageOf(image, boxes[4]).deepRed, 0.0);
 }
 
-TEST_F(CheckPageBrowserTest, WideDesignPageOpensQuickly) {
+// How quickly it opens is measured by the page benchmark (bench/page_bench.cpp).
+TEST_F(CheckPageBrowserTest, WideDesignPageOpensWithEveryFigureDrawn) {
   // 300 data points by 2,000 predictors.
   DesignMatrix wide;
   wide.nrOfPredictors.value = 2000;
@@ -152,12 +152,9 @@ TEST_F(CheckPageBrowserTest, WideDesignPageOpensQuickly) {
   }
   wide.saveAs(dir_.file("wide.sdm"));
   ASSERT_EQ(tool({"check", "--html", "wide.html", "wide.sdm"}).exitCode, 3);
-  const auto started = std::chrono::steady_clock::now();
   const auto page = dom("wide.html", 1400);
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
   EXPECT_NE(page.find("data-rendered=\"ok\""), std::string::npos);
   EXPECT_EQ(page.find("data-errors=\""), std::string::npos);
-  EXPECT_LT(seconds.count(), 20.0);
 }
 
 }  // namespace
