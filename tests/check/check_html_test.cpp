@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/stats/design_fixture.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/occurrences.h"
 
 namespace duv {

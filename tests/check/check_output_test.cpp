@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "design/text.h"
-#include "tests/stats/design_fixture.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/temp_dir.h"
 
 namespace duv {

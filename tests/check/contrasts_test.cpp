@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/stats/design_fixture.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/expect_error.h"
 
 namespace duv {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/stats/design_fixture.h"
+#include "tests/support/design_builder.h"
 
 namespace duv {
 namespace {

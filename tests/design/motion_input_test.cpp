@@ -106,7 +106,7 @@ TEST(MotionInputTest, EveryLayoutGivesTheDisplacementComputedByHand) {
       {"m.1D", MotionLayout::afni1D, rows("", {5, 3, 4, 2, 0, 1}, true, "\t"), 0, kDisplacement},
       {"c.tsv", MotionLayout::table, kTable, 0, kDisplacement},
       {"deg.sdm", MotionLayout::sdm, sdmText("Translation ", " [deg]"), 0, kDisplacement},
-      {"rad.sdm", MotionLayout::sdm, sdmText("Translation BV-", " [rad]"), 0, kDisplacement},
+      {"rad.sdm", MotionLayout::sdm, sdmText("Translation XY-", " [rad]"), 0, kDisplacement},
       {"par_named.txt", MotionLayout::par, kPar, 0, kDisplacement},
       {"mc.par", MotionLayout::par, kPar, 2, afterTwo},
       {"c.tsv", MotionLayout::table, kTable, 2, afterTwo},
@@ -243,7 +243,7 @@ TEST(MotionInputTest, InputsWithoutMotionParametersAreErrorsNamingTheFileAndWhat
     }
   }
   EXPECT_TRUE(findMotionInput(kTable, "c.tsv", MotionLayout::table, 0));
-  for (const char* name : {"Translation X [mm]", "Rotation BV-Z [deg]", "Rotation [rad]"}) {
+  for (const char* name : {"Translation X [mm]", "Rotation XY-Z [deg]", "Rotation [rad]"}) {
     EXPECT_TRUE(namesMotionParameter(name)) << name;
   }
   for (const char* name : {"Translation X [mm]_derivative1", "Rotation X", "trans_x", ""}) {

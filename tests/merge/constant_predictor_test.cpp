@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/merge/design_builder.h"
+#include "tests/support/design_builder.h"
 
 namespace duv {
 namespace {

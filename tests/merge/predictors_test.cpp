@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "design/rtc_file.h"
-#include "tests/merge/design_builder.h"
+#include "tests/support/design_builder.h"
 
 namespace duv {
 namespace {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "tests/merge/design_builder.h"
+#include "tests/support/design_builder.h"
 
 namespace duv {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "design/errors.h"
-#include "tests/stats/design_fixture.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/memory_file_system.h"
 
 namespace duv {

@@ -1,6 +1,8 @@
-#include "tests/merge/design_builder.h"
+#include "tests/support/design_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace duv::testing {
 
@@ -26,6 +28,20 @@ DesignMatrix makeMatrix(const std::string& fileName, std::int32_t nrOfDataPoints
     matrix.colorBlue.push_back(predictor.blue);
   }
   return matrix;
+}
+
+DesignMatrix makeDesign(const std::vector<std::string>& names,
+                        const std::vector<std::vector<float>>& columns,
+                        std::int32_t firstConfoundPredictor, const std::string& fileName) {
+  if (names.size() != columns.size()) {
+    throw std::invalid_argument("makeDesign: a name for every column");
+  }
+  std::vector<Predictor> predictors;
+  for (std::size_t p = 0; p < columns.size(); ++p) {
+    predictors.push_back({names[p], columns[p], 255, 255, 255});
+  }
+  const auto points = columns.empty() ? 0 : static_cast<std::int32_t>(columns.front().size());
+  return makeMatrix(fileName, points, firstConfoundPredictor, predictors);
 }
 
 std::vector<Predictor> predictorsOf(const DesignMatrix& matrix) {

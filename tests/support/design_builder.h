@@ -1,6 +1,6 @@
 #pragma once
 
-// Building small design matrices for the tests of the predictor operations, and checking them.
+// Building small design matrices for the tests, and checking them.
 
 #include <cstdint>
 #include <ostream>
@@ -28,6 +28,13 @@ std::ostream& operator<<(std::ostream& out, const Predictor& predictor);
 DesignMatrix makeMatrix(const std::string& fileName, std::int32_t nrOfDataPoints,
                         std::int32_t firstConfoundPredictor,
                         const std::vector<Predictor>& predictors);
+
+// A default-headed matrix holding `columns` under `names` (as many), every colour white, as the
+// readers' tests and the analyses' tests need it.
+DesignMatrix makeDesign(const std::vector<std::string>& names,
+                        const std::vector<std::vector<float>>& columns,
+                        std::int32_t firstConfoundPredictor,
+                        const std::string& fileName = "study/run1.sdm");
 
 // The predictors of `matrix`, in order, read from its lists.
 std::vector<Predictor> predictorsOf(const DesignMatrix& matrix);
