@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "check/threshold_error.h"
+
 namespace duv {
 namespace {
 
@@ -139,10 +141,10 @@ void addEstimability(ContrastCheck& result, const DesignCheck& check,
 
 void validateContrastThresholds(const ContrastThresholds& t) {
   if (!(t.mediumVif >= 1.0 && std::isfinite(t.mediumVif))) {
-    throw std::invalid_argument("--medium-cvif must be at least 1");
+    throw ThresholdError(ThresholdSetting::mediumContrastVif, ThresholdRule::atLeastOne);
   }
   if (!(t.highVif >= t.mediumVif && std::isfinite(t.highVif))) {
-    throw std::invalid_argument("--high-cvif must be at least --medium-cvif");
+    throw ThresholdError(ThresholdSetting::highContrastVif, ThresholdRule::atLeastMedium);
   }
 }
 

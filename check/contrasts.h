@@ -40,8 +40,9 @@ struct ContrastThresholds {
   double mediumVif = 5.0;
 };
 
-// Throws std::invalid_argument naming the option unless 1 <= medium <= high, both finite:
-// "--medium-cvif must be at least 1", "--high-cvif must be at least --medium-cvif".
+// Throws ThresholdError (check/threshold_error.h) naming the setting unless 1 <= medium <= high,
+// both finite: "the medium contrast VIF must be at least 1", "the high contrast VIF must be at
+// least the medium contrast VIF".
 void validateContrastThresholds(const ContrastThresholds& thresholds);
 
 struct ContrastCheck {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "check/symmetric_matrix.h"
+#include "check/threshold_error.h"
 #include "design/confound_selection.h"
 
 namespace duv {
@@ -277,16 +278,16 @@ const char* levelName(CheckLevel level) {
 
 void validateThresholds(const CheckThresholds& t) {
   if (!(t.mediumCorrelation > 0.0 && t.mediumCorrelation <= 1.0)) {
-    throw std::invalid_argument("--medium-r must lie above 0 and at most 1");
+    throw ThresholdError(ThresholdSetting::mediumCorrelation, ThresholdRule::aboveZeroAtMostOne);
   }
   if (!(t.highCorrelation >= t.mediumCorrelation && t.highCorrelation <= 1.0)) {
-    throw std::invalid_argument("--high-r must lie between --medium-r and 1");
+    throw ThresholdError(ThresholdSetting::highCorrelation, ThresholdRule::betweenMediumAndOne);
   }
   if (!(t.mediumVif >= 1.0 && std::isfinite(t.mediumVif))) {
-    throw std::invalid_argument("--medium-vif must be at least 1");
+    throw ThresholdError(ThresholdSetting::mediumVif, ThresholdRule::atLeastOne);
   }
   if (!(t.highVif >= t.mediumVif && std::isfinite(t.highVif))) {
-    throw std::invalid_argument("--high-vif must be at least --medium-vif");
+    throw ThresholdError(ThresholdSetting::highVif, ThresholdRule::atLeastMedium);
   }
 }
 

@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "check/correlation_factor.h"
+#include "check/threshold_error.h"
 #include "design/design_matrix.h"
 
 namespace duv {
@@ -76,8 +77,9 @@ struct CheckThresholds {
   std::vector<std::string> nuisancePatterns;
 };
 
-// Throws std::invalid_argument naming the option when the thresholds are not
-// 0 < medium correlation <= high correlation <= 1 and 1 <= medium VIF <= high VIF.
+// Throws ThresholdError (check/threshold_error.h) naming the first setting that breaks
+// 0 < medium correlation <= high correlation <= 1 and 1 <= medium VIF <= high VIF (both finite),
+// e.g. "the high correlation must lie between the medium correlation and 1".
 void validateThresholds(const CheckThresholds& thresholds);
 
 enum class ColumnKind { varying, constant, zero, nonFinite };

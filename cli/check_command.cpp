@@ -1,129 +1,50 @@
 #include "cli/check_command.h"
 
-#include <exception>
 #include <iostream>
 #include <stdexcept>
 #include <utility>
 
-#include "check/check_html.h"
 #include "check/check_output.h"
 #include "check/contrast_expression.h"
 #include "cli/commands.h"
 #include "cli/output_plan.h"
 #include "cli/tool_log.h"
-#include "design/column_statistics.h"
 #include "design/file_system.h"
-#include "design/framewise_displacement.h"
 #include "design/motion_options.h"
 #include "design/text.h"
-#include "workflow/head_motion.h"
+#include "workflow/check_workflow.h"
 #include "workflow/result_names.h"
 
 namespace duv::cli {
 namespace {
 
-// How the files of a run are read and checked.
-struct CheckSetting {
-  std::vector<Contrast> contrasts;
-  ContrastThresholds contrastThresholds;
-  CheckThresholds thresholds;
-  ConfoundOptions confounds;
-  MotionReading motionReading;
-  MotionSummaryOptions motion;
-  bool addSpikes = false;
-};
-
-// A design of head motion alone: every predictor a motion parameter or a constant. Designs
-// that hold more (a merged design) are no motion input of their own: their motion columns may
-// be z-transformed.
-bool isMotionDesign(const DesignMatrix& design) {
-  for (std::size_t p = 0; p < design.values.size(); ++p) {
-    if (!namesMotionParameter(design.predictorNames[p]) && !isConstantColumn(design.values[p])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The head motion beside `design`, read from `path`: from `motionPath` (required), else from
-// the design's own file when it holds some.
-std::optional<MotionInput> headMotionFor(const std::string& path, const DesignMatrix& design,
-                                         const std::optional<std::string>& motionPath,
-                                         const MotionReading& reading) {
-  if (motionPath) {
-    const auto layout = motionLayoutFor(*motionPath, reading);
-    return readHeadMotion(*motionPath, layout ? *layout : motionLayoutOf(*motionPath), reading,
-                          true, realFileSystem());
-  }
-  const auto layout = motionLayoutFor(path, reading);
-  if (!layout || (*layout == MotionLayout::sdm && !isMotionDesign(design))) return std::nullopt;
-  return readHeadMotion(path, *layout, reading, false, realFileSystem());
-}
-
-// Reads and checks one file; any error of reading it or its motion is the file's error.
-void readAndCheck(CheckedFile& file, const std::optional<std::string>& motionPath,
-                  const CheckSetting& setting, const LogSink& log) {
-  file.design = readInputFile(toolInput(file.path), setting.confounds, realFileSystem(), log);
-  const auto motion = headMotionFor(file.path, file.design, motionPath, setting.motionReading);
-  if (!motion) {
-    file.check = checkDesign(file.design, setting.thresholds);
-    return;
-  }
-  auto displacement = framewiseDisplacement(*motion);
-  requireOneVolumePerDataPoint(file.design, motion->fileName, displacement);
-  if (setting.addSpikes) {
-    addSpikes(file.design, motion->fileName, displacement, setting.motion.spikeThreshold, log);
-  }
-  file.check = checkDesign(file.design, setting.thresholds);
-  file.motion = checkMotion(motion->fileName, std::move(displacement), setting.motion,
-                            setting.addSpikes, file.check);
-}
-
-// The contrasts on a checked file; a contrast that names what the design does not have is the
-// file's error.
-void checkContrasts(CheckedFile& file, const CheckSetting& setting) {
-  file.contrastDefinitions = setting.contrasts;
-  try {
-    for (const auto& contrast : setting.contrasts) {
-      file.contrasts.push_back(checkContrast(contrast, file.check, setting.contrastThresholds));
-    }
-  } catch (const std::exception& error) {
-    file.readError = error.what();
-    file.checkFailed = true;
-    file.contrasts.clear();
-    file.motion.reset();
-  }
-}
-
-CheckedFile checkedFile(const std::string& path, const std::optional<std::string>& motionPath,
-                        const CheckSetting& setting, const LogSink& log) {
-  CheckedFile file;
-  file.path = path;
-  try {
-    readAndCheck(file, motionPath, setting, log);
-  } catch (const std::exception& error) {
-    file.readError = error.what();
-    file.motion.reset();
-    return file;
-  }
-  checkContrasts(file, setting);
-  return file;
-}
-
-CheckSetting settingFor(const CheckArguments& arguments) {
-  CheckSetting setting;
-  setting.contrasts = contrastsOf(arguments);
-  setting.contrastThresholds = arguments.contrastThresholds;
-  setting.thresholds = arguments.thresholds;
-  setting.confounds = confoundOptionsFor(arguments.files, arguments.confounds);
-  setting.motionReading = motionReadingFor(arguments.confounds);
-  setting.motion.thresholds = parseThresholdList(arguments.fdThresholds);
-  setting.motion.maxFlaggedShare = arguments.maxScrubbedPercent / 100.0;
+// The request every file of the run shares; each file sets its design and motion.
+CheckRequest requestFor(const CheckArguments& arguments) {
+  CheckRequest request;
+  request.contrasts = contrastsOf(arguments);
+  request.contrastThresholds = arguments.contrastThresholds;
+  request.thresholds = arguments.thresholds;
+  request.confounds = confoundOptionsFor(arguments.files, arguments.confounds);
+  request.motionReading = motionReadingFor(arguments.confounds);
+  request.motion.thresholds = parseThresholdList(arguments.fdThresholds);
+  request.motion.maxFlaggedShare = arguments.maxScrubbedPercent / 100.0;
   if (const auto spikes = spikeOptionsFor(arguments.confounds)) {
-    setting.motion.spikeThreshold = spikes->displacementThreshold;
-    setting.addSpikes = true;
+    request.motion.spikeThreshold = spikes->criterion.displacementThreshold;
+    request.spikes = SpikeColumns::add;
   }
-  return setting;
+  return request;
+}
+
+// The file's head motion: from its --motion file, else from the file itself.
+void setFile(CheckRequest& request, const CheckArguments& arguments, std::size_t i) {
+  request.design = DesignFile{arguments.files[i], std::string(kToolReader)};
+  request.motionFiles.clear();
+  if (i < arguments.motion.size()) {
+    request.motionSource = MotionSource::motionFile;
+    request.motionFiles.push_back(arguments.motion[i]);
+  } else {
+    request.motionSource = MotionSource::designFile;
+  }
 }
 
 void writeResults(const CheckRun& run, CheckFormat format) {
@@ -145,29 +66,21 @@ void writeResults(const CheckRun& run, CheckFormat format) {
 
 int runCheck(const CheckArguments& arguments) {
   if (arguments.html) checkOutputs({*arguments.html}, arguments.files);
-  const auto setting = settingFor(arguments);
-  ToolLog log(std::cerr, false, false);
-  CheckRun run;
-  run.thresholds = arguments.thresholds;
+  auto request = requestFor(arguments);
+  ToolLog log(std::cerr, LogLines::shown, Progress::hidden);
+  auto run = checkRunFor(request);
   run.showAll = arguments.showAll;
-  run.motion = setting.motion;
-  run.contrastThresholds = setting.contrastThresholds;
   bool anyUnreadable = false;
   for (std::size_t i = 0; i < arguments.files.size(); ++i) {
-    const auto motionPath = i < arguments.motion.size()
-                                ? std::optional<std::string>(arguments.motion[i])
-                                : std::nullopt;
-    run.files.push_back(checkedFile(arguments.files[i], motionPath, setting, log.sink()));
+    setFile(request, arguments, i);
+    run.files.push_back(checkRequestedDesign(request, realFileSystem(), log.sink()).file);
     if (run.files.back().readError) {
       std::cerr << "Error: " << *run.files.back().readError << '\n';
       anyUnreadable = true;
     }
   }
   writeResults(run, arguments.format);
-  if (arguments.html) {
-    writeFile(realFileSystem(), *arguments.html,
-              [&run](std::ostream& out) { writeCheckHtml(run, out); });
-  }
+  if (arguments.html) writeCheckPage(run, *arguments.html, realFileSystem());
   if (anyUnreadable) return kFailure;
   const auto worst = worstLevel(run);
   return worst && *worst >= arguments.failOn ? kWarningsAtLevel : kSuccess;
@@ -208,15 +121,22 @@ std::string htmlPathFor(const std::string& designPath, const std::string& htmlDi
   return pathInFolder(replaceExtension(fileNameOf(designPath), ".html"), htmlDir);
 }
 
-void writeDesignHtml(const std::string& path, const DesignMatrix& design,
-                     const std::string& htmlPath) {
-  CheckRun run;
-  CheckedFile file;
-  file.path = path;
-  file.design = design;
-  file.check = checkDesign(file.design, run.thresholds);
-  run.files.push_back(std::move(file));
-  writeFile(realFileSystem(), htmlPath, [&run](std::ostream& out) { writeCheckHtml(run, out); });
+std::string_view thresholdOption(ThresholdSetting setting) {
+  switch (setting) {
+    case ThresholdSetting::mediumCorrelation:
+      return "--medium-r";
+    case ThresholdSetting::highCorrelation:
+      return "--high-r";
+    case ThresholdSetting::mediumVif:
+      return "--medium-vif";
+    case ThresholdSetting::highVif:
+      return "--high-vif";
+    case ThresholdSetting::mediumContrastVif:
+      return "--medium-cvif";
+    case ThresholdSetting::highContrastVif:
+      return "--high-cvif";
+  }
+  return "";
 }
 
 }  // namespace duv::cli

@@ -1,14 +1,17 @@
 #pragma once
 
-// The `check` subcommand, and the check page that `corr` and the merges write per result.
+// The `check` subcommand, and the names of the check pages that `corr` and the merges write per
+// result.
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/contrast_expression.h"
 #include "check/contrasts.h"
 #include "check/design_check.h"
+#include "check/threshold_error.h"
 #include "cli/tool_inputs.h"
 #include "design/design_matrix.h"
 
@@ -58,10 +61,7 @@ int runCheck(const CheckArguments& arguments);
 // in place of its extension.
 std::string htmlPathFor(const std::string& designPath, const std::string& htmlDir);
 
-// Checks `design` with the default thresholds and writes its page, naming it `path`, to
-// `htmlPath` (atomically, creating htmlPath's folder when it is missing). Throws the writer's
-// errors.
-void writeDesignHtml(const std::string& path, const DesignMatrix& design,
-                     const std::string& htmlPath);
+// The option that sets `setting`, as the tool's usage errors name it: "--high-r", ...
+std::string_view thresholdOption(ThresholdSetting setting);
 
 }  // namespace duv::cli

@@ -15,6 +15,7 @@
 #include "design/file_system.h"
 #include "design/sdm_reader.h"
 #include "stats/matrix.h"
+#include "workflow/check_workflow.h"
 #include "workflow/correlate_workflow.h"
 #include "workflow/merge_workflow.h"
 #include "workflow/result_names.h"
@@ -30,9 +31,16 @@ std::size_t workerCount() { return std::max(1U, std::thread::hardware_concurrenc
 // before that leaves no trace.
 void createFolder(const std::string& folder) { std::filesystem::create_directories(folder); }
 
-MergeRequest mergeRequest(const MergeArguments& arguments, bool withPrimary) {
+LogLines logLinesOf(bool quiet) { return quiet ? LogLines::quiet : LogLines::shown; }
+
+// Progress is shown where someone watches it.
+Progress progressOnTerminal() {
+  return standardErrorIsTerminal() ? Progress::shown : Progress::hidden;
+}
+
+MergeRequest mergeRequest(const MergeArguments& arguments, MergeKind kind) {
   MergeRequest request;
-  if (withPrimary) request.primary = arguments.primary;
+  if (kind == MergeKind::withPrimary) request.primary = arguments.primary;
   for (auto& input : toolInputs(arguments.secondaries)) {
     request.secondaries.emplace_back(std::move(input));
   }
@@ -59,12 +67,16 @@ std::vector<std::string> plannedOutputs(const MergeArguments& arguments,
   return outputs;
 }
 
-// The check page of a design saved at `designPath`, logged as the results are.
-void saveHtml(ToolLog& log, const std::string& designPath, const DesignMatrix& design,
+// The check page of a design saved at `designPath`, logged as the results are: the design
+// checked with the default thresholds, without head motion or contrasts.
+void saveHtml(ToolLog& log, const std::string& designPath, DesignMatrix design,
               const std::string& htmlDir) {
   const auto path = htmlPathFor(designPath, htmlDir);
   createFolder(htmlDir);
-  writeDesignHtml(designPath, design, path);
+  design.fileName = designPath;
+  CheckRequest request;
+  request.design = std::move(design);
+  checkAndWritePage(std::move(request), path, realFileSystem(), log.sink());
   log.log(texts::kSavedLog, path);
 }
 
@@ -75,19 +87,19 @@ void reportError(ToolLog& log, const std::exception& error) {
 
 }  // namespace
 
-int runMerge(const MergeArguments& arguments, bool withPrimary) {
+int runMerge(const MergeArguments& arguments, MergeKind kind) {
   // As the dialog says it, before the inputs are looked at.
-  if (!withPrimary && arguments.secondaries.size() < 2) {
+  if (kind == MergeKind::secondariesOnly && arguments.secondaries.size() < 2) {
     throw std::runtime_error(texts::kNotEnoughSecondaries);
   }
-  auto request = mergeRequest(arguments, withPrimary);
+  auto request = mergeRequest(arguments, kind);
   const auto planned = resultFiles(request, arguments.outDir);
   auto inputs = arguments.secondaries;
-  if (withPrimary) inputs.push_back(arguments.primary);
+  if (kind == MergeKind::withPrimary) inputs.push_back(arguments.primary);
   checkOutputs(plannedOutputs(arguments, planned), inputs);
 
-  ToolLog log(std::cerr, arguments.quiet, standardErrorIsTerminal());
-  logMergeStart(withPrimary, log.sink());
+  ToolLog log(std::cerr, logLinesOf(arguments.quiet), progressOnTerminal());
+  logMergeStart(kind, log.sink());
   std::size_t saved = 0;
   auto outcome = mergeDesigns(
       std::move(request), realFileSystem(),
@@ -123,7 +135,8 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet,
   }
   checkOutputs(outputs, files);
 
-  ToolLog log(std::cerr, quiet, files.size() > 1 && standardErrorIsTerminal());
+  ToolLog log(std::cerr, logLinesOf(quiet),
+              files.size() > 1 ? progressOnTerminal() : Progress::hidden);
   bool anyFailed = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
     log.progress(i + 1, files.size(), files[i]);
@@ -144,7 +157,7 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet,
     }
     if (!pageWanted) continue;
     try {
-      saveHtml(log, files[i], *design, *htmlDir);
+      saveHtml(log, files[i], std::move(*design), *htmlDir);
     } catch (const std::exception& error) {
       reportError(log, error);
       anyFailed = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/tool_inputs.h"
+#include "workflow/merge_request.h"
 
 namespace duv::cli {
 
@@ -31,13 +32,13 @@ struct MergeArguments {
   std::optional<std::string> htmlDir;  // a check page per result, inside this folder
 };
 
-// merge-all (withPrimary: the primary with every secondary) and merge-sec (all secondaries into
-// one). Refuses a merge-sec of fewer than two inputs, inputs the tool does not read, confound
-// options no input takes, and outputs that would clash with each other or an input, all before
-// anything is read; folders are made when the first file goes into them. Returns
+// merge-all (MergeKind::withPrimary: the primary with every secondary) and merge-sec (all
+// secondaries into one). Refuses a merge-sec of fewer than two inputs, inputs the tool does not
+// read, confound options no input takes, and outputs that would clash with each other or an input,
+// all before anything is read; folders are made when the first file goes into them. Returns
 // kDataPointMismatch after printing the mismatch, else kSuccess; throws every other failure
 // (results saved before it stay).
-int runMerge(const MergeArguments& arguments, bool withPrimary);
+int runMerge(const MergeArguments& arguments, MergeKind kind);
 
 // The correlation report and table of every SDM file, beside it; a failing file does not stop
 // the others. With htmlDir, also a check page per file inside that folder (also when only the

@@ -392,13 +392,16 @@ int main(int argc, char** argv) {
     return app.exit(version);
   } catch (const CLI::ParseError& error) {
     return usageError(error.what());
+  } catch (const duv::ThresholdError& error) {
+    return usageError(error.describe(duv::cli::thresholdOption));
   } catch (const std::invalid_argument& error) {
     return usageError(error.what());
   }
 
   try {
-    if (mergeAllCommand->parsed()) return duv::cli::runMerge(mergeAll, true);
-    if (mergeSecondaryCommand->parsed()) return duv::cli::runMerge(mergeSecondary, false);
+    if (mergeAllCommand->parsed()) return duv::cli::runMerge(mergeAll, duv::MergeKind::withPrimary);
+    if (mergeSecondaryCommand->parsed())
+      return duv::cli::runMerge(mergeSecondary, duv::MergeKind::secondariesOnly);
     if (checkCommand->parsed()) return duv::cli::runCheck(check);
     if (studyCommand->parsed()) return duv::cli::runStudyCommand(study);
     return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);

@@ -42,7 +42,8 @@ StudyOptions studyOptionsOf(const StudyArguments& arguments) {
   options.contrasts = contrastsOf(check);
   options.motion.thresholds = parseThresholdList(check.fdThresholds);
   options.motion.maxFlaggedShare = check.maxScrubbedPercent / 100.0;
-  if (options.spikes) options.motion.spikeThreshold = options.spikes->displacementThreshold;
+  if (options.spikes)
+    options.motion.spikeThreshold = options.spikes->criterion.displacementThreshold;
   return options;
 }
 

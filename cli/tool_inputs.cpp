@@ -15,7 +15,7 @@ bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_
 
 }  // namespace
 
-InputFile toolInput(const std::string& path) { return inputFileAt(path, "the tool"); }
+InputFile toolInput(const std::string& path) { return inputFileAt(path, kToolReader); }
 
 std::vector<InputFile> toolInputs(const std::vector<std::string>& paths) {
   std::vector<InputFile> inputs;
@@ -65,7 +65,7 @@ std::optional<SpikeOptions> spikeOptionsFor(const ConfoundArguments& arguments) 
     }
   }
   SpikeOptions options;
-  options.displacementThreshold = parseSpikeCriterion(*arguments.spikes).displacementThreshold;
+  options.criterion = parseSpikeCriterion(*arguments.spikes);
   options.motionTextLayout = motionReadingFor(arguments).textLayout;
   return options;
 }

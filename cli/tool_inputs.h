@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "design/confound_file.h"
@@ -32,6 +33,9 @@ MotionReading motionReadingFor(const ConfoundArguments& arguments);
 // The spike columns --spikes asks for; none without it. Throws std::invalid_argument when the
 // outliers preset of --confounds is asked too (both would give the same columns).
 std::optional<SpikeOptions> spikeOptionsFor(const ConfoundArguments& arguments);
+
+// How the tool names itself in the error for a file it does not read (inputFileAt).
+inline constexpr std::string_view kToolReader = "the tool";
 
 // The path with the format its extension names. Throws std::runtime_error naming the path when
 // it is not ".sdm", ".rtc", ".tsv", ".txt", ".par" or ".1D".

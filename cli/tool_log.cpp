@@ -4,8 +4,10 @@
 
 namespace duv::cli {
 
-ToolLog::ToolLog(std::ostream& messages, bool quiet, bool showProgress)
-    : messages_(messages), quiet_(quiet), showProgress_(showProgress && !quiet) {}
+ToolLog::ToolLog(std::ostream& messages, LogLines lines, Progress progress)
+    : messages_(messages),
+      quiet_(lines == LogLines::quiet),
+      showProgress_(progress == Progress::shown && lines != LogLines::quiet) {}
 
 void ToolLog::log(std::string_view literal, std::string_view argument) {
   if (quiet_) return;

@@ -12,10 +12,14 @@
 
 namespace duv::cli {
 
+// Whether log lines are written (quiet: neither log lines nor progress).
+enum class LogLines { shown, quiet };
+// Whether the progress line is shown (for a terminal).
+enum class Progress { shown, hidden };
+
 class ToolLog {
  public:
-  // quiet: no log lines and no progress. showProgress: show the progress line (for a terminal).
-  ToolLog(std::ostream& messages, bool quiet, bool showProgress);
+  ToolLog(std::ostream& messages, LogLines lines, Progress progress);
 
   void log(std::string_view literal, std::string_view argument);
   // log() as the workflows' sink; valid while this object lives.

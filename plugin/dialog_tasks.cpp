@@ -31,9 +31,9 @@ std::vector<SecondaryInput> dialogInputs(const std::vector<std::string>& entries
 
 }  // namespace
 
-bool mergeFromDialog(HostBridge& host, FileSystem& files, bool withPrimary) {
+bool mergeFromDialog(HostBridge& host, FileSystem& files, MergeKind kind) {
   const LogSink log = host.logSink();
-  logMergeStart(withPrimary, log);
+  logMergeStart(kind, log);
   MergeRequest request;
   request.zTransform = host.intParameter(dialog::kZTransformParameter) != 0;
   request.baseline = host.intParameter(dialog::kBaselineParameter) != 0;
@@ -41,7 +41,7 @@ bool mergeFromDialog(HostBridge& host, FileSystem& files, bool withPrimary) {
 
   const auto entries = splitLines(host.stringParameter(dialog::kSecondaryParameter), '\n');
   if (entries.empty()) throw std::runtime_error(texts::kNoSecondaries);
-  if (entries.size() == 1 && !withPrimary) {
+  if (entries.size() == 1 && kind == MergeKind::secondariesOnly) {
     throw std::runtime_error(texts::kNotEnoughSecondaries);
   }
   // The secondaries are read and compared before the primary's path is even asked for.
@@ -54,7 +54,8 @@ bool mergeFromDialog(HostBridge& host, FileSystem& files, bool withPrimary) {
   request.secondaries.assign(std::make_move_iterator(secondaries.begin()),
                              std::make_move_iterator(secondaries.end()));
   secondaries.clear();
-  if (withPrimary) request.primary = host.stringParameter(dialog::kPrimaryParameter);
+  if (kind == MergeKind::withPrimary)
+    request.primary = host.stringParameter(dialog::kPrimaryParameter);
 
   const auto outcome = mergeDesigns(
       std::move(request), files,

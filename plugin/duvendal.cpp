@@ -158,7 +158,8 @@ bool duvendal::execute() {
 
 bool duvendal::mergeSdms(bool withPrimary) {
   duv::HostBridge host(hostFunctionTable, *log_);
-  return duv::mergeFromDialog(host, duv::realFileSystem(), withPrimary);
+  const auto kind = withPrimary ? duv::MergeKind::withPrimary : duv::MergeKind::secondariesOnly;
+  return duv::mergeFromDialog(host, duv::realFileSystem(), kind);
 }
 
 void duvendal::correlateSdm() {

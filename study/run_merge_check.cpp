@@ -5,12 +5,10 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "check/check_html.h"
 #include "check/check_output.h"
 #include "design/file_system.h"
-#include "design/framewise_displacement.h"
 #include "design/text.h"
-#include "workflow/head_motion.h"
+#include "workflow/check_workflow.h"
 #include "workflow/merge_workflow.h"
 #include "workflow/result_names.h"
 
@@ -44,19 +42,6 @@ MergeRequest mergeRequestOf(const StudyRun& plan, const StudyOptions& options) {
   request.spikes = options.spikes;
   request.workers = 1;  // the runs share the cores
   return request;
-}
-
-// The head motion of the first confound input that holds some.
-std::optional<MotionInput> runMotion(const StudyRun& plan, const StudyOptions& options) {
-  for (const auto& confound : plan.confounds) {
-    const auto layout = motionLayoutFor(confound, options.motionReading);
-    if (!layout) continue;
-    const bool required = inputFormatOf(confound) == InputFormat::confounds;
-    auto motion =
-        readHeadMotion(confound, *layout, options.motionReading, required, realFileSystem());
-    if (motion) return motion;
-  }
-  return std::nullopt;
 }
 
 // The strongest |r| between a task predictor and a confound.
@@ -97,10 +82,10 @@ void recordFigures(RunRecord& record, const CheckedFile& file) {
 
 // The merge, the check and the page; the record's outputs and figures as they are written.
 void mergeAndCheck(RunRecord& record, const StudyRun& plan, const StudyOptions& options,
-                   const std::string& studyFolder) {
+                   const std::string& studyFolder, FileSystem& files) {
   const auto folder = runFolderOf(studyFolder, plan);
   auto outcome = mergeDesigns(
-      mergeRequestOf(plan, options), realFileSystem(),
+      mergeRequestOf(plan, options), files,
       [&folder](const std::string& suggestedName) -> std::optional<std::string> {
         fs::create_directories(folder);
         return pathInFolder(suggestedName, folder);
@@ -115,31 +100,24 @@ void mergeAndCheck(RunRecord& record, const StudyRun& plan, const StudyOptions& 
     record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.table)));
   }
 
-  CheckRun run;
-  run.thresholds = options.thresholds;
-  run.motion = options.motion;
-  run.contrastThresholds = options.contrastThresholds;
-  CheckedFile file;
-  file.path = saved.design;
-  file.design = asReadBack(std::move(result.matrix));
-  file.check = checkDesign(file.design, options.thresholds);
-  if (const auto motion = runMotion(plan, options)) {
-    auto displacement = framewiseDisplacement(*motion);
-    requireOneVolumePerDataPoint(file.design, motion->fileName, displacement);
-    file.motion = checkMotion(motion->fileName, std::move(displacement), options.motion,
-                              options.spikes.has_value(), file.check);
-  }
-  file.contrastDefinitions = options.contrasts;
-  for (const auto& contrast : options.contrasts) {
-    file.contrasts.push_back(checkContrast(contrast, file.check, options.contrastThresholds));
-  }
+  // The result as its file reads back, with the head motion of the first confound input
+  // that holds some; the spike columns are the merge's.
+  CheckRequest check;
+  check.design = asReadBack(std::move(result.matrix));
+  check.thresholds = options.thresholds;
+  check.contrasts = options.contrasts;
+  check.contrastThresholds = options.contrastThresholds;
+  check.motion = options.motion;
+  check.motionSource = MotionSource::firstHolding;
+  check.motionFiles = plan.confounds;
+  check.motionReading = options.motionReading;
+  if (options.spikes) check.spikes = SpikeColumns::alreadyAdded;
   const auto pageName = replaceExtension(fileNameOf(saved.design), ".html");
-  run.files.push_back(std::move(file));
-  writeFile(realFileSystem(), joinedPath(folder, pageName),
-            [&run](std::ostream& out) { writeCheckHtml(run, out); });
+  const auto file = checkAndWritePage(std::move(check), joinedPath(folder, pageName), files,
+                                      [](std::string_view, std::string_view) {});
   record.outputs.push_back(joinedPath(plan.outputFolder, pageName));
   record.checkPage = record.outputs.back();
-  recordFigures(record, run.files.front());
+  recordFigures(record, file);
 }
 
 }  // namespace
@@ -161,7 +139,7 @@ RunRecord doRun(const StudyRun& plan, const StudyOptions& options, const std::st
   paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
   record.inputs = currentInputs(paths);
   try {
-    mergeAndCheck(record, plan, options, studyFolder);
+    mergeAndCheck(record, plan, options, studyFolder, realFileSystem());
   } catch (const std::exception& error) {
     // The run's own failure: the study goes on, and the record tells it.
     record.status = "failed";

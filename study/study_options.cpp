@@ -32,7 +32,7 @@ std::string canonicalText(const StudyOptions& o) {
   for (const auto& selector : o.confounds.selection) text << quoted(selector.text) << ',';
   text << ";skip=" << o.confounds.skipVolumes << ";derivatives=" << o.confounds.derivatives
        << ";squares=" << o.confounds.squares;
-  text << ";spikes=" << (o.spikes ? number(o.spikes->displacementThreshold) : "none");
+  text << ";spikes=" << (o.spikes ? number(o.spikes->criterion.displacementThreshold) : "none");
   text << ";motion-layout="
        << (o.motionReading.textLayout ? std::string(layoutName(*o.motionReading.textLayout))
                                       : "extension");

@@ -11,6 +11,7 @@
 #include "design/confound_file.h"
 #include "design/design_matrix.h"
 #include "design/motion_input.h"
+#include "design/motion_options.h"
 #include "workflow/input_files.h"
 #include "workflow/log_sink.h"
 
@@ -26,10 +27,10 @@ struct MotionReading {
   std::size_t skipVolumes = 0;  // as ConfoundOptions::skipVolumes: not for design matrices
 };
 
-// Spike columns for the merges: one confound per volume whose framewise displacement lies
-// strictly above the threshold, after the other columns of the motion input that flags it.
+// Spike columns for the merges: one confound per volume that the criterion flags, after the
+// other columns of the motion input that flags it.
 struct SpikeOptions {
-  double displacementThreshold = 0.5;            // mm
+  SpikeCriterion criterion;                      // which volumes
   std::optional<MotionLayout> motionTextLayout;  // as MotionReading::textLayout
 };
 

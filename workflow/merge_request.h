@@ -17,6 +17,10 @@
 
 namespace duv {
 
+// The two merges: the primary merged with every secondary input (one result each, "merge all"),
+// or the secondary inputs merged into one result ("merge secondaries").
+enum class MergeKind { withPrimary, secondariesOnly };
+
 // A secondary input: a file to read, or a matrix already read (its fileName names it, in
 // messages and in the names of the results).
 using SecondaryInput = std::variant<InputFile, DesignMatrix>;

@@ -96,9 +96,9 @@ std::string DataPointMismatch::message() const {
   return differing + texts::kDataPointMismatch + reference;
 }
 
-void logMergeStart(bool withPrimary, const LogSink& log) {
+void logMergeStart(MergeKind kind, const LogSink& log) {
   log(texts::kStartMergingLog,
-      withPrimary ? texts::kMergeAllArgument : texts::kMergeSecondaryArgument);
+      kind == MergeKind::withPrimary ? texts::kMergeAllArgument : texts::kMergeSecondaryArgument);
 }
 
 std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
@@ -122,7 +122,8 @@ std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
     anyMotion = true;
     const auto displacement = framewiseDisplacement(*motion);
     requireOneVolumePerDataPoint(matrices.back(), file->path, displacement);
-    addSpikes(matrices.back(), file->path, displacement, spikes->displacementThreshold, log);
+    addSpikes(matrices.back(), file->path, displacement, spikes->criterion.displacementThreshold,
+              log);
   }
   if (matrices.empty()) throw std::runtime_error(texts::kNoSecondaries);
   if (spikes && !anyMotion) throw std::runtime_error(texts::kNoMotionForSpikes);

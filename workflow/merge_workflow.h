@@ -27,7 +27,7 @@ using ResultDestination =
     std::function<std::optional<std::string>(const std::string& suggestedName)>;
 
 // Logs the start of a merge: texts::kStartMergingLog with the argument naming its kind.
-void logMergeStart(bool withPrimary, const LogSink& log);
+void logMergeStart(MergeKind kind, const LogSink& log);
 
 // Reads the secondary inputs in order (confound files with `confounds`); matrices already read
 // are taken as they are. With spikes, the head motion of each file input that holds some

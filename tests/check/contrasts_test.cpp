@@ -390,17 +390,17 @@ TEST(ContrastsTest, ThresholdsAreValidated) {
       [] {
         validateContrastThresholds({10.0, 0.5});
       },
-      "--medium-cvif must be at least 1");
+      "the medium contrast VIF must be at least 1");
   testing::expectError<std::invalid_argument>(
       [] {
         validateContrastThresholds({4.0, 5.0});
       },
-      "--high-cvif must be at least --medium-cvif");
+      "the high contrast VIF must be at least the medium contrast VIF");
   testing::expectError<std::invalid_argument>(
       [] {
         validateContrastThresholds({kInfinity, 5.0});
       },
-      "--high-cvif must be at least --medium-cvif");
+      "the high contrast VIF must be at least the medium contrast VIF");
 }
 
 }  // namespace

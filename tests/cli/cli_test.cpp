@@ -347,6 +347,38 @@ TEST_F(CliTest, CheckUsageErrors) {
             "Run 'duvendal --help' for more information.\n");
 }
 
+// The core names a threshold in words; the tool names the option that sets it.
+TEST_F(CliTest, ThresholdUsageErrorsNameTheirOption) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"--medium-r", "0"}, "--medium-r must lie above 0 and at most 1"},
+      {{"--medium-r", "0.8"}, "--high-r must lie between --medium-r and 1"},
+      {{"--medium-vif", "0.5"}, "--medium-vif must be at least 1"},
+      {{"--high-vif", "4"}, "--high-vif must be at least --medium-vif"},
+      {{"--medium-cvif", "0.5"}, "--medium-cvif must be at least 1"},
+      {{"--high-cvif", "4"}, "--high-cvif must be at least --medium-cvif"},
+  };
+  for (const auto& c : cases) {
+    for (const char* command : {"check", "study"}) {
+      std::vector<std::string> arguments{command};
+      arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+      if (std::string(command) == "check") {
+        arguments.push_back("examples/sub01_task.sdm");
+      } else {
+        arguments.insert(arguments.end(), {"--manifest", "runs.tsv", "--out-dir", "out"});
+      }
+      SCOPED_TRACE(::testing::PrintToString(arguments));
+      const auto result = run(arguments);
+      EXPECT_EQ(result.exitCode, 64);
+      EXPECT_EQ(result.err,
+                "Error: " + c.message + "\nRun 'duvendal --help' for more information.\n");
+    }
+  }
+}
+
 TEST_F(CliTest, CheckWritesOnePageAndNeverOverAnInput) {
   const auto result = run({"check", "--html", "report.html", "examples/sub01_task.sdm",
                            "examples/bad/sub01_task_motion_broken.sdm"});
