@@ -44,11 +44,9 @@ std::optional<MotionInput> ownMotion(const CheckRequest& request, const DesignMa
 std::optional<MotionInput> firstMotion(const std::vector<std::string>& paths,
                                        const MotionReading& reading, FileSystem& files) {
   for (const auto& path : paths) {
-    const auto layout = motionLayoutFor(path, reading);
-    if (!layout) continue;
-    const bool required = inputFormatOf(path) == InputFormat::confounds;
-    auto motion = readHeadMotion(path, *layout, reading, required, files);
-    if (motion) return motion;
+    const auto format = inputFormatOf(path);
+    if (!format) continue;  // no file that holds head motion
+    if (auto motion = spikeMotionOf(InputFile{path, *format}, reading, files)) return motion;
   }
   return std::nullopt;
 }
