@@ -16,6 +16,7 @@
 #include "cli/held_saves.h"
 #include "cli/interrupt.h"
 #include "cli/study_command.h"
+#include "cli/terminal.h"
 #include "design/confound_selection.h"
 #include "design/motion_layout.h"
 #include "design/motion_options.h"
@@ -316,9 +317,20 @@ int usageError(const std::string& what) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  duv::cli::removeTemporaryFilesWhenInterrupted();
-  duv::cli::holdSavesWhenAsked();
+// Standard output and error carry results too: a write to them that failed (a full disk, a
+// closed pipe) turns any outcome into a failure, said on standard error where that still works.
+int withStandardStreamsChecked(int code) {
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "Error: failed writing to standard output" << std::endl;
+    return duv::cli::kFailure;
+  }
+  std::cerr.flush();
+  if (!std::cerr) return duv::cli::kFailure;
+  return code;
+}
+
+int runTool(int argc, char** argv) {
   CLI::App app{
       "duvendal: prepare the design matrices of fMRI regression analyses.\n"
       "Merges a task design (.sdm) with confound matrices (.sdm, .rtc) and the confound files of "
@@ -409,4 +421,11 @@ int main(int argc, char** argv) {
     std::cerr << "Error: " << error.what() << '\n';
     return duv::cli::kFailure;
   }
+}
+
+int main(int argc, char** argv) {
+  duv::cli::removeTemporaryFilesWhenInterrupted();
+  duv::cli::holdSavesWhenAsked();
+  duv::cli::makeBrokenPipesWriteErrors();
+  return withStandardStreamsChecked(runTool(argc, argv));
 }

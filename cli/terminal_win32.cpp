@@ -8,4 +8,6 @@ namespace duv::cli {
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+void makeBrokenPipesWriteErrors() {}
+
 }  // namespace duv::cli
