@@ -15,7 +15,7 @@
 
 #include <iosfwd>
 
-#include "check/check_output.h"
+#include "check/check_run.h"
 
 namespace duv {
 

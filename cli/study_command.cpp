@@ -64,16 +64,7 @@ void writeGroupOutputs(const std::string& outDir, const std::vector<RunRecord>& 
             [&](std::ostream& out) { writeGroupHtml(records, unreadable, out); });
 }
 
-bool isWarned(const RunRecord& record) {
-  return record.status == "medium" || record.status == "high" || record.status == "error";
-}
-
-std::optional<CheckLevel> levelNamed(const std::string& status) {
-  if (status == "medium") return CheckLevel::medium;
-  if (status == "high") return CheckLevel::high;
-  if (status == "error") return CheckLevel::error;
-  return std::nullopt;
-}
+bool isWarned(const RunRecord& record) { return levelOfStatus(record.status).has_value(); }
 
 // The closing summary: counts, then each failed and each warned run.
 void writeSummary(const std::vector<RunRecord>& records, std::size_t skipped, std::ostream& out) {
@@ -81,7 +72,7 @@ void writeSummary(const std::vector<RunRecord>& records, std::size_t skipped, st
   std::size_t warned = 0;
   std::size_t failed = 0;
   for (const auto& record : records) {
-    if (record.status == "failed") {
+    if (record.status == CheckStatus::failed) {
       ++failed;
     } else if (isWarned(record)) {
       ++warned;
@@ -97,19 +88,19 @@ void writeSummary(const std::vector<RunRecord>& records, std::size_t skipped, st
     out << "  " << status << std::string(8 - status.size(), ' ') << text << '\n';
   };
   for (const auto& record : records) {
-    if (record.status == "failed")
+    if (record.status == CheckStatus::failed)
       line("failed", record.name + ": " + record.firstError.value_or(""));
   }
   for (const auto& record : records) {
-    if (isWarned(record)) line(record.status, record.name);
+    if (isWarned(record)) line(statusName(record.status), record.name);
   }
 }
 
 int exitCodeOf(const std::vector<RunRecord>& records, CheckLevel failOn) {
   bool reached = false;
   for (const auto& record : records) {
-    if (record.status == "failed") return kFailure;
-    const auto level = levelNamed(record.status);
+    if (record.status == CheckStatus::failed) return kFailure;
+    const auto level = levelOfStatus(record.status);
     reached = reached || (level && *level >= failOn);
   }
   return reached ? kWarningsAtLevel : kSuccess;
@@ -175,7 +166,7 @@ int runStudyCommand(const StudyArguments& arguments) {
   const auto result = runStudy(pairing.runs, options, settings,
                                [terminal](const StudyProgress& progress, const RunRecord& record) {
                                  if (terminal) std::cerr << "\r\033[K";
-                                 if (record.status == "failed") {
+                                 if (record.status == CheckStatus::failed) {
                                    std::cerr << "Error: " << record.name << ": "
                                              << record.firstError.value_or("") << '\n';
                                  }

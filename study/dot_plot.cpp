@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "check/check_output.h"
-#include "study/html_text.h"
+#include "check/cell_text.h"
+#include "check/page_kit.h"
 #include "study/tukey_fences.h"
 
 namespace duv {
@@ -28,17 +28,6 @@ constexpr double kDotStep = 5;    // sideways, at most
 constexpr double kDotRadius = 2.5;
 constexpr double kOutlierRadius = 3.3;
 constexpr double kLabelLine = 13;  // height of one outlier's label
-constexpr std::size_t kLongestLabel = 30;
-
-const char* statusColour(const std::string& status) {
-  if (status == "medium") return "#c98a00";
-  if (status == "high") return "#d9480f";
-  if (status == "error") return "#c0152f";
-  if (status == "failed") return "#7a0c1e";
-  return "#3a7d44";
-}
-
-std::string px(double value) { return fixedDecimals(value, 1); }
 
 std::string valueText(double value, int decimals, const std::string& unit) {
   const std::string number = std::isinf(value) ? "&#8734;" : fixedDecimals(value, decimals);
@@ -214,7 +203,7 @@ std::string axisSvg(const Axis& axis, bool infinities) {
 std::string dotSvg(const DotPlotRun& run, double x, double y, bool outlier, const DotPlot& plot) {
   std::string dot = "<circle cx=\"" + px(x) + "\" cy=\"" + px(y) + "\" r=\"" +
                     px(outlier ? kOutlierRadius : kDotRadius) + "\" fill=\"" +
-                    statusColour(run.status) + "\"" + (outlier ? " class=\"outlier\"" : "") +
+                    dotColour(run.status) + "\"" + (outlier ? " class=\"outlier\"" : "") +
                     "><title>" + escapedHtml(run.label) + ": " +
                     valueText(run.value, plot.decimals, plot.unit) + "</title></circle>";
   if (run.link.empty()) return dot;
@@ -329,7 +318,7 @@ std::string dotPlotFigure(const DotPlot& plot) {
            "\" y1=\"" + px(ys[i]) + "\" x2=\"" + px(kLabelX - 4) + "\" y2=\"" +
            px(baselines[k] - 4) + "\"/><text class=\"label\" x=\"" + px(kLabelX) + "\" y=\"" +
            px(baselines[k]) + "\"><title>" + escapedHtml(run.label) + "</title>" +
-           escapedHtml(shortened(run.label, kLongestLabel)) + " <tspan class=\"value\">" +
+           escapedHtml(run.shortLabel) + " <tspan class=\"value\">" +
            valueText(run.value, plot.decimals, "") + "</tspan></text></g>";
   }
   if (cut) {

@@ -12,13 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "check/check_status.h"
+
 namespace duv {
 
 struct DotPlotRun {
-  double value = 0.0;  // finite or +infinity
-  std::string label;   // names the run, plain text
-  std::string link;    // its check page as a URL relative to the page; empty: none
-  std::string status;  // ok, medium, high, error or failed: its colour
+  double value = 0.0;      // finite or +infinity
+  std::string label;       // names the run, plain text
+  std::string shortLabel;  // the label beside its dot: `label` shortened for the page
+                           // (shortLabels, kLongestRunLabel of check/page_kit.h)
+  std::string link;        // its check page as a URL relative to the page; empty: none
+  CheckStatus status = CheckStatus::ok;  // its colour (dotColour)
 };
 
 struct DotPlot {

@@ -6,11 +6,10 @@
 #include <ostream>
 #include <string>
 
-#include "check/check_output.h"
-#include "check/html_page.h"
+#include "check/cell_text.h"
+#include "check/page_kit.h"
 #include "study/dot_plot.h"
 #include "study/group_table.h"
-#include "study/html_text.h"
 
 namespace duv {
 namespace {
@@ -24,23 +23,26 @@ std::string plural(std::size_t count, const char* one, const char* many) {
 }
 
 std::string counts(const std::vector<RunRecord>& runs, std::size_t unreadable) {
-  std::map<std::string, std::size_t> byStatus;
+  std::map<CheckStatus, std::size_t> byStatus;
   for (const auto& run : runs) ++byStatus[run.status];
-  const std::size_t warned = byStatus["medium"] + byStatus["high"] + byStatus["error"];
+  const std::size_t warned =
+      byStatus[CheckStatus::medium] + byStatus[CheckStatus::high] + byStatus[CheckStatus::error];
   const auto chip = [](const char* status, const std::string& text) {
     return std::string("<span class=\"count ") + status + "\">" + text + "</span>";
   };
-  std::string html = "<p class=\"counts\">" + chip("ok", std::to_string(byStatus["ok"]) + " ok") +
+  std::string html = "<p class=\"counts\">" +
+                     chip("ok", std::to_string(byStatus[CheckStatus::ok]) + " ok") +
                      chip("warned", std::to_string(warned) + " warned");
   if (warned > 0) {
     std::string parts;
-    for (const char* level : {"medium", "high", "error"}) {
+    for (const auto level : {CheckStatus::medium, CheckStatus::high, CheckStatus::error}) {
       if (byStatus[level] == 0) continue;
-      parts += (parts.empty() ? "" : ", ") + std::to_string(byStatus[level]) + " " + level;
+      parts +=
+          (parts.empty() ? "" : ", ") + std::to_string(byStatus[level]) + " " + statusName(level);
     }
     html += "<span class=\"parts\">(" + parts + ")</span>";
   }
-  html += chip("failed", std::to_string(byStatus["failed"]) + " failed");
+  html += chip("failed", std::to_string(byStatus[CheckStatus::failed]) + " failed");
   if (unreadable > 0) {
     html += chip("unreadable", plural(unreadable, "record", "records") + " unreadable");
   }
@@ -80,7 +82,7 @@ std::vector<std::string> runLabels(const std::vector<RunRecord>& runs) {
 
 template <typename ValueOf>
 DotPlot plotOf(const std::vector<RunRecord>& runs, const std::vector<std::string>& labels,
-               ValueOf valueOf) {
+               const std::map<std::string, std::string>& shortLabels, ValueOf valueOf) {
   DotPlot plot;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::optional<double> value = valueOf(runs[i]);
@@ -89,19 +91,23 @@ DotPlot plotOf(const std::vector<RunRecord>& runs, const std::vector<std::string
       ++plot.withoutValue;
       continue;
     }
-    plot.runs.push_back({*value, labels[i], urlOfPath(runs[i].checkPage), runs[i].status});
+    plot.runs.push_back({*value, labels[i], shortLabels.at(labels[i]), urlOfPath(runs[i].checkPage),
+                         runs[i].status});
   }
   return plot;
 }
 
 std::string distributions(const std::vector<RunRecord>& runs) {
   const auto labels = runLabels(runs);
-  auto motion = plotOf(runs, labels, [](const RunRecord& run) { return run.meanDisplacement; });
+  // One set of short labels for both plots: no two runs on the page share one.
+  const auto shortened = shortLabels(labels, kLongestRunLabel);
+  auto motion =
+      plotOf(runs, labels, shortened, [](const RunRecord& run) { return run.meanDisplacement; });
   motion.figure = "mean-fd";
   motion.caption = "Mean framewise displacement (mm)";
   motion.unit = "mm";
   motion.decimals = 3;
-  auto vif = plotOf(runs, labels, [](const RunRecord& run) {
+  auto vif = plotOf(runs, labels, shortened, [](const RunRecord& run) {
     return run.highestTaskVif ? std::optional<double>(run.highestTaskVif->second) : std::nullopt;
   });
   vif.figure = "task-vif";
@@ -109,8 +115,10 @@ std::string distributions(const std::vector<RunRecord>& runs) {
   vif.logarithmic = true;
   vif.decimals = 2;
   std::string legend;
-  for (const char* status : {"ok", "medium", "high", "error"}) {
-    legend += std::string("<span class=\"dot ") + status + "\"></span>" + status + " ";
+  for (const auto status :
+       {CheckStatus::ok, CheckStatus::medium, CheckStatus::high, CheckStatus::error}) {
+    const std::string name = statusName(status);
+    legend += "<span class=\"dot " + name + "\"></span>" + name + " ";
   }
   return "<h2>Distributions</h2><p class=\"note\">A dot per run, in its status's colour: " +
          legend +
@@ -217,8 +225,8 @@ std::string runsTable(const std::vector<RunRecord>& runs) {
   for (const auto& column : table.columns) html += headingCell(column);
   html += "</tr></thead><tbody>";
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    const auto& status = runs[r].status;
-    html += "<tr class=\"" + escapedHtml(status) + "\" data-i=\"" + std::to_string(r) + "\">";
+    html += "<tr class=\"" + std::string(statusName(runs[r].status)) + "\" data-i=\"" +
+            std::to_string(r) + "\">";
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
       html += cellHtml(table.rows[r][c], table.columns[c], runs[r]);
     }
@@ -229,12 +237,8 @@ std::string runsTable(const std::vector<RunRecord>& runs) {
 
 // --- page ----------------------------------------------------------------------------------
 
+// After the kit's base rules (check/page_kit.h).
 constexpr const char* kStyle = R"(
-body { font: 14px/1.4 "DejaVu Sans", "Segoe UI", Helvetica, Arial, sans-serif; color: #222;
-       margin: 24px; background: #fff; }
-h1 { font-size: 22px; margin: 0 0 6px; }
-h2 { font-size: 17px; margin: 26px 0 6px; border-top: 1px solid #ccc; padding-top: 14px; }
-p.note, p.legend { color: #555; font-size: 12px; margin: 4px 0; }
 p.counts { margin: 6px 0 2px; }
 .count { display: inline-block; font-size: 13px; padding: 2px 10px; margin-right: 8px;
          border-radius: 11px; color: #fff; background: #3a7d44; }
@@ -352,36 +356,19 @@ constexpr const char* kSortScript = R"(<script>
 })();
 </script>)";
 
-// Marks the page drawn once every figure has a size, and where each figure lies.
-constexpr const char* kLoadScript = R"(<script>
-window.addEventListener('load', function () {
-  var drawn = true;
-  document.querySelectorAll('[data-figure]').forEach(function (figure) {
-    var box = figure.getBoundingClientRect();
-    drawn = drawn && box.width > 0 && box.height > 0;
-    figure.setAttribute('data-box', [box.left + window.scrollX, box.top + window.scrollY,
-                                     box.width, box.height].map(Math.round).join(','));
-  });
-  document.body.setAttribute('data-rendered', drawn ? 'ok' : 'incomplete');
-});
-</script>)";
-
 }  // namespace
 
 void writeGroupHtml(const std::vector<RunRecord>& runs,
                     const std::vector<std::string>& unreadableRecords, std::ostream& out) {
   const std::string title = "Study check: " + plural(runs.size(), "run", "runs");
-  out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>"
-      << escapedHtml(title) << "</title>" << kPageErrorScript << "<style>" << kStyle
-      << "</style></head>\n<body><h1>" << escapedHtml(title) << "</h1>"
-      << counts(runs, unreadableRecords.size())
+  out << pageStart(title, PageSpacing{6, 26}, kStyle) << counts(runs, unreadableRecords.size())
       << "<p class=\"note\">A run's status is its design check's: error &gt; high &gt; medium "
          "&gt; ok; warned runs are medium, high or error; failed runs stopped on an error. In "
          "the distributions, runs above Tukey's upper fence (Q3 + 1.5 &times; the interquartile "
          "range) are named.</p>\n"
       << unreadableSection(unreadableRecords) << distributions(runs) << '\n'
       << runsTable(runs) << '\n'
-      << kSortScript << kLoadScript << "\n</body></html>\n";
+      << kSortScript << pageEnd(PageDrawn::figuresSized);
 }
 
 }  // namespace duv

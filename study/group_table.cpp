@@ -1,13 +1,13 @@
 #include "study/group_table.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <set>
 #include <utility>
 
+#include "check/cell_text.h"
 #include "study/run_record_format.h"
 
 namespace duv {
@@ -125,7 +125,7 @@ GroupCell measureCell(const RunRecord& run, const GroupColumn& column) {
 }
 
 GroupCell cellOf(const RunRecord& run, const GroupColumn& column) {
-  const bool failed = run.status == "failed";
+  const bool failed = run.status == CheckStatus::failed;
   switch (column.kind) {
     case Kind::field:
       return fieldCell(run, column.name);
@@ -133,7 +133,7 @@ GroupCell cellOf(const RunRecord& run, const GroupColumn& column) {
       return text(run.name);
     case Kind::status: {
       const auto severity = run_record_format::severityOf(run.status);
-      return {run.status,
+      return {statusName(run.status),
               severity ? std::optional<double>(static_cast<double>(*severity)) : std::nullopt};
     }
     case Kind::error:
@@ -158,15 +158,6 @@ GroupTable groupTable(const std::vector<RunRecord>& runs) {
     table.rows.push_back(std::move(row));
   }
   return table;
-}
-
-std::string significantDigits(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-  char buffer[32];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
-  return std::string(buffer, result.ptr);
 }
 
 }  // namespace duv

@@ -49,8 +49,4 @@ struct GroupTable {
 // error; a contrast a run does not have is empty.
 GroupTable groupTable(const std::vector<RunRecord>& runs);
 
-// `value` with six significant digits, locale-independent: "12.3457", "1e-09", "0", "inf",
-// "-inf", "nan".
-std::string significantDigits(double value);
-
 }  // namespace duv

@@ -142,7 +142,7 @@ RunRecord doRun(const StudyRun& plan, const StudyOptions& options, const std::st
     mergeAndCheck(record, plan, options, studyFolder, realFileSystem());
   } catch (const std::exception& error) {
     // The run's own failure: the study goes on, and the record tells it.
-    record.status = "failed";
+    record.status = CheckStatus::failed;
     record.firstError = error.what();
   }
   return record;

@@ -33,8 +33,8 @@ std::vector<RunInput> currentInputs(const std::vector<std::string>& paths) {
 
 bool isUpToDate(const RunRecord& record, const std::string& toolVersion, const std::string& options,
                 const std::vector<RunInput>& inputs, const std::string& outputFolder) {
-  if (record.status == "failed" || record.toolVersion != toolVersion || record.options != options ||
-      record.inputs != inputs) {
+  if (record.status == CheckStatus::failed || record.toolVersion != toolVersion ||
+      record.options != options || record.inputs != inputs) {
     return false;
   }
   return std::all_of(record.outputs.begin(), record.outputs.end(), [&](const std::string& path) {

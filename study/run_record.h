@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "check/check_status.h"
+
 namespace duv {
 
 // One input file as it was when the run read it.
@@ -43,9 +45,9 @@ struct RunRecord {
   std::vector<std::string> outputs;  // paths relative to the study's output folder
   std::string checkPage;             // the run's check page, relative to the output folder
 
-  // How it went: "ok", "medium", "high", "error" (its check's status), or "failed" (an error
-  // stopped it; firstError says which).
-  std::string status;
+  // How it went: ok, medium, high, error (its check's status), or failed (an error stopped it;
+  // firstError says which). Never unreadable.
+  CheckStatus status = CheckStatus::ok;
   std::optional<std::string> firstError;
 
   // What the group outputs show; absent for a failed run.

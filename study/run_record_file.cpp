@@ -116,7 +116,7 @@ Json recordJson(const RunRecord& record) {
   json["inputs"] = std::move(inputs);
   json["outputs"] = textsJson(record.outputs);
   json["check_page"] = textJson(record.checkPage);
-  json["status"] = record.status;
+  json["status"] = statusName(record.status);
   json["first_error"] = optionalJson(record.firstError, textJson);
   json["data_points"] = record.dataPoints;
   json["predictors"] = record.predictors;
@@ -336,10 +336,11 @@ RunRecord recordOf(const Json& json, const RecordReader& read) {
   record.outputs = read.texts(json["outputs"], "outputs");
   record.checkPage = read.text(json["check_page"], "check_page");
   const auto& status = json["status"];
-  if (!status.is_string() || !format::severityOf(status.get<std::string>())) {
+  const auto named = status.is_string() ? statusNamed(status.get<std::string>()) : std::nullopt;
+  if (!named || !format::severityOf(*named)) {
     read.fail("status", "expected ok, medium, high, error or failed");
   }
-  record.status = status.get<std::string>();
+  record.status = *named;
   if (!json["first_error"].is_null()) {
     record.firstError = read.text(json["first_error"], "first_error");
   }
@@ -381,7 +382,8 @@ std::string runRecordFileName(const std::string& runName) {
 
 std::string runRecordText(const RunRecord& record) {
   if (!format::severityOf(record.status)) {
-    throw std::invalid_argument("run " + record.name + ": no such status: " + record.status);
+    throw std::invalid_argument("run " + record.name +
+                                ": no such status: " + statusName(record.status));
   }
   return recordJson(record).dump(2) + "\n";
 }

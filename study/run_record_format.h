@@ -36,7 +36,8 @@
 #include <cstddef>
 #include <iterator>
 #include <optional>
-#include <string_view>
+
+#include "check/check_status.h"
 
 namespace duv::run_record_format {
 
@@ -49,11 +50,12 @@ constexpr const char* kNegativeInfinity = "-inf";
 constexpr const char* kNotANumber = "nan";
 constexpr const char* kHexText = "hex";
 
-// Statuses, in order of severity.
-constexpr std::string_view kStatuses[] = {"ok", "medium", "high", "error", "failed"};
+// A run's statuses, in order of severity; in the file by their names (statusName).
+constexpr CheckStatus kStatuses[] = {CheckStatus::ok, CheckStatus::medium, CheckStatus::high,
+                                     CheckStatus::error, CheckStatus::failed};
 
-// The place of `status` in that order; nothing for a text that is no status.
-constexpr std::optional<std::size_t> severityOf(std::string_view status) {
+// The place of `status` in that order; nothing for a status no run has.
+constexpr std::optional<std::size_t> severityOf(CheckStatus status) {
   for (std::size_t i = 0; i < std::size(kStatuses); ++i) {
     if (kStatuses[i] == status) return i;
   }

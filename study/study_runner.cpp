@@ -66,7 +66,7 @@ StudyResult runStudy(const std::vector<StudyRun>& plans, const StudyOptions& opt
         result.records[i] = std::move(*record);
         if (skipped) ++result.skipped;
         ++progress.done;
-        if (result.records[i].status == "failed") ++progress.failed;
+        if (result.records[i].status == CheckStatus::failed) ++progress.failed;
         if (onRunDone) onRunDone(progress, result.records[i]);
       } catch (...) {
         // A record that cannot be saved ends the study; the other threads finish their run.

@@ -18,8 +18,9 @@ DotPlot plotOf(std::size_t n, const std::vector<double>& high) {
   plot.logarithmic = true;
   for (std::size_t i = 0; i < n + high.size(); ++i) {
     const double value = i < n ? 1 + 0.1 * static_cast<double>(i % 10) : high[i - n];
-    plot.runs.push_back({value, "run " + std::to_string(i + 1),
-                         "sub/run-" + std::to_string(i + 1) + ".html", i % 3 == 0 ? "ok" : "high"});
+    const std::string name = "run " + std::to_string(i + 1);
+    plot.runs.push_back({value, name, name, "sub/run-" + std::to_string(i + 1) + ".html",
+                         i % 3 == 0 ? CheckStatus::ok : CheckStatus::high});
   }
   return plot;
 }
@@ -72,8 +73,8 @@ TEST(DotPlotTest, NamesAreEscapedAndPlotsWithoutRunsSaySo) {
             "<figure class=\"distribution\"><figcaption>Mean FD &lt;mm&gt;</figcaption><p "
             "class=\"note\">No run has this value (4 without it).</p></figure>");
 
-  for (int i = 0; i < 9; ++i) plot.runs.push_back({0.1, "quiet", "", "ok"});
-  plot.runs.push_back({5.0, "<script>&\"'", "a&b.html", "error"});
+  for (int i = 0; i < 9; ++i) plot.runs.push_back({0.1, "quiet", "quiet", "", CheckStatus::ok});
+  plot.runs.push_back({5.0, "<script>&\"'", "<script>&\"'", "a&b.html", CheckStatus::error});
   const auto html = dotPlotFigure(plot);
   EXPECT_EQ(html.find("<script>"), std::string::npos);
   EXPECT_NE(html.find("&lt;script&gt;&amp;&quot;&#39; <tspan class=\"value\">5.000</tspan>"),

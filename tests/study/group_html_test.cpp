@@ -33,13 +33,13 @@ std::vector<RunRecord> smallStudy() {
   std::vector<RunRecord> runs;
   for (int i = 0; i < 9; ++i) {
     auto run = testing::completeRun("0" + std::to_string(i + 1), 1);
-    run.status = i < 6 ? "ok" : (i < 8 ? "medium" : "high");
+    run.status = i < 6 ? CheckStatus::ok : (i < 8 ? CheckStatus::medium : CheckStatus::high);
     run.meanDisplacement = 0.10 + 0.01 * i;
     run.highestTaskVif->second = 1.5 + 0.1 * i;
     runs.push_back(run);
   }
   auto restless = testing::completeRun("10", 1);
-  restless.status = "error";
+  restless.status = CheckStatus::error;
   restless.meanDisplacement = 1.25;
   restless.highestTaskVif->second = std::numeric_limits<double>::infinity();
   runs.push_back(restless);
@@ -83,7 +83,7 @@ TEST(GroupHtmlTest, EveryRunIsARowInItsStatusColourLinkingToItsCheckPage) {
   }
   std::vector<std::string> expected;
   for (std::size_t i = 0; i < runs.size(); ++i) {
-    expected.push_back(runs[i].status + " " + std::to_string(i));
+    expected.push_back(statusName(runs[i].status) + (" " + std::to_string(i)));
   }
   EXPECT_EQ(seen, expected);
 

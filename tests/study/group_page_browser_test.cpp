@@ -134,10 +134,10 @@ TEST_F(GroupPageBrowserTest, LoadsWithoutErrorsAndDrawsBothDistributionsInTheirB
 
 TEST_F(GroupPageBrowserTest, ClickingAHeadingSortsNumbersAsNumbersWithMissingValuesLast) {
   const auto meanFd = [](const RunRecord& run) -> std::optional<double> {
-    return run.status == "failed" ? std::nullopt : run.meanDisplacement;
+    return run.status == CheckStatus::failed ? std::nullopt : run.meanDisplacement;
   };
   const auto taskVif = [](const RunRecord& run) -> std::optional<double> {
-    if (run.status == "failed" || !run.highestTaskVif) return std::nullopt;
+    if (run.status == CheckStatus::failed || !run.highestTaskVif) return std::nullopt;
     return run.highestTaskVif->second;
   };
   struct Case {

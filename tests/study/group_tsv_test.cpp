@@ -29,7 +29,7 @@ TEST(GroupTsvTest, OneRowPerRunByteForByte) {
   RunRecord other = testing::completeRun("02", 1);
   other.fields = {{"ses", "b"}, {"sub", "02"}};
   other.name = "sub-02\tses-b.sdm";
-  other.status = "error";
+  other.status = CheckStatus::error;
   other.residualDegreesOfFreedom = -3;
   other.highestTaskVif = {{"Cond\nB", 1234567.0}};
   other.strongestTaskConfound.reset();
@@ -40,7 +40,7 @@ TEST(GroupTsvTest, OneRowPerRunByteForByte) {
   other.firstError = "rank 12 of 14";
   RunRecord small = testing::completeRun("03", 1);
   small.fields = {{"sub", "03"}};
-  small.status = "ok";
+  small.status = CheckStatus::ok;
   small.highestTaskVif->second = 1.0;
   small.strongestTaskConfound->r = 0.0;
   small.meanDisplacement = 0.000123456789;

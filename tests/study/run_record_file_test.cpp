@@ -74,6 +74,33 @@ TEST(RunRecordFileTest, FileNameIsTheRunsNameWithoutItsExtension) {
   EXPECT_EQ(runRecordFileName("design"), "design.run.json");
 }
 
+// Every status a run can have is written as its name and read back as itself; the check's
+// status of a file it could not read is none of them.
+TEST(RunRecordFileTest, StatusesAreWrittenByNameAndReadBack) {
+  struct Case {
+    CheckStatus status;
+    const char* text;
+  };
+  const Case cases[] = {{CheckStatus::ok, "ok"},
+                        {CheckStatus::medium, "medium"},
+                        {CheckStatus::high, "high"},
+                        {CheckStatus::error, "error"},
+                        {CheckStatus::failed, "failed"}};
+  RunRecord record = testing::completeRun("01", 1);
+  for (const auto& c : cases) {
+    record.status = c.status;
+    const auto text = runRecordText(record);
+    EXPECT_NE(text.find("\n  \"status\": \"" + std::string(c.text) + "\",\n"), std::string::npos)
+        << c.text;
+    EXPECT_EQ(parseRunRecord(text, kPath).status, c.status) << c.text;
+    EXPECT_EQ(statusNamed(c.text), c.status) << c.text;
+    EXPECT_STREQ(statusName(c.status), c.text);
+  }
+  EXPECT_EQ(statusNamed("unreadable"), CheckStatus::unreadable);
+  EXPECT_FALSE(statusNamed("warned"));
+  EXPECT_FALSE(statusNamed("OK"));
+}
+
 TEST(RunRecordFileTest, TextHasEveryKeyInItsOrder) {
   RunRecord record = testing::failedRun("01", 1, "stopped");
   record.fields = {{"sub", "01"}};
@@ -304,10 +331,10 @@ TEST(RunRecordFileTest, FilesAreWrittenWholeAndReadBack) {
   EXPECT_FALSE(files.contents("short.run.json"));
 
   RunRecord unknown = record;
-  unknown.status = "fine";
+  unknown.status = CheckStatus::unreadable;
   testing::expectError<std::invalid_argument>(
       [&] { writeRunRecord(files, "unknown.run.json", unknown); },
-      "run sub-01_run-1_task.sdm: no such status: fine");
+      "run sub-01_run-1_task.sdm: no such status: unreadable");
   EXPECT_FALSE(files.contents("unknown.run.json"));
 }
 

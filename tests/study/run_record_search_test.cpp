@@ -52,7 +52,7 @@ TEST(RunRecordSearchTest, FindsEveryRecordBelowTheFolderInStudyOrder) {
             (std::vector<std::string>{"sub-01_run-3_task.sdm", "sub-2_run-1_task.sdm",
                                       "sub-2_run-2_task.sdm", "sub-3_run-1_task.sdm",
                                       "sub-10_run-1_task.sdm"}));
-  EXPECT_EQ(found.records[3].status, "failed");
+  EXPECT_EQ(found.records[3].status, CheckStatus::failed);
   const auto root = out.path().generic_string();
   EXPECT_EQ(found.errors,
             (std::vector<std::string>{

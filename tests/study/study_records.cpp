@@ -30,7 +30,7 @@ RunRecord completeRun(const std::string& subject, int run) {
   RunRecord record = namedRun(subject, run);
   record.outputs = {"sub-" + subject + "/run-" + std::to_string(run) + "/merged.sdm",
                     record.checkPage};
-  record.status = "medium";
+  record.status = CheckStatus::medium;
   record.dataPoints = 240;
   record.predictors = 14;
   record.residualDegreesOfFreedom = 226;
@@ -45,7 +45,7 @@ RunRecord completeRun(const std::string& subject, int run) {
 
 RunRecord failedRun(const std::string& subject, int run, const std::string& error) {
   RunRecord record = namedRun(subject, run);
-  record.status = "failed";
+  record.status = CheckStatus::failed;
   record.firstError = error;
   return record;
 }
@@ -67,7 +67,10 @@ std::vector<RunRecord> simulatedStudy(std::size_t runs, std::uint32_t seed) {
     }
     RunRecord record = completeRun(subject, run);
     const double draw = uniform(generator);
-    record.status = draw < 0.7 ? "ok" : (draw < 0.85 ? "medium" : (draw < 0.95 ? "high" : "error"));
+    record.status = draw < 0.7    ? CheckStatus::ok
+                    : draw < 0.85 ? CheckStatus::medium
+                    : draw < 0.95 ? CheckStatus::high
+                                  : CheckStatus::error;
     record.highestTaskVif->second = 1 + vif(generator);
     if (i % 23 == 5) record.highestTaskVif->second *= 8;  // far above the others
     if (i % 67 == 11) record.highestTaskVif->second = std::numeric_limits<double>::infinity();

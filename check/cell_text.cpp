@@ -1,0 +1,40 @@
+#include "check/cell_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <ostream>
+
+namespace duv {
+namespace {
+
+std::string formatted(double value, std::chars_format format, int precision) {
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  if (std::isnan(value)) return "nan";
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+std::string fixedDecimals(double value, int decimals) {
+  return formatted(value, std::chars_format::fixed, decimals);
+}
+
+std::string significantDigits(double value) {
+  return formatted(value, std::chars_format::general, 6);
+}
+
+std::string tsvCell(std::string text) {
+  for (char& c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+void writeTsvRow(const std::vector<std::string>& cells, std::ostream& out) {
+  for (std::size_t i = 0; i < cells.size(); ++i) out << (i == 0 ? "" : "\t") << tsvCell(cells[i]);
+  out << '\n';
+}
+
+}  // namespace duv

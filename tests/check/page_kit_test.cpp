@@ -1,0 +1,132 @@
+#include "check/page_kit.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "check/cell_text.h"
+
+namespace duv {
+namespace {
+
+TEST(PageKitTest, EscapingUrlsAndShortening) {
+  EXPECT_EQ(escapedHtml("a<b>&\"c\"'d'"), "a&lt;b&gt;&amp;&quot;c&quot;&#39;d&#39;");
+  EXPECT_EQ(escapedHtml("plain \xc3\xa9"), "plain \xc3\xa9");
+
+  struct Case {
+    std::string path;
+    std::string url;
+  };
+  const Case urls[] = {
+      {"sub-01/run-1/check.html", "sub-01/run-1/check.html"},
+      {"sub 01/run #1?.html", "sub%2001/run%20%231%3F.html"},
+      {"a%b&c=d.html", "a%25b%26c%3Dd.html"},
+      {"sub-01\\run-1.html", "sub-01/run-1.html"},
+      {"M\xfcller/\xc3\xa9.html", "M%FCller/%C3%A9.html"},
+      {"<x>\"'.html", "%3Cx%3E%22%27.html"},
+      {"", ""},
+  };
+  for (const auto& c : urls) EXPECT_EQ(urlOfPath(c.path), c.url) << c.path;
+
+  struct Cut {
+    std::string text;
+    std::size_t longest;
+    std::string shortened;
+  };
+  const Cut cuts[] = {
+      {"short", 10, "short"},
+      {"exactly-10", 10, "exactly-10"},
+      {"eleven-char", 10, "eleven-..."},
+      // Characters, not bytes: é is two bytes, ∞ three.
+      {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 5, "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"},
+      {"\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e", 5,
+       "\xe2\x88\x9e\xe2\x88\x9e..."},
+  };
+  for (const auto& c : cuts) EXPECT_EQ(shortened(c.text, c.longest), c.shortened) << c.text;
+}
+
+// Each case: the names on one page and the labels they get, at most 12 characters.
+TEST(PageKitTest, LabelsAreShortByCharactersAndNeverShared) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> names;
+    std::vector<std::string> labels;
+  };
+  const Case cases[] = {
+      {"short names stay whole",
+       {"A", "Condition B", "exactly 12 c"},
+       {"A", "Condition B", "exactly 12 c"}},
+      {"a long name alone loses its end", {"Condition A long"}, {"Condition..."}},
+      {"names alike but for their ends keep as much end as parts them",
+       {"Condition A long 1", "Condition A long 2", "short"},
+       {"Conditio...1", "Conditio...2", "short"}},
+      {"ends alike over several characters",
+       {"Condition A 10 long", "Condition A 20 long"},
+       {"Co...10 long", "Co...20 long"}},
+      {"a repeated name is one label",
+       {"Condition A long 1", "Condition A long 1"},
+       {"Condition...", "Condition..."}},
+      {"a name alike to another's label is kept apart",
+       {"Condition...", "Condition A long"},
+       {"Condition...", "Conditio...g"}},
+      // é is two bytes, ∞ three: cuts fall between characters.
+      {"UTF-8 names are cut by characters",
+       {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9",
+        "\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e"
+        "\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e"},
+       {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9",
+        "\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e\xe2\x88\x9e"
+        "\xe2\x88\x9e\xe2\x88\x9e..."}},
+      {"UTF-8 names alike but for their ends",
+       {"Bedingung \xc3\x84rger 1", "Bedingung \xc3\x84rger 2"},
+       {"Bedingun...1", "Bedingun...2"}},
+      {"names parted only in the middle stay whole",
+       {"Condition A middle end", "Condition B middle end"},
+       {"Condition A middle end", "Condition B middle end"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto labels = shortLabels(c.names, 12);
+    for (std::size_t i = 0; i < c.names.size(); ++i) {
+      EXPECT_EQ(labels.at(c.names[i]), c.labels[i]) << c.names[i];
+    }
+    for (const auto& [name, label] : labels) {
+      for (const auto& [other, otherLabel] : labels) {
+        if (name == other) continue;
+        EXPECT_NE(label, otherLabel) << name << " and " << other;
+      }
+    }
+  }
+}
+
+TEST(PageKitTest, NumbersAndTsvCellsIgnoreTheLocale) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  struct Case {
+    double value;
+    std::string fixed2;
+    std::string significant;
+  };
+  const Case cases[] = {
+      {0.0, "0.00", "0"},
+      {12.345678, "12.35", "12.3457"},
+      {-0.005, "-0.01", "-0.005"},
+      {1e-9, "0.00", "1e-09"},
+      {1234567.0, "1234567.00", "1.23457e+06"},
+      {kInfinity, "inf", "inf"},
+      {-kInfinity, "-inf", "-inf"},
+      {std::numeric_limits<double>::quiet_NaN(), "nan", "nan"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fixedDecimals(c.value, 2), c.fixed2) << c.significant;
+    EXPECT_EQ(significantDigits(c.value), c.significant);
+  }
+  std::ostringstream out;
+  writeTsvRow({"a\tb", "line\nbreak\r", "", "plain"}, out);
+  EXPECT_EQ(out.str(), "a b\tline break \t\tplain\n");
+}
+
+}  // namespace
+}  // namespace duv
