@@ -105,21 +105,6 @@ std::string pathOf(const CheckRequest& request) {
 
 }  // namespace
 
-CheckStatus checkStatusOf(const CheckedFile& file) {
-  if (file.readError) return file.checkFailed ? CheckStatus::failed : CheckStatus::unreadable;
-  const auto level = levelOf(file);
-  if (!level) return CheckStatus::ok;
-  switch (*level) {
-    case CheckLevel::medium:
-      return CheckStatus::medium;
-    case CheckLevel::high:
-      return CheckStatus::high;
-    case CheckLevel::error:
-      return CheckStatus::error;
-  }
-  return CheckStatus::error;
-}
-
 CheckOutcome checkRequestedDesign(CheckRequest request, FileSystem& files, const LogSink& log) {
   CheckOutcome outcome;
   auto& file = outcome.file;
@@ -129,7 +114,7 @@ CheckOutcome checkRequestedDesign(CheckRequest request, FileSystem& files, const
   } catch (const std::exception& error) {
     file.readError = error.what();
     file.motion.reset();
-    outcome.status = checkStatusOf(file);
+    outcome.status = statusOf(file);
     return outcome;
   }
   try {
@@ -141,7 +126,7 @@ CheckOutcome checkRequestedDesign(CheckRequest request, FileSystem& files, const
     file.contrasts.clear();
     file.motion.reset();
   }
-  outcome.status = checkStatusOf(file);
+  outcome.status = statusOf(file);
   return outcome;
 }
 

@@ -71,18 +71,12 @@ struct CheckRequest {
   SpikeColumns spikes = SpikeColumns::none;
 };
 
-// How a check ended: "ok" and the levels as statusOf names them.
-enum class CheckStatus { ok, medium, high, error, unreadable, failed };
-
 struct CheckOutcome {
   // The design as checked (with its spike columns), its findings, contrasts and head motion;
   // or, when the status is unreadable or failed, the error in words (readError).
   CheckedFile file;
   CheckStatus status = CheckStatus::ok;
 };
-
-// The status of a checked file, as statusOf names it.
-CheckStatus checkStatusOf(const CheckedFile& file);
 
 // Runs the check of `request`. The design is read (a DesignFile as readInputFile reads it, after
 // inputFileAt), then its head motion (as MotionSource says), which must have one volume per data
