@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "check/page_kit.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/occurrences.h"
 
@@ -95,6 +96,27 @@ TEST(CheckHtmlTest, NamesAndPathsAreEscaped) {
   EXPECT_EQ(page.find("<b>&"), std::string::npos);
   EXPECT_NE(page.find("&lt;b&gt;&amp;&quot;&#39;"), std::string::npos);
   EXPECT_NE(page.find("Design check: a&lt;b&gt;.sdm"), std::string::npos);
+}
+
+// Two predictors whose names differ only at their ends keep their ends apart; a name of 28
+// characters but more bytes stays whole; badges take the kit's status colours.
+TEST(CheckHtmlTest, PredictorsAreLabelledApartInTheKitsColours) {
+  const auto page = html(
+      runOf(testing::makeDesign({"Condition A with a long name 1", "Condition A with a long name 2",
+                                 "Condition \xc3\x84 with a long name"},
+                                {{1, 2, 3, 4, 6}, {2, 1, 4, 3, 1}, {0, 1, 0, 1, 2}}, 3)));
+  EXPECT_NE(page.find(">Condition A with a long ...1</text>"), std::string::npos);
+  EXPECT_NE(page.find(">Condition A with a long ...2</text>"), std::string::npos);
+  EXPECT_NE(page.find("</title>Condition \xc3\x84 with a long name</text>"), std::string::npos);
+  for (const auto status : {CheckStatus::medium, CheckStatus::high}) {
+    const std::string name = statusName(status);
+    EXPECT_NE(page.find(".badge." + name + " { background: " + statusColour(status) + "; }"),
+              std::string::npos)
+        << name;
+  }
+  EXPECT_NE(page.find(".badge.error, .badge.unreadable { background: " +
+                      std::string(statusColour(CheckStatus::error))),
+            std::string::npos);
 }
 
 TEST(CheckHtmlTest, WarningsAndUnreadableFilesAreShown) {

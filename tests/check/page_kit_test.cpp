@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -99,6 +100,61 @@ TEST(PageKitTest, LabelsAreShortByCharactersAndNeverShared) {
         EXPECT_NE(label, otherLabel) << name << " and " << other;
       }
     }
+  }
+}
+
+// Each status: its name, its warning level, its colour as text and as a dot.
+TEST(PageKitTest, StatusesHaveOneNameLevelAndColourEach) {
+  struct Case {
+    CheckStatus status;
+    const char* name;
+    std::optional<CheckLevel> level;
+    const char* colour;
+    const char* dot;
+  };
+  const Case cases[] = {
+      {CheckStatus::ok, "ok", std::nullopt, "#3a7d44", "#3a7d44"},
+      {CheckStatus::medium, "medium", CheckLevel::medium, "#a86c00", "#c98a00"},
+      {CheckStatus::high, "high", CheckLevel::high, "#d9480f", "#d9480f"},
+      {CheckStatus::error, "error", CheckLevel::error, "#c0152f", "#c0152f"},
+      {CheckStatus::failed, "failed", std::nullopt, "#7a0c1e", "#7a0c1e"},
+      {CheckStatus::unreadable, "unreadable", std::nullopt, "#c0152f", "#c0152f"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_STREQ(statusName(c.status), c.name);
+    EXPECT_EQ(statusNamed(c.name), c.status);
+    EXPECT_EQ(levelOfStatus(c.status), c.level);
+    if (c.level || c.status == CheckStatus::ok) {
+      EXPECT_EQ(statusOfLevel(c.level), c.status);
+    }
+    EXPECT_STREQ(statusColour(c.status), c.colour);
+    EXPECT_STREQ(dotColour(c.status), c.dot);
+  }
+}
+
+// The page's start escapes its title and spaces its headings as asked; its end marks the page
+// drawn by images or by figures.
+TEST(PageKitTest, PageStartAndEnd) {
+  const auto start = pageStart("a <b>", PageSpacing{6, 26}, "\np.extra { }\n");
+  EXPECT_EQ(start.substr(0, 16), "<!DOCTYPE html>\n");
+  EXPECT_NE(start.find("<title>a &lt;b&gt;</title><script>"), std::string::npos);
+  EXPECT_NE(start.find("h1 { font-size: 22px; margin: 0 0 6px; }\nh2 { font-size: 17px; "
+                       "margin: 26px 0 6px;"),
+            std::string::npos);
+  EXPECT_NE(start.find("margin: 4px 0; }\np.extra { }\n</style></head>\n<body><h1>a &lt;b&gt;"
+                       "</h1>"),
+            std::string::npos);
+  EXPECT_EQ(start.size() - start.rfind("</h1>"), 5U);
+  const auto images = pageEnd(PageDrawn::imagesDecoded);
+  const auto figures = pageEnd(PageDrawn::figuresSized);
+  EXPECT_NE(images.find("var drawn = decoded && document.querySelector('svg') !== null;"),
+            std::string::npos);
+  EXPECT_EQ(images.find("box.width > 0"), std::string::npos);
+  EXPECT_NE(figures.find("drawn = drawn && box.width > 0 && box.height > 0;"), std::string::npos);
+  EXPECT_EQ(figures.find("decoded"), std::string::npos);
+  for (const auto& end : {images, figures}) {
+    EXPECT_EQ(end.substr(end.size() - 25), "</script>\n</body></html>\n");
   }
 }
 

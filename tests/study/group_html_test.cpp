@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check/page_kit.h"
 #include "tests/study/study_records.h"
 #include "tests/support/occurrences.h"
 
@@ -171,6 +172,32 @@ TEST(GroupHtmlTest, AStudyWithoutRunsIsAPageSayingSo) {
   EXPECT_NE(html.find("<title>Study check: 0 runs</title>"), std::string::npos);
   EXPECT_EQ(occurrences(html, "No run has this value"), 2U);
   EXPECT_EQ(occurrences(html, "<tr class="), 0U);
+}
+
+// Two restless runs whose names differ only at their ends: their labels beside the dots keep
+// the ends apart; the badges, rows and dots take the kit's status colours.
+TEST(GroupHtmlTest, RunsAreLabelledApartInTheKitsColours) {
+  auto runs = smallStudy();
+  for (const char* run : {"1", "2"}) {
+    auto restless = testing::completeRun("20", 1);
+    restless.name = std::string("sub-20_task-faces_acquisition-long_run-") + run + ".sdm";
+    restless.meanDisplacement = 2.0;
+    runs.push_back(restless);
+  }
+  const auto html = page(runs);
+  EXPECT_NE(html.find(">sub-20_task-faces_acqu...1.sdm <tspan"), std::string::npos);
+  EXPECT_NE(html.find(">sub-20_task-faces_acqu...2.sdm <tspan"), std::string::npos);
+  for (const auto status :
+       {CheckStatus::medium, CheckStatus::high, CheckStatus::error, CheckStatus::failed}) {
+    const std::string name = statusName(status);
+    EXPECT_NE(html.find(".badge." + name + " { background: " + statusColour(status) + "; }"),
+              std::string::npos)
+        << name;
+  }
+  EXPECT_NE(html.find(".dot.medium { background: " + std::string(dotColour(CheckStatus::medium))),
+            std::string::npos);
+  EXPECT_NE(html.find("fill=\"" + std::string(dotColour(CheckStatus::medium)) + "\""),
+            std::string::npos);
 }
 
 }  // namespace
