@@ -7,9 +7,13 @@
 namespace duv {
 namespace {
 
-std::string formatted(double value, std::chars_format format, int precision) {
-  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+std::string nonFinite(double value) {
   if (std::isnan(value)) return "nan";
+  return value > 0 ? "inf" : "-inf";
+}
+
+std::string formatted(double value, std::chars_format format, int precision) {
+  if (!std::isfinite(value)) return nonFinite(value);
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
   return std::string(buffer, result.ptr);
@@ -23,6 +27,13 @@ std::string fixedDecimals(double value, int decimals) {
 
 std::string significantDigits(double value) {
   return formatted(value, std::chars_format::general, 6);
+}
+
+std::string shortestDigits(double value) {
+  if (!std::isfinite(value)) return nonFinite(value);
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
 }
 
 std::string tsvCell(std::string text) {

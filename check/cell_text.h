@@ -17,6 +17,10 @@ std::string fixedDecimals(double value, int decimals);
 // "nan" for the values that are not finite.
 std::string significantDigits(double value);
 
+// The shortest text that reads back as the same `value`, for values a user wrote: "0.2", "1",
+// "1e-09"; "inf", "-inf", "nan" for the values that are not finite.
+std::string shortestDigits(double value);
+
 // `text` as one TSV cell: tabs and line breaks, which would break the table's columns and
 // lines, become blanks.
 std::string tsvCell(std::string text);

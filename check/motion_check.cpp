@@ -1,27 +1,17 @@
 #include "check/motion_check.h"
 
-#include <charconv>
 #include <cmath>
 #include <utility>
+
+#include "check/cell_text.h"
 
 namespace duv {
 namespace {
 
-std::string decimals(double value, int count) {
-  char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, count);
-  return std::string(buffer, result.ptr);
-}
-
 // A threshold as its user wrote it, without trailing zeros: 0.2, 0.5, 1.
-std::string millimetres(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr) + " mm";
-}
+std::string millimetres(double value) { return shortestDigits(value) + " mm"; }
 
-std::string percent(double share) { return decimals(share * 100.0, 1) + " %"; }
+std::string percent(double share) { return fixedDecimals(share * 100.0, 1) + " %"; }
 
 std::string volumes(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " volume" : " volumes");
@@ -55,8 +45,8 @@ std::optional<CheckLevel> levelOf(const MotionCheck& motion) {
 
 std::string motionText(const MotionCheck& motion, const MotionSummaryOptions& options) {
   const auto& s = motion.summary;
-  std::string text = "mean FD " + decimals(s.meanDisplacement, 2) + " mm, largest " +
-                     decimals(s.maxDisplacement, 2) + " mm";
+  std::string text = "mean FD " + fixedDecimals(s.meanDisplacement, 2) + " mm, largest " +
+                     fixedDecimals(s.maxDisplacement, 2) + " mm";
   for (std::size_t i = 0; i < s.aboveThresholds.size(); ++i) {
     const auto& above = s.aboveThresholds[i];
     text += (i == 0 ? "; above " : ", above ") + millimetres(above.threshold) + ": " +
@@ -71,7 +61,7 @@ std::string motionText(const MotionCheck& motion, const MotionSummaryOptions& op
 std::string motionWarningText(const MotionCheck& motion, const MotionSummaryOptions& options) {
   return "head motion: " + percent(motion.summary.flaggedShare) +
          " of the volumes move more than " + millimetres(options.spikeThreshold) + " (more than " +
-         decimals(options.maxFlaggedShare * 100.0, 0) + " %); " + scrubbing(motion);
+         fixedDecimals(options.maxFlaggedShare * 100.0, 0) + " %); " + scrubbing(motion);
 }
 
 }  // namespace duv

@@ -164,20 +164,22 @@ TEST(PageKitTest, NumbersAndTsvCellsIgnoreTheLocale) {
     double value;
     std::string fixed2;
     std::string significant;
+    std::string shortest;
   };
   const Case cases[] = {
-      {0.0, "0.00", "0"},
-      {12.345678, "12.35", "12.3457"},
-      {-0.005, "-0.01", "-0.005"},
-      {1e-9, "0.00", "1e-09"},
-      {1234567.0, "1234567.00", "1.23457e+06"},
-      {kInfinity, "inf", "inf"},
-      {-kInfinity, "-inf", "-inf"},
-      {std::numeric_limits<double>::quiet_NaN(), "nan", "nan"},
+      {0.0, "0.00", "0", "0"},
+      {12.345678, "12.35", "12.3457", "12.345678"},
+      {-0.005, "-0.01", "-0.005", "-0.005"},
+      {1e-9, "0.00", "1e-09", "1e-09"},
+      {1234567.0, "1234567.00", "1.23457e+06", "1234567"},
+      {kInfinity, "inf", "inf", "inf"},
+      {-kInfinity, "-inf", "-inf", "-inf"},
+      {std::numeric_limits<double>::quiet_NaN(), "nan", "nan", "nan"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(fixedDecimals(c.value, 2), c.fixed2) << c.significant;
     EXPECT_EQ(significantDigits(c.value), c.significant);
+    EXPECT_EQ(shortestDigits(c.value), c.shortest) << c.significant;
   }
   std::ostringstream out;
   writeTsvRow({"a\tb", "line\nbreak\r", "", "plain"}, out);
