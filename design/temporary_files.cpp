@@ -36,9 +36,19 @@ std::function<void(const std::string&)>& saveHold() {
 }  // namespace
 
 void removeTemporaryFilesForExit(bool waitUntilClosed) {
+  beginTemporaryFileCleanup();
+  finishTemporaryFileCleanup(waitUntilClosed);
+}
+
+void beginTemporaryFileCleanup() {
+  auto& r = registry();
+  const std::lock_guard lock(r.mutex);
+  r.cleaningUp = true;
+}
+
+void finishTemporaryFileCleanup(bool waitUntilClosed) {
   auto& r = registry();
   std::unique_lock lock(r.mutex);
-  r.cleaningUp = true;
   if (waitUntilClosed) {
     r.closed.wait(lock, [&r] {
       for (const auto& [path, open] : r.files) {

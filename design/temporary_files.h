@@ -18,6 +18,11 @@ namespace duv {
 // a mutex, so not from a signal handler.
 void removeTemporaryFilesForExit(bool waitUntilClosed);
 
+// removeTemporaryFilesForExit in its two steps: from the first on, no temporary file is created
+// or retired (those threads wait forever); the second waits as asked and removes the files.
+void beginTemporaryFileCleanup();
+void finishTemporaryFileCleanup(bool waitUntilClosed);
+
 // The steps of a replacing save, each run so that the cleanup above sees the temporary file at
 // `path` before or after it, never during it:
 //   creating: `create` opens it and answers whether it exists now; waits forever once the

@@ -66,9 +66,8 @@ TEST(TemporaryFilesDeathTest, TheCleanupRemovesUnfinishedSavesAndKeepsFinishedOn
 }
 
 // Where an open file cannot be removed, the cleanup waits for the save in progress to close its
-// file; that save then never puts it in the target's place. The save closes its file only once
-// the cleanup is about to begin, so that the cleanup finds it open (or, at worst, just closed:
-// the outcome is the same either way).
+// file; that save, open when the cleanup began, then never puts it in the target's place. (The
+// save may close its file before the cleanup starts waiting or after: the outcome is the same.)
 TEST(TemporaryFilesDeathTest, TheCleanupCanWaitForOpenFilesToClose) {
   testing::TempDir dir;
   EXPECT_EXIT(
@@ -76,24 +75,25 @@ TEST(TemporaryFilesDeathTest, TheCleanupCanWaitForOpenFilesToClose) {
         std::mutex mutex;
         std::condition_variable changed;
         bool isOpen = false;
-        bool cleaningUp = false;
+        bool cleanupBegun = false;
         std::thread save([&] {
           auto file = realFileSystem().createFile(dir.file("result.sdm"));
           file->stream() << "values";
           std::unique_lock lock(mutex);
           isOpen = true;
           changed.notify_all();
-          changed.wait(lock, [&] { return cleaningUp; });
+          changed.wait(lock, [&] { return cleanupBegun; });
           lock.unlock();
           file->commit();  // closes, then waits for the end
         });
         {
           std::unique_lock lock(mutex);
           changed.wait(lock, [&] { return isOpen; });
-          cleaningUp = true;
+          beginTemporaryFileCleanup();
+          cleanupBegun = true;
         }
         changed.notify_all();
-        removeTemporaryFilesForExit(true);
+        finishTemporaryFileCleanup(true);
         save.detach();
         exitHolding(dir.path(), "");
       },
