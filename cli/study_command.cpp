@@ -22,10 +22,10 @@
 namespace duv::cli {
 namespace {
 
-StudyOptions studyOptionsOf(const StudyArguments& arguments) {
+RunOptions runOptionsOf(const StudyArguments& arguments) {
   const auto& merge = arguments.merge;
   const auto& check = arguments.check;
-  StudyOptions options;
+  RunOptions options;
   options.baseline = merge.baseline;
   options.zTransform = merge.zTransform;
   options.reports = merge.allCorrelations;
@@ -149,7 +149,7 @@ void validateStudyArguments(const StudyArguments& arguments) {
 
 int runStudyCommand(const StudyArguments& arguments) {
   if (arguments.groupOnly) return groupOnly(arguments);
-  const auto options = studyOptionsOf(arguments);
+  const auto options = runOptionsOf(arguments);
   const auto pairing = pairingOf(arguments);
   for (const auto& problem : pairing.problems) std::cerr << "Skipped: " << problem.message << '\n';
   if (arguments.dryRun) {
@@ -157,7 +157,7 @@ int runStudyCommand(const StudyArguments& arguments) {
     return kSuccess;
   }
 
-  StudySettings settings;
+  RunnerSettings settings;
   settings.studyFolder = arguments.outDir;
   settings.toolVersion = DUVENDAL_VERSION;
   settings.jobs = arguments.jobs;

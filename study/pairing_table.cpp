@@ -31,7 +31,7 @@ std::string visible(const std::string& text) {
 
 using Row = std::vector<std::string>;
 
-Row headerRow(const std::vector<StudyRun>& runs, std::size_t confounds) {
+Row headerRow(const std::vector<RunPlan>& runs, std::size_t confounds) {
   Row header;
   if (!runs.empty()) {
     for (const auto& field : runs.front().fields) header.push_back(visible(field.first));
@@ -44,7 +44,7 @@ Row headerRow(const std::vector<StudyRun>& runs, std::size_t confounds) {
   return header;
 }
 
-Row runRow(const StudyRun& run, std::size_t fields, std::size_t confounds) {
+Row runRow(const RunPlan& run, std::size_t fields, std::size_t confounds) {
   Row row;
   for (std::size_t f = 0; f < fields; ++f) {
     row.push_back(f < run.fields.size() ? visible(run.fields[f].second) : "-");
@@ -59,7 +59,7 @@ Row runRow(const StudyRun& run, std::size_t fields, std::size_t confounds) {
 
 }  // namespace
 
-void writePairingTable(const std::vector<StudyRun>& runs, std::ostream& out) {
+void writePairingTable(const std::vector<RunPlan>& runs, std::ostream& out) {
   std::size_t confounds = 1;
   for (const auto& run : runs) confounds = std::max(confounds, run.confounds.size());
   const std::size_t fields = runs.empty() ? 0 : runs.front().fields.size();

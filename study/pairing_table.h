@@ -14,10 +14,10 @@
 #include <iosfwd>
 #include <vector>
 
-#include "study/study_run.h"
+#include "study/run_plan.h"
 
 namespace duv {
 
-void writePairingTable(const std::vector<StudyRun>& runs, std::ostream& out);
+void writePairingTable(const std::vector<RunPlan>& runs, std::ostream& out);
 
 }  // namespace duv

@@ -26,7 +26,7 @@ InputFile studyInput(const std::string& path) { return inputFileAt(path, "a stud
 
 // One confound input: merge-all's request, whose single result is the primary merged with it;
 // several: merge-sec's, the primary first among the secondaries.
-MergeRequest mergeRequestOf(const StudyRun& plan, const StudyOptions& options) {
+MergeRequest mergeRequestOf(const RunPlan& plan, const RunOptions& options) {
   MergeRequest request;
   if (plan.confounds.size() == 1) {
     request.primary = plan.primary;
@@ -81,7 +81,7 @@ void recordFigures(RunRecord& record, const CheckedFile& file) {
 }
 
 // The merge, the check and the page; the record's outputs and figures as they are written.
-void mergeAndCheck(RunRecord& record, const StudyRun& plan, const StudyOptions& options,
+void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& options,
                    const std::string& studyFolder, FileSystem& files) {
   const auto folder = runFolderOf(studyFolder, plan);
   auto outcome = mergeDesigns(
@@ -122,12 +122,13 @@ void mergeAndCheck(RunRecord& record, const StudyRun& plan, const StudyOptions& 
 
 }  // namespace
 
-std::string runFolderOf(const std::string& studyFolder, const StudyRun& plan) {
+std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan) {
   return joinedPath(studyFolder, plan.outputFolder);
 }
 
-RunRecord doRun(const StudyRun& plan, const StudyOptions& options, const std::string& optionsText,
-                const std::string& toolVersion, const std::string& studyFolder) {
+RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
+                           const std::string& optionsText, const std::string& toolVersion,
+                           const std::string& studyFolder) {
   RunRecord record;
   record.name = plan.name;
   record.fields = plan.fields;

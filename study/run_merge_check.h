@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "study/run_options.h"
+#include "study/run_plan.h"
 #include "study/run_record.h"
-#include "study/study_options.h"
-#include "study/study_run.h"
 
 namespace duv {
 
 // The folder that holds a run's outputs and record: studyFolder, then the plan's folder.
-std::string runFolderOf(const std::string& studyFolder, const StudyRun& plan);
+std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
 
 // Does `plan` with `options`: the merge writes the bytes `merge-all --primary PRIMARY CONFOUND`
 // writes for one confound input, and those of `merge-sec PRIMARY CONFOUND...` for several (with
@@ -24,7 +24,8 @@ std::string runFolderOf(const std::string& studyFolder, const StudyRun& plan);
 // contrast naming what the design lacks) makes it "failed" with that error, and the outputs
 // written before it stay. The record is not saved here. Thread-safe: runs may go on side by
 // side, each on its own files.
-RunRecord doRun(const StudyRun& plan, const StudyOptions& options, const std::string& optionsText,
-                const std::string& toolVersion, const std::string& studyFolder);
+RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
+                           const std::string& optionsText, const std::string& toolVersion,
+                           const std::string& studyFolder);
 
 }  // namespace duv

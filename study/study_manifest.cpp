@@ -116,7 +116,7 @@ class ManifestParser {
     const auto primary = cells[*columns_.primary];
     if (primary.empty()) fail("the primary is empty");
 
-    StudyRun run;
+    RunPlan run;
     for (const auto c : columns_.confounds) {
       if (!cells[c].empty()) run.confounds.push_back(pathUnder(folder_, cells[c]));
     }
@@ -148,7 +148,7 @@ class ManifestParser {
     }
   }
 
-  void checkNewOutput(const StudyRun& run) {
+  void checkNewOutput(const RunPlan& run) {
     const auto [entry, added] =
         outputs_.emplace(std::make_pair(run.outputFolder, run.name), lineNumber_);
     if (!added) {

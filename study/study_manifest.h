@@ -23,13 +23,13 @@
 #include <string_view>
 #include <vector>
 
+#include "study/run_plan.h"
 #include "study/study_pairing.h"
-#include "study/study_run.h"
 
 namespace duv {
 
 struct StudyManifest {
-  std::vector<StudyRun> runs;      // in the manifest's order; never empty
+  std::vector<RunPlan> runs;       // in the manifest's order; never empty
   std::vector<std::size_t> lines;  // each run's line, from 1
 };
 

@@ -97,7 +97,7 @@ class FilePairer {
   // Finds the primary's partners. Those of a primary --only leaves out are only marked as taken:
   // their files have a primary.
   void pairPrimary(const PatternFile& file, bool selected) {
-    StudyRun run;
+    RunPlan run;
     bool complete = true;
     for (auto& source : sources_) {
       if (source.files.empty()) {  // reported once, as matching nothing

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "study/run_plan.h"
 #include "study/run_selection.h"
-#include "study/study_run.h"
 
 namespace duv {
 
@@ -50,7 +50,7 @@ struct PairingOptions {
 //   --confounds-from 'C' is the --primary pattern
 //   --only ...: the patterns have no field ...     (checkSelectedFields)
 // Throws std::runtime_error when a folder on the way cannot be listed (findPatternFiles), and
-// StudyPairingError (settlePairing, study/study_run.h) when there are problems and not
+// StudyPairingError (settlePairing, study/run_plan.h) when there are problems and not
 // `allowMissing`, or when no run is left; then, with no problem, the reason is
 //   --only keeps none of the 24 runs found
 StudyPairing pairStudyFiles(const std::string& root, const std::string& primaryPattern,

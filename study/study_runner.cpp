@@ -17,8 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // The record of a run that need not be done again, or nothing.
-std::optional<RunRecord> upToDateRecord(const StudyRun& plan, const std::string& optionsText,
-                                        const StudySettings& settings) {
+std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& optionsText,
+                                        const RunnerSettings& settings) {
   if (settings.force) return std::nullopt;
   const auto path = recordPathOf(settings.studyFolder, plan);
   std::error_code error;
@@ -35,12 +35,12 @@ std::optional<RunRecord> upToDateRecord(const StudyRun& plan, const std::string&
 
 }  // namespace
 
-std::string recordPathOf(const std::string& studyFolder, const StudyRun& plan) {
+std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan) {
   return (fs::path(runFolderOf(studyFolder, plan)) / runRecordFileName(plan.name)).generic_string();
 }
 
-StudyResult runStudy(const std::vector<StudyRun>& plans, const StudyOptions& options,
-                     const StudySettings& settings,
+StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,
+                     const RunnerSettings& settings,
                      const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone) {
   const auto optionsText = canonicalText(options);
   StudyResult result;
@@ -57,8 +57,8 @@ StudyResult runStudy(const std::vector<StudyRun>& plans, const StudyOptions& opt
         auto record = upToDateRecord(plans[i], optionsText, settings);
         const bool skipped = record.has_value();
         if (!record) {
-          record =
-              doRun(plans[i], options, optionsText, settings.toolVersion, settings.studyFolder);
+          record = mergeAndCheckRun(plans[i], options, optionsText, settings.toolVersion,
+                                    settings.studyFolder);
           fs::create_directories(runFolderOf(settings.studyFolder, plans[i]));
           writeRunRecord(realFileSystem(), recordPathOf(settings.studyFolder, plans[i]), *record);
         }

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "study/run_merge_check.h"
+#include "study/run_options.h"
 #include "study/run_record.h"
-#include "study/study_options.h"
 
 namespace duv {
 
-struct StudySettings {
+struct RunnerSettings {
   std::string studyFolder;  // the output folder
   std::string toolVersion;
   std::size_t jobs = 1;  // runs at a time, at least 1
@@ -34,15 +34,15 @@ struct StudyResult {
 };
 
 // The path of a run's record: in its folder, under runRecordFileName.
-std::string recordPathOf(const std::string& studyFolder, const StudyRun& plan);
+std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan);
 
-// Does every plan (doRun), or takes its record when it is up to date (isUpToDate; not with
-// force), saving each new record once the run's outputs are written, so that a study stopped
+// Does every plan (mergeAndCheckRun), or takes its record when it is up to date (isUpToDate; not
+// with force), saving each new record once the run's outputs are written, so that a study stopped
 // half way resumes where it stopped. `onRunDone` is called after each run, one call at a time,
 // with the progress and the run's record. A run's own errors are in its record; an error saving
 // a record passes on (after the runs in flight have ended).
-StudyResult runStudy(const std::vector<StudyRun>& plans, const StudyOptions& options,
-                     const StudySettings& settings,
+StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,
+                     const RunnerSettings& settings,
                      const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone);
 
 }  // namespace duv

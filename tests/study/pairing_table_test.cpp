@@ -9,14 +9,14 @@
 namespace duv {
 namespace {
 
-std::string tableOf(const std::vector<StudyRun>& runs) {
+std::string tableOf(const std::vector<RunPlan>& runs) {
   std::ostringstream out;
   writePairingTable(runs, out);
   return out.str();
 }
 
 TEST(PairingTableTest, RunsShowTheirFieldsFilesAndOutputFolderInColumns) {
-  const std::vector<StudyRun> patternRuns = {
+  const std::vector<RunPlan> patternRuns = {
       {"x_1.sdm",
        "sub-01/x_1.sdm",
        {"d/sub-01/c_1.tsv", "rp/sub-01.par"},
@@ -34,7 +34,7 @@ TEST(PairingTableTest, RunsShowTheirFieldsFilesAndOutputFolderInColumns) {
             "102  12   sub-102/x_12.sdm  d/sub-102/c_12.tsv  rp/sub-102.par  .\n");
 
   // A manifest's runs: no fields, as many confounds as each has, any byte in a name.
-  const std::vector<StudyRun> manifestRuns = {
+  const std::vector<RunPlan> manifestRuns = {
       {"a.sdm", "m/a.sdm", {"m/c.tsv"}, {}, "x"},
       {"b\tc.sdm", "m/b\tc.sdm", {"m/c.tsv", "m/rp\n.txt", "m/\x01.1D"}, {}, "y"},
   };

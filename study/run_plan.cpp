@@ -1,4 +1,4 @@
-#include "study/study_run.h"
+#include "study/run_plan.h"
 
 namespace duv {
 namespace {

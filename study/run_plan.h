@@ -10,7 +10,7 @@
 
 namespace duv {
 
-struct StudyRun {
+struct RunPlan {
   std::string name;                    // the primary's file name
   std::string primary;                 // paths as the runner opens them (see the pairings)
   std::vector<std::string> confounds;  // in the order of the patterns or columns; never empty
@@ -34,7 +34,7 @@ struct PairingProblem {
 };
 
 struct StudyPairing {
-  std::vector<StudyRun> runs;            // complete runs only; never empty
+  std::vector<RunPlan> runs;             // complete runs only; never empty
   std::vector<PairingProblem> problems;  // every problem, also those allowMissing lets pass
 };
 

@@ -1,4 +1,4 @@
-#include "study/study_options.h"
+#include "study/run_options.h"
 
 #include <charconv>
 #include <sstream>
@@ -25,7 +25,7 @@ std::string quoted(const std::string& text) {
 
 }  // namespace
 
-std::string canonicalText(const StudyOptions& o) {
+std::string canonicalText(const RunOptions& o) {
   std::ostringstream text;
   text << "baseline=" << o.baseline << ";ztrans=" << o.zTransform << ";reports=" << o.reports;
   text << ";confounds=";

@@ -16,7 +16,7 @@
 
 namespace duv {
 
-struct StudyOptions {
+struct RunOptions {
   // The merge of each run.
   bool baseline = true;
   bool zTransform = false;
@@ -35,6 +35,6 @@ struct StudyOptions {
 // The options as one text that changes whenever an option changes what a run writes: the
 // record of a run keeps it, and a run whose options differ is done again. Contrasts are in it by
 // their names and weights, so an edited contrasts file counts too.
-std::string canonicalText(const StudyOptions& options);
+std::string canonicalText(const RunOptions& options);
 
 }  // namespace duv
