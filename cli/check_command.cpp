@@ -11,7 +11,7 @@
 #include "cli/tool_log.h"
 #include "design/file_system.h"
 #include "design/motion_options.h"
-#include "design/text.h"
+#include "design/paths.h"
 #include "workflow/check_workflow.h"
 #include "workflow/result_names.h"
 

@@ -1,6 +1,5 @@
 #include "cli/study_command.h"
 
-#include <filesystem>
 #include <iostream>
 #include <mutex>
 #include <stdexcept>
@@ -10,6 +9,7 @@
 #include "cli/tool_inputs.h"
 #include "design/file_system.h"
 #include "design/motion_options.h"
+#include "design/paths.h"
 #include "study/group_html.h"
 #include "study/group_tsv.h"
 #include "study/pairing_table.h"
@@ -51,16 +51,16 @@ StudyPairing pairingOf(const StudyArguments& arguments) {
   PairingOptions options;
   options.only = parseRunSelection(arguments.only);
   options.allowMissing = arguments.allowMissing;
-  if (arguments.manifest) return pairStudyManifest(*arguments.manifest, options);
-  return pairStudyFiles(".", *arguments.primaryPattern, arguments.confoundPatterns, options);
+  if (arguments.manifest) return pairStudyManifest(*arguments.manifest, options, realFileSystem());
+  return pairStudyFiles("", *arguments.primaryPattern, arguments.confoundPatterns, options,
+                        realFileSystem());
 }
 
 void writeGroupOutputs(const std::string& outDir, const std::vector<RunRecord>& records,
                        const std::vector<std::string>& unreadable) {
-  const auto folder = std::filesystem::path(outDir);
-  writeFile(realFileSystem(), (folder / "group.tsv").string(),
+  writeFile(realFileSystem(), joinPath(outDir, "group.tsv"),
             [&records](std::ostream& out) { writeGroupTsv(records, out); });
-  writeFile(realFileSystem(), (folder / "group.html").string(),
+  writeFile(realFileSystem(), joinPath(outDir, "group.html"),
             [&](std::ostream& out) { writeGroupHtml(records, unreadable, out); });
 }
 
@@ -107,7 +107,7 @@ int exitCodeOf(const std::vector<RunRecord>& records, CheckLevel failOn) {
 }
 
 int groupOnly(const StudyArguments& arguments) {
-  const auto found = findRunRecords(arguments.outDir);
+  const auto found = findRunRecords(arguments.outDir, realFileSystem());
   for (const auto& error : found.errors) std::cerr << "Error: " << error << '\n';
   writeGroupOutputs(arguments.outDir, found.records, found.errors);
   writeSummary(found.records, 0, std::cout);
@@ -163,7 +163,7 @@ int runStudyCommand(const StudyArguments& arguments) {
   settings.jobs = arguments.jobs;
   settings.force = arguments.force;
   const bool terminal = standardErrorIsTerminal();
-  const auto result = runStudy(pairing.runs, options, settings,
+  const auto result = runStudy(pairing.runs, options, settings, realFileSystem(),
                                [terminal](const StudyProgress& progress, const RunRecord& record) {
                                  if (terminal) std::cerr << "\r\033[K";
                                  if (record.status == CheckStatus::failed) {

@@ -7,7 +7,7 @@
 #include "design/confound_table.h"
 #include "design/file_system.h"
 #include "design/motion_text.h"
-#include "design/text.h"
+#include "design/paths.h"
 
 namespace duv {
 namespace {

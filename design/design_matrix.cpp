@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "design/paths.h"
 #include "design/rtc_file.h"
 #include "design/sdm_format.h"
-#include "design/text.h"
 
 namespace duv {
 namespace {

@@ -1,5 +1,6 @@
 #include "design/file_system.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,29 @@ class ReplacingOutputFile final : public OutputFile {
   bool committed_ = false;
 };
 
+FileKind kindOf(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::none:
+      return FileKind::unknown;
+    case fs::file_type::not_found:
+      return FileKind::missing;
+    case fs::file_type::regular:
+      return FileKind::file;
+    case fs::file_type::directory:
+      return FileKind::folder;
+    default:
+      return FileKind::other;
+  }
+}
+
+// The file clock's epoch is its own (on some systems far from 1970): times go through the
+// system clock, whose epoch is the Unix one.
+std::int64_t nanosecondsSinceUnixEpoch(fs::file_time_type time) {
+  const auto systemTime = std::chrono::file_clock::to_sys(time);
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(systemTime.time_since_epoch())
+      .count();
+}
+
 class RealFileSystem final : public FileSystem {
  public:
   std::string readFile(const std::string& path) override {
@@ -167,9 +191,59 @@ class RealFileSystem final : public FileSystem {
     }
     return std::make_unique<ReplacingOutputFile>(target, path);
   }
+
+  FileStatus status(const std::string& path) override {
+    FileStatus status;
+    std::error_code error;
+    const fs::path file = fs::path(path);
+    status.kind = kindOf(fs::status(file, error));
+    if (status.kind == FileKind::unknown) status.reason = error.message();
+    if (status.kind != FileKind::file) return status;
+    // A file that changes or goes between these looks is looked at again by the next status.
+    const auto size = fs::file_size(file, error);
+    if (error) return status;
+    const auto modified = fs::last_write_time(file, error);
+    if (error) return status;
+    status.size = size;
+    status.modifiedNs = nanosecondsSinceUnixEpoch(modified);
+    return status;
+  }
+
+  std::vector<FolderEntry> listFolder(const std::string& folder) override {
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    fs::directory_iterator entry(fs::path(folder), error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+      std::error_code ignored;  // what cannot be looked at is of unknown kind
+      const auto status = entry->status(ignored);
+      entries.push_back(
+          {entry->path().filename().string(), kindOf(status), entry->is_symlink(ignored)});
+    }
+    if (error) throw FolderListingError(folder, error.message());
+    return entries;
+  }
+
+  void createFolders(const std::string& folder) override { fs::create_directories(folder); }
+
+  std::string absolutePath(const std::string& path) override {
+    std::error_code error;
+    const auto absolute = fs::absolute(fs::path(path), error);
+    if (error) throw IOError(path + ": cannot be made absolute (" + error.message() + ")");
+    return absolute.string();
+  }
+
+  std::string canonicalPath(const std::string& path) override {
+    std::error_code error;
+    const auto canonical = fs::weakly_canonical(fs::path(path), error);
+    if (!error) return canonical.generic_string();
+    return fs::path(absolutePath(path)).lexically_normal().generic_string();
+  }
 };
 
 }  // namespace
+
+FolderListingError::FolderListingError(const std::string& folder, const std::string& reason)
+    : IOError("Cannot list folder: " + folder + " (" + reason + ")"), reason_(reason) {}
 
 FileSystem& realFileSystem() {
   static RealFileSystem disk;

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "design/text.h"
+#include "design/paths.h"
 
 namespace duv {
 namespace {

@@ -5,8 +5,8 @@
 #include "design/confound_cell.h"
 #include "design/file_system.h"
 #include "design/motion_text_format.h"
+#include "design/paths.h"
 #include "design/sdm_format.h"
-#include "design/text.h"
 #include "design/text_cursor.h"
 
 namespace duv {

@@ -5,8 +5,8 @@
 
 #include "design/file_system.h"
 #include "design/number_text.h"
+#include "design/paths.h"
 #include "design/sdm_format.h"
-#include "design/text.h"
 #include "design/text_cursor.h"
 
 namespace duv {

@@ -7,37 +7,6 @@ namespace duv {
 OpenFileError::OpenFileError(const std::string& path)
     : IOError("Failed opening for reading: " + path) {}
 
-std::string fileNameOf(std::string_view path) {
-  const auto separator = path.find_last_of("/\\");
-  if (separator == std::string_view::npos) return std::string(path);
-  return std::string(path.substr(separator + 1));
-}
-
-bool hasExtension(std::string_view path, std::string_view extension) {
-  if (path.size() < extension.size() + 1) return false;
-  const auto dot = path.size() - extension.size() - 1;
-  return path[dot] == '.' && path.substr(dot + 1) == extension;
-}
-
-std::string pathWithoutExtension(std::string_view path) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string_view::npos) return std::string(path);
-  return std::string(path.substr(0, dot));
-}
-
-std::string replaceExtension(std::string_view path, std::string_view newExtension) {
-  return pathWithoutExtension(path) + std::string(newExtension);
-}
-
-std::string insertBeforeExtension(std::string_view path, std::string_view text) {
-  const auto dot = path.rfind('.');
-  if (dot == std::string_view::npos) return std::string(path) + std::string(text);
-  std::string result(path.substr(0, dot));
-  result += text;
-  result += path.substr(dot);
-  return result;
-}
-
 std::string_view withoutByteOrderMark(std::string_view text) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {

@@ -16,10 +16,11 @@
 #include <string>
 #include <string_view>
 
+#include "design/file_system.h"
+#include "design/paths.h"
 #include "fuzz/fuzz_checks.h"
 #include "study/pairing_table.h"
 #include "study/study_manifest.h"
-#include "study/study_paths.h"
 #include "study/study_pattern.h"
 
 namespace {
@@ -34,7 +35,7 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 void checkManifest(std::string_view text) {
   duv::StudyManifest manifest;
   try {
-    manifest = duv::parseStudyManifest(text, kManifestPath);
+    manifest = duv::parseStudyManifest(text, kManifestPath, duv::realFileSystem());
   } catch (const std::invalid_argument&) {
     duv::fuzz::fail("a manifest refused with a usage error");
   } catch (const std::runtime_error& error) {
@@ -52,7 +53,9 @@ void checkManifest(std::string_view text) {
     if (run.primary.empty() || !primaries.insert(run.primary).second) {
       duv::fuzz::fail("an empty or repeated primary");
     }
-    if (run.name != duv::lastPathComponent(run.primary)) duv::fuzz::fail("a run's name");
+    if (run.name != duv::fileNameOf(run.primary, duv::PathStyle::native)) {
+      duv::fuzz::fail("a run's name");
+    }
     if (run.confounds.empty()) duv::fuzz::fail("a run without confounds");
     for (const auto& confound : run.confounds) {
       if (confound.empty()) duv::fuzz::fail("an empty confound");

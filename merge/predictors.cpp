@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "design/column_statistics.h"
-#include "design/text.h"
+#include "design/paths.h"
 
 namespace duv {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "design/file_system.h"
 #include "design/number_text.h"
-#include "design/text.h"
+#include "design/paths.h"
 #include "stats/column_table.h"
 
 namespace duv {

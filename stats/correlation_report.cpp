@@ -11,7 +11,7 @@
 #include "design/errors.h"
 #include "design/file_system.h"
 #include "design/number_text.h"
-#include "design/text.h"
+#include "design/paths.h"
 #include "stats/correlation.h"
 #include "stats/regression_fits.h"
 

@@ -9,23 +9,25 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
 #include "study/study_pattern.h"
 
 namespace duv {
 
 struct PatternFile {
-  std::string path;    // pathUnder(root, the pattern filled with `values`)
+  std::string path;    // joinPath(root, the pattern filled with `values`) (design/paths.h)
   FieldValues values;  // every field's value
   // The file's folder relative to where the pattern starts: the values of the components walked
   // before the file name, "/" between them; "" when the file lies where the pattern starts.
   std::string folder;
 };
 
-// Every file below `root` (see pathUnder in study/study_paths.h) that the pattern names, sorted
-// by path (byte order). A folder that does not exist on the way holds no files. Throws
-// std::runtime_error "Cannot list folder: <folder> (<reason>)" when a folder the walk must list
-// exists but cannot be listed (no permission).
-std::vector<PatternFile> findPatternFiles(const StudyPattern& pattern, const std::string& root);
+// Every file below `root` ("" for the current folder) that the pattern names, sorted by path
+// (byte order), looked for through `files`. A folder that does not exist on the way holds no
+// files. Throws FolderListingError "Cannot list folder: <folder> (<reason>)" when a folder the
+// walk must list exists but cannot be listed (no permission).
+std::vector<PatternFile> findPatternFiles(const StudyPattern& pattern, const std::string& root,
+                                          FileSystem& files);
 
 // The folder where the pattern starts as seen from `root`, for messages: "." for the current
 // folder.

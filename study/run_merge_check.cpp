@@ -2,25 +2,17 @@
 
 #include <cmath>
 #include <exception>
-#include <filesystem>
 #include <stdexcept>
 
 #include "check/check_output.h"
 #include "design/file_system.h"
-#include "design/text.h"
+#include "design/paths.h"
 #include "workflow/check_workflow.h"
 #include "workflow/merge_workflow.h"
 #include "workflow/result_names.h"
 
 namespace duv {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string joinedPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return (fs::path(folder) / name).generic_string();
-}
 
 InputFile studyInput(const std::string& path) { return inputFileAt(path, "a study"); }
 
@@ -86,18 +78,18 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
   const auto folder = runFolderOf(studyFolder, plan);
   auto outcome = mergeDesigns(
       mergeRequestOf(plan, options), files,
-      [&folder](const std::string& suggestedName) -> std::optional<std::string> {
-        fs::create_directories(folder);
+      [&folder, &files](const std::string& suggestedName) -> std::optional<std::string> {
+        files.createFolders(folder);
         return pathInFolder(suggestedName, folder);
       },
       [](std::string_view, std::string_view) {});
   if (outcome.mismatch) throw std::runtime_error(outcome.mismatch->message());
   auto& result = outcome.results.front();
   const auto saved = filesOfResult(*result.savedAs);
-  record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.design)));
+  record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(saved.design)));
   if (options.reports) {
-    record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.report)));
-    record.outputs.push_back(joinedPath(plan.outputFolder, fileNameOf(saved.table)));
+    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(saved.report)));
+    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(saved.table)));
   }
 
   // The result as its file reads back, with the head motion of the first confound input
@@ -113,9 +105,9 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
   check.motionReading = options.motionReading;
   if (options.spikes) check.spikes = SpikeColumns::alreadyAdded;
   const auto pageName = replaceExtension(fileNameOf(saved.design), ".html");
-  const auto file = checkAndWritePage(std::move(check), joinedPath(folder, pageName), files,
+  const auto file = checkAndWritePage(std::move(check), joinPath(folder, pageName), files,
                                       [](std::string_view, std::string_view) {});
-  record.outputs.push_back(joinedPath(plan.outputFolder, pageName));
+  record.outputs.push_back(joinPath(plan.outputFolder, pageName));
   record.checkPage = record.outputs.back();
   recordFigures(record, file);
 }
@@ -123,12 +115,12 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
 }  // namespace
 
 std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan) {
-  return joinedPath(studyFolder, plan.outputFolder);
+  return joinPath(studyFolder, plan.outputFolder);
 }
 
 RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
                            const std::string& optionsText, const std::string& toolVersion,
-                           const std::string& studyFolder) {
+                           const std::string& studyFolder, FileSystem& files) {
   RunRecord record;
   record.name = plan.name;
   record.fields = plan.fields;
@@ -138,9 +130,9 @@ RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
   record.options = optionsText;
   std::vector<std::string> paths{plan.primary};
   paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
-  record.inputs = currentInputs(paths);
+  record.inputs = currentInputs(paths, files);
   try {
-    mergeAndCheck(record, plan, options, studyFolder, realFileSystem());
+    mergeAndCheck(record, plan, options, studyFolder, files);
   } catch (const std::exception& error) {
     // The run's own failure: the study goes on, and the record tells it.
     record.status = CheckStatus::failed;

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
 #include "study/run_options.h"
 #include "study/run_plan.h"
 #include "study/run_record.h"
 
 namespace duv {
 
-// The folder that holds a run's outputs and record: studyFolder, then the plan's folder.
+// The folder that holds a run's outputs and record: the plan's folder in studyFolder (joinPath).
 std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
 
 // Does `plan` with `options`: the merge writes the bytes `merge-all --primary PRIMARY CONFOUND`
@@ -22,10 +23,11 @@ std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
 // first confound input that holds some; its check page is written beside it. The record tells
 // how it went: an error of the run (an input that cannot be read, data points that differ, a
 // contrast naming what the design lacks) makes it "failed" with that error, and the outputs
-// written before it stay. The record is not saved here. Thread-safe: runs may go on side by
-// side, each on its own files.
+// written before it stay. The record is not saved here. Every file is read, written and looked
+// at through `files`. Thread-safe when `files` is: runs may go on side by side, each on its own
+// files.
 RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
                            const std::string& optionsText, const std::string& toolVersion,
-                           const std::string& studyFolder);
+                           const std::string& studyFolder, FileSystem& files);
 
 }  // namespace duv

@@ -1,6 +1,8 @@
 #pragma once
 
-// The options of a study's runs: those of the merges and of the check, applied to every run.
+// What every run of a study does: the options of its merge and of its check, the same for every
+// run. How the runner goes about the runs (where, how many at a time) is RunnerSettings
+// (study/study_runner.h).
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-// The runs of a study as its pairing gives them (study/study_pairing.h from patterns,
+// The plans of a study's runs as its pairing gives them (study/study_pairing.h from patterns,
 // study/study_manifest.h from a manifest), and the problems found on the way.
 
 #include <stdexcept>
@@ -10,6 +10,7 @@
 
 namespace duv {
 
+// One run to do: what it merges and checks, and where its outputs go.
 struct RunPlan {
   std::string name;                    // the primary's file name
   std::string primary;                 // paths as the runner opens them (see the pairings)

@@ -1,30 +1,21 @@
 #include "study/run_record.h"
 
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <system_error>
+
+#include "design/paths.h"
 
 namespace duv {
 
-namespace fs = std::filesystem;
-
-std::vector<RunInput> currentInputs(const std::vector<std::string>& paths) {
+std::vector<RunInput> currentInputs(const std::vector<std::string>& paths, FileSystem& files) {
   std::vector<RunInput> inputs;
   inputs.reserve(paths.size());
   for (const auto& path : paths) {
     RunInput input;
-    input.path = path;
-    std::error_code error;
-    const auto size = fs::file_size(path, error);
-    if (!error) {
-      const auto modified = fs::last_write_time(path, error);
-      if (!error) {
-        input.size = size;
-        input.modifiedNs =
-            std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch())
-                .count();
-      }
+    input.path = files.canonicalPath(path);
+    const auto status = files.status(path);
+    if (status.kind == FileKind::file) {
+      input.size = status.size;
+      input.modifiedNs = status.modifiedNs;
     }
     inputs.push_back(std::move(input));
   }
@@ -32,14 +23,14 @@ std::vector<RunInput> currentInputs(const std::vector<std::string>& paths) {
 }
 
 bool isUpToDate(const RunRecord& record, const std::string& toolVersion, const std::string& options,
-                const std::vector<RunInput>& inputs, const std::string& outputFolder) {
+                const std::vector<RunInput>& inputs, const std::string& outputFolder,
+                FileSystem& files) {
   if (record.status == CheckStatus::failed || record.toolVersion != toolVersion ||
       record.options != options || record.inputs != inputs) {
     return false;
   }
   return std::all_of(record.outputs.begin(), record.outputs.end(), [&](const std::string& path) {
-    std::error_code error;
-    return fs::is_regular_file(fs::path(outputFolder) / path, error);
+    return files.status(joinPath(outputFolder, path)).kind == FileKind::file;
   });
 }
 

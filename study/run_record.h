@@ -13,14 +13,17 @@
 #include <vector>
 
 #include "check/check_status.h"
+#include "design/file_system.h"
 
 namespace duv {
 
 // One input file as it was when the run read it.
 struct RunInput {
-  std::string path;             // as the pairing gave it
+  // Canonical (FileSystem::canonicalPath): the same file named another way, or from another
+  // folder, is the same input.
+  std::string path;
   std::uint64_t size = 0;       // bytes
-  std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the file clock's epoch
+  std::int64_t modifiedNs = 0;  // modification time, nanoseconds since 1970-01-01 UTC
 
   friend bool operator==(const RunInput&, const RunInput&) = default;
 };
@@ -68,14 +71,15 @@ struct RunRecord {
   std::vector<RunContrast> contrasts;
 };
 
-// Each path's size and modification time as they are now; a file that cannot be looked at (gone,
-// unreadable) gets size 0 and time 0, which no recorded input matches.
-std::vector<RunInput> currentInputs(const std::vector<std::string>& paths);
+// Each path's canonical path, size and modification time as they are now; what is not a file
+// (gone, a folder, not to be looked at) gets size 0 and time 0, which no recorded input matches.
+std::vector<RunInput> currentInputs(const std::vector<std::string>& paths, FileSystem& files);
 
 // Whether `record` stands for the run asked now: done by this version of the tool, with these
-// options and these inputs as they are, not failed, and with every one of its outputs present
-// in `outputFolder`. Such a run need not be done again.
+// options and these inputs as they are, not failed, and with every one of its outputs a file in
+// `outputFolder`. Such a run need not be done again.
 bool isUpToDate(const RunRecord& record, const std::string& toolVersion, const std::string& options,
-                const std::vector<RunInput>& inputs, const std::string& outputFolder);
+                const std::vector<RunInput>& inputs, const std::string& outputFolder,
+                FileSystem& files);
 
 }  // namespace duv

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-#include "design/text.h"
+#include "design/paths.h"
 #include "study/run_record_format.h"
 
 namespace duv {

@@ -13,6 +13,9 @@
 //     "tool_version": "1.0.0",
 //     "options": "--spikes fd:0.5",
 //     "inputs": [{"path": "...", "size": 24012, "modified_ns": 1733580000123456789}],
+//                                                      path: canonical, absolute; size: bytes;
+//                                                      modified_ns: nanoseconds since
+//                                                      1970-01-01 UTC
 //     "outputs": ["sub-01/run-1/sub-01_run-1_motion.sdm"],
 //     "check_page": "sub-01/run-1/sub-01_run-1.html",
 //     "status": "ok",                                  ok, medium, high, error or failed

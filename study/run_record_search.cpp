@@ -1,19 +1,15 @@
 #include "study/run_record_search.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 #include <string_view>
-#include <system_error>
 
-#include "design/file_system.h"
+#include "design/paths.h"
 #include "study/run_record_file.h"
 #include "study/run_record_format.h"
 
 namespace duv {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -64,51 +60,58 @@ bool runBefore(const RunRecord& a, const RunRecord& b) {
   return compareNatural(a.name, b.name) < 0;
 }
 
-bool isRecordFile(const fs::path& path) {
-  const std::string name = path.filename().string();
+bool isRecordFile(const std::string& name) {
   const std::string_view suffix = run_record_format::kFileSuffix;
   return name.size() > suffix.size() && name.ends_with(suffix);
 }
 
-// The record files in `folder` and below, and the folders that cannot be listed.
-void collect(const fs::path& folder, std::vector<std::string>& files,
-             std::vector<std::string>& errors) {
-  std::error_code error;
-  fs::directory_iterator entries(folder, error);
-  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-    const auto& entry = *entries;
-    std::error_code typeError;
-    const auto type = entry.symlink_status(typeError).type();
-    if (type == fs::file_type::directory) {
-      collect(entry.path(), files, errors);
-    } else if (isRecordFile(entry.path()) && !typeError) {
-      files.push_back(entry.path().generic_string());
+std::string cannotBeListed(const std::string& folder, const FolderListingError& error) {
+  return folder + ": cannot be listed (" + error.reason() + ")";
+}
+
+// The record files among `entries` (those of `folder`) and below, and the folders below that
+// cannot be listed. Links to folders are not followed: a study's output folder holds none of
+// its own.
+void collect(const std::string& folder, const std::vector<FolderEntry>& entries, FileSystem& files,
+             std::vector<std::string>& found, std::vector<std::string>& errors) {
+  for (const auto& entry : entries) {
+    const auto path = joinPath(folder, entry.name);
+    if (entry.kind == FileKind::folder && !entry.link) {
+      std::vector<FolderEntry> below;
+      try {
+        below = files.listFolder(path);
+      } catch (const FolderListingError& error) {
+        errors.push_back(cannotBeListed(path, error));
+        continue;
+      }
+      collect(path, below, files, found, errors);
+    } else if (isRecordFile(entry.name) && (entry.link || entry.kind != FileKind::unknown)) {
+      found.push_back(path);
     }
-  }
-  if (error) {
-    errors.push_back(folder.generic_string() + ": cannot be listed (" + error.message() + ")");
   }
 }
 
 }  // namespace
 
-FoundRunRecords findRunRecords(const std::string& outputFolder) {
-  std::error_code error;
-  if (!fs::is_directory(outputFolder, error)) {
+FoundRunRecords findRunRecords(const std::string& outputFolder, FileSystem& files) {
+  if (files.status(outputFolder).kind != FileKind::folder) {
     throw std::runtime_error(outputFolder + ": not a folder");
   }
-  if (fs::directory_iterator(outputFolder, error); error) {
-    throw std::runtime_error(outputFolder + ": cannot be listed (" + error.message() + ")");
+  std::vector<FolderEntry> entries;
+  try {
+    entries = files.listFolder(outputFolder);
+  } catch (const FolderListingError& error) {
+    throw std::runtime_error(cannotBeListed(outputFolder, error));
   }
-  std::vector<std::string> files;
+  std::vector<std::string> paths;
   std::vector<std::string> listingErrors;
-  collect(fs::path(outputFolder), files, listingErrors);
-  std::sort(files.begin(), files.end());
+  collect(outputFolder, entries, files, paths, listingErrors);
+  std::sort(paths.begin(), paths.end());
 
   FoundRunRecords found;
-  for (const auto& file : files) {
+  for (const auto& path : paths) {
     try {
-      found.records.push_back(readRunRecord(realFileSystem(), file));
+      found.records.push_back(readRunRecord(files, path));
     } catch (const std::exception& readError) {
       found.errors.emplace_back(readError.what());
     }

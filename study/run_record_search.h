@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
 #include "study/run_record.h"
 
 namespace duv {
@@ -18,11 +19,12 @@ struct FoundRunRecords {
 };
 
 // Reads every file named "*.run.json" (study/run_record_format.h) in `outputFolder` and the
-// folders below it, without following links to folders. Files that cannot be read or parsed
-// do not stop the search: they go to `errors`, as do folders below that cannot be listed.
+// folders below it, without following links to folders, through `files`. Files that cannot be
+// read or parsed do not stop the search: they go to `errors`, as do folders below that cannot
+// be listed.
 // Throws std::runtime_error "<outputFolder>: not a folder" when `outputFolder` is none, and
 // "<outputFolder>: cannot be listed (<reason>)" when it cannot be listed.
-FoundRunRecords findRunRecords(const std::string& outputFolder);
+FoundRunRecords findRunRecords(const std::string& outputFolder, FileSystem& files);
 
 // Puts runs in study order: by their fields' values in the records' order, then by name, digits
 // compared as numbers ("sub-2" before "sub-10"). Stable: runs equal in both keep their order.

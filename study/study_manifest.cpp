@@ -1,20 +1,16 @@
 #include "study/study_manifest.h"
 
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <utility>
 
 #include "design/file_system.h"
+#include "design/paths.h"
 #include "design/text.h"
-#include "study/study_paths.h"
 
 namespace duv {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::string_view kPrimary = "primary";
 constexpr std::string_view kConfounds = "confounds";
@@ -46,8 +42,8 @@ struct Columns {
 
 class ManifestParser {
  public:
-  ManifestParser(std::string_view text, const std::string& path)
-      : text_(withoutByteOrderMark(text)), path_(path), folder_(folderPart(path)) {}
+  ManifestParser(std::string_view text, const std::string& path, FileSystem& files)
+      : text_(withoutByteOrderMark(text)), path_(path), folder_(folderPart(path)), files_(files) {}
 
   StudyManifest parse() {
     bool header = false;
@@ -118,11 +114,11 @@ class ManifestParser {
 
     RunPlan run;
     for (const auto c : columns_.confounds) {
-      if (!cells[c].empty()) run.confounds.push_back(pathUnder(folder_, cells[c]));
+      if (!cells[c].empty()) run.confounds.push_back(joinPath(folder_, cells[c]));
     }
     if (run.confounds.empty()) fail("no confounds (a run needs at least one)");
-    run.primary = pathUnder(folder_, primary);
-    run.name = lastPathComponent(primary);
+    run.primary = joinPath(folder_, primary);
+    run.name = fileNameOf(primary, PathStyle::native);
     checkNewPrimary(primary, run.primary);
 
     const auto output = columns_.output ? cells[*columns_.output] : std::string_view();
@@ -140,7 +136,7 @@ class ManifestParser {
   }
 
   void checkNewPrimary(std::string_view written, const std::string& path) {
-    const auto key = fs::path(path).lexically_normal().generic_string();
+    const auto key = normalPath(path);
     const auto [entry, added] = primaries_.emplace(key, lineNumber_);
     if (!added) {
       fail("primary " + inQuotes(written) + " is listed again (first on line " +
@@ -161,18 +157,15 @@ class ManifestParser {
   // The primary's folder relative to the manifest's folder.
   bool defaultOutputFolder(std::string_view primary, std::string& folder) const {
     if (!isRootedPath(primary)) return normalOutputFolder(folderPart(primary), folder);
-    std::error_code error;
-    const auto base = fs::absolute(fs::path(folder_.empty() ? "." : folder_), error);
-    if (error) return false;
-    const auto relative = fs::path(folderPart(primary))
-                              .lexically_normal()
-                              .lexically_relative(base.lexically_normal());
-    return !relative.empty() && normalOutputFolder(relative.generic_string(), folder);
+    const auto base = files_.absolutePath(folder_.empty() ? "." : folder_);
+    const auto relative = relativePath(folderPart(primary), base);
+    return !relative.empty() && normalOutputFolder(relative, folder);
   }
 
   std::string_view text_;
   const std::string& path_;
   std::string folder_;
+  FileSystem& files_;
   std::size_t lineNumber_ = 0;
   Columns columns_;
   StudyManifest manifest_;
@@ -180,38 +173,41 @@ class ManifestParser {
   std::map<std::pair<std::string, std::string>, std::size_t> outputs_;
 };
 
-void checkFile(const std::string& path, const std::string& context,
+void checkFile(const std::string& path, const std::string& context, FileSystem& files,
                std::vector<PairingProblem>& problems) {
-  std::error_code error;
-  const auto status = fs::status(fs::path(path), error);
-  if (fs::is_regular_file(status)) return;
+  const auto status = files.status(path);
+  if (status.kind == FileKind::file) return;
   std::string what = ": no such file";
-  if (fs::exists(status)) {
+  if (status.kind == FileKind::unknown) {
+    what = ": cannot be looked at (" + status.reason + ")";
+  } else if (status.kind != FileKind::missing) {
     what = ": not a file";
-  } else if (!fs::status_known(status)) {
-    what = ": cannot be looked at (" + error.message() + ")";
   }
   problems.push_back({PairingProblemKind::missingFile, context + path + what, {path}});
 }
 
 }  // namespace
 
-StudyManifest parseStudyManifest(std::string_view text, const std::string& manifestPath) {
-  return ManifestParser(text, manifestPath).parse();
+StudyManifest parseStudyManifest(std::string_view text, const std::string& manifestPath,
+                                 FileSystem& files) {
+  return ManifestParser(text, manifestPath, files).parse();
 }
 
-StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options) {
+StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options,
+                               FileSystem& files) {
   if (!options.only.empty()) {
     throw std::invalid_argument("--only cannot select the runs of a manifest: they have no fields");
   }
-  auto manifest = parseStudyManifest(realFileSystem().readFile(manifestPath), manifestPath);
+  auto manifest = parseStudyManifest(files.readFile(manifestPath), manifestPath, files);
   StudyPairing pairing;
   for (std::size_t r = 0; r < manifest.runs.size(); ++r) {
     auto& run = manifest.runs[r];
     const auto context = manifestPath + ", line " + std::to_string(manifest.lines[r]) + ": ";
     const auto before = pairing.problems.size();
-    checkFile(run.primary, context, pairing.problems);
-    for (const auto& confound : run.confounds) checkFile(confound, context, pairing.problems);
+    checkFile(run.primary, context, files, pairing.problems);
+    for (const auto& confound : run.confounds) {
+      checkFile(confound, context, files, pairing.problems);
+    }
     if (pairing.problems.size() == before) pairing.runs.push_back(std::move(run));
   }
   return settlePairing(std::move(pairing), options.allowMissing, "the manifest lists no run");

@@ -9,7 +9,7 @@
 // - Columns: `primary`, one or more whose names begin with "confounds", `output` (optional);
 //   no other column, no name twice, in any order. A run's confounds are its non-empty cells of
 //   the confound columns, in the header's order; a run needs at least one.
-// - Paths are relative to the manifest's folder, or rooted (study/study_paths.h). A run's
+// - Paths are relative to the manifest's folder, or rooted (design/paths.h). A run's
 //   output folder is its `output` cell when given and not empty (relative to the study's output
 //   folder), else its primary's folder relative to the manifest's folder; neither may lead out
 //   of the folder it is relative to.
@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "design/file_system.h"
 #include "study/run_plan.h"
 #include "study/study_pairing.h"
 
@@ -35,7 +36,9 @@ struct StudyManifest {
 
 // Parses a manifest's text; `manifestPath` names it in messages, and its folder (the text up to
 // its last separator) is put before relative paths: the runs' paths are as the runner opens
-// them. Reads no file. Throws std::runtime_error "<manifestPath>, line <n>: <what>":
+// them. Reads no file: `files` only makes the manifest's folder absolute, to place a rooted
+// primary without an output folder in it. Throws std::runtime_error
+// "<manifestPath>, line <n>: <what>":
 //   no column 'primary'
 //   no column whose name begins with 'confounds'
 //   column 'confounds' appears twice
@@ -50,15 +53,18 @@ struct StudyManifest {
 //   output folder 'sub-01' already has a run named 'run1.sdm' (line 2)
 // and "<manifestPath>: <what>": "empty; expected a header line naming the columns primary and
 // confounds", "no run follows the header".
-StudyManifest parseStudyManifest(std::string_view text, const std::string& manifestPath);
+StudyManifest parseStudyManifest(std::string_view text, const std::string& manifestPath,
+                                 FileSystem& files);
 
 // Reads the manifest at `manifestPath` (as the tool was given it) and checks that every file it
-// names is a file. A missing one is a problem (missingFile) naming the manifest's line:
+// names is a file, both through `files`. A missing one is a problem (missingFile) naming the
+// manifest's line:
 //   study.tsv, line 3: sub-02/run1.sdm: no such file
 // (or "not a file", or "cannot be looked at (<reason>)"), primary first, then confounds.
 // Throws std::invalid_argument "--only cannot select the runs of a manifest: they have no fields"
 // when `options.only` is not empty, OpenFileError (design/errors.h) when the manifest cannot be
 // read, as parseStudyManifest, and StudyPairingError as settlePairing.
-StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options);
+StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options,
+                               FileSystem& files);
 
 }  // namespace duv

@@ -4,9 +4,9 @@
 #include <map>
 #include <stdexcept>
 
+#include "design/paths.h"
 #include "design/text.h"
 #include "study/pattern_walk.h"
-#include "study/study_paths.h"
 #include "study/study_pattern.h"
 
 namespace duv {
@@ -65,17 +65,18 @@ PairingProblem noMatch(const StudyPattern& pattern, const std::string& root) {
 class FilePairer {
  public:
   FilePairer(const std::string& root, StudyPattern primary, std::vector<ConfoundSource> sources,
-             const PairingOptions& options)
+             const PairingOptions& options, FileSystem& files)
       : root_(root),
+        files_(files),
         primary_(std::move(primary)),
         sources_(std::move(sources)),
         options_(options) {}
 
   StudyPairing pair() {
-    const auto primaries = findPatternFiles(primary_, root_);
+    const auto primaries = findPatternFiles(primary_, root_, files_);
     if (primaries.empty()) pairing_.problems.push_back(noMatch(primary_, root_));
     for (auto& source : sources_) {
-      source.files = findPatternFiles(source.pattern, root_);
+      source.files = findPatternFiles(source.pattern, root_, files_);
       if (source.files.empty()) pairing_.problems.push_back(noMatch(source.pattern, root_));
       for (std::size_t f = 0; f < source.files.size(); ++f) {
         source.byPath.emplace(source.files[f].path, f);
@@ -106,7 +107,7 @@ class FilePairer {
       }
       FieldValues values;
       for (const auto field : source.primaryField) values.push_back(file.values[field]);
-      const auto wanted = pathUnder(root_, fillPattern(source.pattern, values));
+      const auto wanted = joinPath(root_, fillPattern(source.pattern, values));
       const auto found = source.byPath.find(wanted);
       if (found == source.byPath.end()) {
         complete = false;
@@ -121,7 +122,7 @@ class FilePairer {
       run.confounds.push_back(wanted);
     }
     if (!complete || !selected) return;
-    run.name = lastPathComponent(file.path);
+    run.name = fileNameOf(file.path, PathStyle::native);
     run.primary = file.path;
     for (std::size_t f = 0; f < primary_.fields.size(); ++f) {
       run.fields.emplace_back(primary_.fields[f], file.values[f]);
@@ -144,13 +145,14 @@ class FilePairer {
         }
         pairing_.problems.push_back({PairingProblemKind::partnerWithoutPrimary,
                                      file.path + ": no primary for it (looked for " +
-                                         pathUnder(root_, fillPattern(primary_, values)) + ")",
+                                         joinPath(root_, fillPattern(primary_, values)) + ")",
                                      {file.path}});
       }
     }
   }
 
   const std::string& root_;
+  FileSystem& files_;
   StudyPattern primary_;
   std::vector<ConfoundSource> sources_;
   const PairingOptions& options_;
@@ -161,7 +163,7 @@ class FilePairer {
 
 StudyPairing pairStudyFiles(const std::string& root, const std::string& primaryPattern,
                             const std::vector<std::string>& confoundPatterns,
-                            const PairingOptions& options) {
+                            const PairingOptions& options, FileSystem& files) {
   auto primary = parseStudyPattern(primaryPattern, "--primary");
   std::vector<ConfoundSource> sources;
   sources.reserve(confoundPatterns.size());
@@ -169,7 +171,7 @@ StudyPairing pairStudyFiles(const std::string& root, const std::string& primaryP
   if (sources.empty()) throw std::invalid_argument("at least one --confounds-from is needed");
   checkDistinct(primary, sources);
   checkSelectedFields(options.only, primary.fields);
-  return FilePairer(root, std::move(primary), std::move(sources), options).pair();
+  return FilePairer(root, std::move(primary), std::move(sources), options, files).pair();
 }
 
 }  // namespace duv

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
 #include "study/run_plan.h"
 #include "study/run_selection.h"
 
@@ -20,20 +21,20 @@ struct PairingOptions {
   bool allowMissing = false;  // leave out the runs problems concern instead of failing
 };
 
-// Pairs the files below `root` (the folder relative patterns start from: the tool passes ".").
-// Paths in the result are pathUnder(root, the pattern filled) (study/study_paths.h): as written
-// for root "." and absolute patterns, so that messages show the user's paths. Runs come sorted by
-// their primary's path; a run's name is its primary's file name, its fields the primary
-// pattern's with their values (in order of first use), its output folder the primary's folder
-// relative to where the primary pattern starts ("data/sub-{sub}/func/x_{run}.sdm" and
-// "data/sub-01/func/x_1.sdm" give "sub-01/func").
+// Pairs the files below `root` (the folder relative patterns start from; the tool passes "", the
+// current folder), looked for through `files`. Paths in the result are joinPath(root, the
+// pattern filled) (design/paths.h): as written for root "" and absolute patterns, so that
+// messages show the user's paths. Runs come sorted by their primary's path; a run's name is its
+// primary's file name, its fields the primary pattern's with their values (in order of first
+// use), its output folder the primary's folder relative to where the primary pattern starts
+// ("data/sub-{sub}/func/x_{run}.sdm" and "data/sub-01/func/x_1.sdm" give "sub-01/func").
 //
 // Only the runs --only selects are paired, and only their problems reported: a primary --only
 // leaves out still takes its partners (they do not lack a primary), and a confound file whose
 // fields --only rules out is not reported. The problems, in this order, each a PairingProblem
 // with its message:
 //   --primary 'P' matches no file (searched from S)            (also --confounds-from; S: where the
-//                                                               pattern starts, "." for root ".")
+//                                                               pattern starts, "." for root "")
 //   sub-03/x.sdm: no file for --confounds-from 'C' (looked for d/sub-03/c.tsv)   (by primary, then
 //                                                               confound pattern)
 //   d/sub-09/c.tsv: no primary for it (looked for sub-09/x_{run}.sdm)            (by confound
@@ -55,6 +56,6 @@ struct PairingOptions {
 //   --only keeps none of the 24 runs found
 StudyPairing pairStudyFiles(const std::string& root, const std::string& primaryPattern,
                             const std::vector<std::string>& confoundPatterns,
-                            const PairingOptions& options);
+                            const PairingOptions& options, FileSystem& files);
 
 }  // namespace duv

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "study/study_paths.h"
+#include "design/paths.h"
 
 namespace duv {
 namespace {
@@ -53,7 +53,7 @@ class PatternParser {
     std::size_t i = 0;
     while (i < text_.size()) i = parseAt(i);
     components_.back().end = text_.size();
-    if (isPathSeparator(text_.back())) {
+    if (isPathSeparator(text_.back(), PathStyle::native)) {
       fail("the pattern ends with a separator: it must name files");
     }
     splitAtStart();
@@ -71,7 +71,7 @@ class PatternParser {
     if (c == '\0') fail("a NUL byte at " + column(i));
     if (c == '}') fail("'}' at " + column(i) + " closes no field");
     if (c == '{') return parseField(i);
-    if (isPathSeparator(c)) {
+    if (isPathSeparator(c, PathStyle::native)) {
       components_.back().end = i;
       components_.emplace_back();
       components_.back().begin = i + 1;
@@ -233,7 +233,7 @@ bool matchPattern(const StudyPattern& pattern, std::string_view path, FieldValue
   std::size_t component = 0;
   std::size_t begin = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
-    if (i < path.size() && !isPathSeparator(path[i])) continue;
+    if (i < path.size() && !isPathSeparator(path[i], PathStyle::native)) continue;
     if (i > begin) {
       if (component == pattern.components.size()) return false;
       if (!matchComponent(pattern, component, path.substr(begin, i - begin), bound)) return false;

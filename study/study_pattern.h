@@ -3,7 +3,7 @@
 // Patterns that name a study's files by fields, as --primary and --confounds-from give them:
 //   sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm
 //
-//   pattern    := component {separator component}     (separators: see study/study_paths.h)
+//   pattern    := component {separator component}     (separators: native, design/paths.h)
 //   component  := {literal | field}
 //   field      := "{" name "}"            name  := one or more ASCII letters, digits and "_"
 //   literal    := bytes other than "{" and "}", matched exactly (case-sensitive)

@@ -3,31 +3,27 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <thread>
 
-#include "design/file_system.h"
+#include "design/paths.h"
 #include "study/run_record_file.h"
 
 namespace duv {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The record of a run that need not be done again, or nothing.
 std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& optionsText,
-                                        const RunnerSettings& settings) {
+                                        const RunnerSettings& settings, FileSystem& files) {
   if (settings.force) return std::nullopt;
   const auto path = recordPathOf(settings.studyFolder, plan);
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return std::nullopt;
+  if (files.status(path).kind != FileKind::file) return std::nullopt;
   std::vector<std::string> paths{plan.primary};
   paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
-  auto record = readRunRecord(realFileSystem(), path);
-  if (!isUpToDate(record, settings.toolVersion, optionsText, currentInputs(paths),
-                  settings.studyFolder)) {
+  auto record = readRunRecord(files, path);
+  if (!isUpToDate(record, settings.toolVersion, optionsText, currentInputs(paths, files),
+                  settings.studyFolder, files)) {
     return std::nullopt;
   }
   return record;
@@ -36,11 +32,11 @@ std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& 
 }  // namespace
 
 std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan) {
-  return (fs::path(runFolderOf(studyFolder, plan)) / runRecordFileName(plan.name)).generic_string();
+  return joinPath(runFolderOf(studyFolder, plan), runRecordFileName(plan.name));
 }
 
 StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,
-                     const RunnerSettings& settings,
+                     const RunnerSettings& settings, FileSystem& files,
                      const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone) {
   const auto optionsText = canonicalText(options);
   StudyResult result;
@@ -54,13 +50,13 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
   const auto work = [&] {
     for (std::size_t i = next++; i < plans.size(); i = next++) {
       try {
-        auto record = upToDateRecord(plans[i], optionsText, settings);
+        auto record = upToDateRecord(plans[i], optionsText, settings, files);
         const bool skipped = record.has_value();
         if (!record) {
           record = mergeAndCheckRun(plans[i], options, optionsText, settings.toolVersion,
-                                    settings.studyFolder);
-          fs::create_directories(runFolderOf(settings.studyFolder, plans[i]));
-          writeRunRecord(realFileSystem(), recordPathOf(settings.studyFolder, plans[i]), *record);
+                                    settings.studyFolder, files);
+          files.createFolders(runFolderOf(settings.studyFolder, plans[i]));
+          writeRunRecord(files, recordPathOf(settings.studyFolder, plans[i]), *record);
         }
         const std::lock_guard lock(mutex);
         result.records[i] = std::move(*record);

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
 #include "study/run_merge_check.h"
 #include "study/run_options.h"
 #include "study/run_record.h"
 
 namespace duv {
 
+// How the runner goes about a study (what each run does is RunOptions).
 struct RunnerSettings {
   std::string studyFolder;  // the output folder
   std::string toolVersion;
@@ -33,16 +35,17 @@ struct StudyResult {
   std::size_t skipped = 0;         // runs found up to date
 };
 
-// The path of a run's record: in its folder, under runRecordFileName.
+// The path of a run's record: in its folder (runFolderOf), under runRecordFileName.
 std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan);
 
 // Does every plan (mergeAndCheckRun), or takes its record when it is up to date (isUpToDate; not
 // with force), saving each new record once the run's outputs are written, so that a study stopped
 // half way resumes where it stopped. `onRunDone` is called after each run, one call at a time,
 // with the progress and the run's record. A run's own errors are in its record; an error saving
-// a record passes on (after the runs in flight have ended).
+// a record passes on (after the runs in flight have ended). Every file is read, written and
+// looked at through `files`, which must be thread-safe when settings.jobs > 1.
 StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,
-                     const RunnerSettings& settings,
+                     const RunnerSettings& settings, FileSystem& files,
                      const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone);
 
 }  // namespace duv

@@ -5,7 +5,7 @@
 #include "design/file_system.h"
 #include "design/motion_spikes.h"
 #include "design/motion_summary.h"
-#include "design/text.h"
+#include "design/paths.h"
 #include "workflow/workflow_texts.h"
 
 namespace duv {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "design/paths.h"
 #include "design/rtc_file.h"
 #include "design/sdm_reader.h"
 #include "design/text.h"

@@ -7,8 +7,8 @@
 
 #include "design/framewise_displacement.h"
 #include "design/motion_spikes.h"
+#include "design/paths.h"
 #include "design/sdm_reader.h"
-#include "design/text.h"
 #include "merge/constant_predictor.h"
 #include "merge/predictors.h"
 #include "merge/z_transform.h"

@@ -1,6 +1,6 @@
 #include "workflow/result_names.h"
 
-#include "design/text.h"
+#include "design/paths.h"
 #include "merge/predictors.h"
 #include "stats/correlation.h"
 #include "stats/correlation_report.h"
@@ -22,9 +22,7 @@ ResultFiles filesOfResult(const std::string& designPath) {
 std::string pathInFolder(const std::string& suggestedName,
                          const std::optional<std::string>& folder) {
   if (!folder) return suggestedName;
-  std::string path = *folder;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  return path + fileNameOf(suggestedName);
+  return joinPath(*folder, fileNameOf(suggestedName));
 }
 
 std::vector<std::string> suggestedResultNames(const MergeRequest& request) {

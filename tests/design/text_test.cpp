@@ -1,4 +1,5 @@
 #include "design/text.h"
+#include "design/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -14,9 +14,9 @@
 
 #include "design/design_matrix.h"
 #include "design/file_system.h"
+#include "design/paths.h"
 #include "design/rtc_file.h"
 #include "design/sdm_reader.h"
-#include "design/text.h"
 #include "merge/predictors.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "design/text.h"
+#include "design/paths.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 

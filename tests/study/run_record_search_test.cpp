@@ -47,7 +47,7 @@ TEST(RunRecordSearchTest, FindsEveryRecordBelowTheFolderInStudyOrder) {
   testing::writeText(out.file("sub-2/broken.run.json"), "{\"schema\": ");
   testing::writeText(out.file("sub-2/run-1/foreign.run.json"), "{\"schema\": \"other/1\"}");
 
-  const auto found = findRunRecords(out.path().string());
+  const auto found = findRunRecords(out.path().string(), realFileSystem());
   EXPECT_EQ(namesOf(found.records),
             (std::vector<std::string>{"sub-01_run-3_task.sdm", "sub-2_run-1_task.sdm",
                                       "sub-2_run-2_task.sdm", "sub-3_run-1_task.sdm",
@@ -65,10 +65,10 @@ TEST(RunRecordSearchTest, AFolderThatIsNotThereIsAnError) {
   testing::TempDir out;
   testing::writeText(out.file("file"), "");
   for (const auto& folder : {out.file("missing"), out.file("file")}) {
-    testing::expectError<std::runtime_error>([&] { findRunRecords(folder); },
+    testing::expectError<std::runtime_error>([&] { findRunRecords(folder, realFileSystem()); },
                                              folder + ": not a folder");
   }
-  EXPECT_TRUE(findRunRecords(out.path().string()).records.empty());
+  EXPECT_TRUE(findRunRecords(out.path().string(), realFileSystem()).records.empty());
 }
 
 TEST(RunRecordSearchTest, RunsSortByTheirFieldsThenNamesDigitsAsNumbers) {

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "design/errors.h"
+#include "design/file_system.h"
+#include "design/paths.h"
 #include "design/text.h"
-#include "study/study_paths.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,7 +29,7 @@ Texts describe(const StudyManifest& manifest) {
   for (std::size_t r = 0; r < manifest.runs.size(); ++r) {
     const auto& run = manifest.runs[r];
     EXPECT_TRUE(run.fields.empty());
-    EXPECT_EQ(run.name, lastPathComponent(run.primary));
+    EXPECT_EQ(run.name, fileNameOf(run.primary, PathStyle::native));
     runs.push_back(std::to_string(manifest.lines[r]) + ": " + run.primary + " + " +
                    joined(run.confounds, " + ") + " -> " +
                    (run.outputFolder.empty() ? "." : run.outputFolder));
@@ -64,10 +65,11 @@ TEST(StudyManifestTest, ManifestsListTheirRunsWithPathsFromTheirFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(describe(parseStudyManifest(c.text, kManifest)), c.runs);
+    EXPECT_EQ(describe(parseStudyManifest(c.text, kManifest, realFileSystem())), c.runs);
   }
   // Beside a manifest in the current folder, paths are as written.
-  EXPECT_EQ(describe(parseStudyManifest("primary\tconfounds\nx/r.sdm\tc.tsv\n", "study.tsv")),
+  EXPECT_EQ(describe(parseStudyManifest("primary\tconfounds\nx/r.sdm\tc.tsv\n", "study.tsv",
+                                        realFileSystem())),
             Texts{"2: x/r.sdm + c.tsv -> x"});
 }
 
@@ -113,8 +115,8 @@ TEST(StudyManifestTest, MalformedManifestsAreRefusedNamingTheLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    testing::expectError<std::runtime_error>([&] { parseStudyManifest(c.text, kManifest); },
-                                             kManifest + c.message);
+    testing::expectError<std::runtime_error>(
+        [&] { parseStudyManifest(c.text, kManifest, realFileSystem()); }, kManifest + c.message);
   }
 }
 
@@ -138,12 +140,12 @@ const std::regex kDocumentedError(
 // A damaged manifest gives runs that keep the manifest's promises, or a documented error.
 void expectRunsOrDocumentedError(const std::string& text) {
   try {
-    const auto manifest = parseStudyManifest(text, kManifest);
+    const auto manifest = parseStudyManifest(text, kManifest, realFileSystem());
     ASSERT_FALSE(manifest.runs.empty());
     ASSERT_EQ(manifest.lines.size(), manifest.runs.size());
     for (const auto& run : manifest.runs) {
       EXPECT_FALSE(run.primary.empty());
-      EXPECT_EQ(run.name, lastPathComponent(run.primary));
+      EXPECT_EQ(run.name, fileNameOf(run.primary, PathStyle::native));
       ASSERT_FALSE(run.confounds.empty());
       for (const auto& confound : run.confounds) EXPECT_FALSE(confound.empty());
       std::string normal;
@@ -162,7 +164,7 @@ TEST(StudyManifestTest, DamagedManifestsGiveRunsOrADocumentedError) {
       "\r\n"
       "sub-01/func/r2.sdm\tsub-01/c2.tsv\t\ts1/r2\r\n"
       "/data/sub-02/r1.sdm\t/data/sub-02/c1.tsv\tsub-02/rp.txt\tsub-02\r\n";
-  ASSERT_EQ(parseStudyManifest(valid, kManifest).runs.size(), 3u);
+  ASSERT_EQ(parseStudyManifest(valid, kManifest, realFileSystem()).runs.size(), 3u);
   for (std::size_t length = 0; length <= valid.size(); ++length) {
     SCOPED_TRACE("cut at " + std::to_string(length));
     expectRunsOrDocumentedError(valid.substr(0, length));
@@ -221,7 +223,7 @@ TEST(StudyManifestTest, AManifestsFilesMustBeThere) {
   const auto pairingText = [&](const PairingOptions& options) {
     std::string text;
     try {
-      const auto pairing = pairStudyManifest(manifest, options);
+      const auto pairing = pairStudyManifest(manifest, options, realFileSystem());
       for (const auto& run : pairing.runs) {
         text +=
             run.primary + " + " + joined(run.confounds, " + ") + " -> " + run.outputFolder + "\n";
@@ -242,11 +244,12 @@ TEST(StudyManifestTest, AManifestsFilesMustBeThere) {
 
   options.only = parseRunSelection({"sub=01"});
   testing::expectError<std::invalid_argument>(
-      [&] { pairStudyManifest(manifest, options); },
+      [&] { pairStudyManifest(manifest, options, realFileSystem()); },
       "--only cannot select the runs of a manifest: they have no fields");
   options.only = {};
-  testing::expectError<OpenFileError>([&] { pairStudyManifest(folder + "none.tsv", options); },
-                                      "Failed opening for reading: " + folder + "none.tsv");
+  testing::expectError<OpenFileError>(
+      [&] { pairStudyManifest(folder + "none.tsv", options, realFileSystem()); },
+      "Failed opening for reading: " + folder + "none.tsv");
   testing::writeText(manifest, "primary\tconfounds\ns9/r.sdm\ts1/c.tsv\n");
   EXPECT_EQ(pairingText(options),
             "no run to do (1 problem):\nstudy.tsv, line 2: s9/r.sdm: no such file");

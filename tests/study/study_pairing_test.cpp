@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
+#include "design/paths.h"
 #include "design/text.h"
-#include "study/study_paths.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/temp_dir.h"
 
@@ -98,8 +99,8 @@ std::string pairingText(const std::string& root, const Texts& patterns, const Te
   }
   Texts lines;
   try {
-    const auto result =
-        pairStudyFiles(root, replaced(patterns[0], "ROOT", root), confounds, pairing);
+    const auto result = pairStudyFiles(root, replaced(patterns[0], "ROOT", root), confounds,
+                                       pairing, realFileSystem());
     for (const auto& run : result.runs) {
       Texts fields;
       for (const auto& [name, value] : run.fields) fields.push_back(name + "=" + value);
@@ -109,7 +110,7 @@ std::string pairingText(const std::string& root, const Texts& patterns, const Te
       if (folderPart(run.primary) != root + "/" + folder) {
         line += " -> " + (run.outputFolder.empty() ? "." : run.outputFolder);
       }
-      EXPECT_EQ(run.name, lastPathComponent(run.primary));
+      EXPECT_EQ(run.name, fileNameOf(run.primary, PathStyle::native));
       lines.push_back(line);
     }
     for (const auto& problem : result.problems) lines.push_back("problem: " + problem.message);
@@ -249,7 +250,10 @@ TEST(StudyPairingTest, UsageErrorsComeBeforeAnyFolderIsRead) {
     options.only = parseRunSelection(c.only);
     const Texts confounds(c.patterns.begin() + 1, c.patterns.end());
     testing::expectError<std::invalid_argument>(
-        [&] { pairStudyFiles("/nonexistent-study-root", c.patterns[0], confounds, options); },
+        [&] {
+          pairStudyFiles("/nonexistent-study-root", c.patterns[0], confounds, options,
+                         realFileSystem());
+        },
         c.message);
   }
 }
