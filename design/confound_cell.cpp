@@ -30,7 +30,9 @@ Cell readCell(std::string_view text) {
   const char* const end = text.data() + text.size();
   const auto number = scanDouble(text.data(), end);
   if (number.status == NumberScan::noNumber || number.end != end) return {CellKind::notANumber};
-  if (number.status == NumberScan::outOfRange) return {CellKind::outOfRange};
+  if (number.status == NumberScan::outOfRange || beyondFloat(number.value)) {
+    return {CellKind::outOfRange};
+  }
   return {CellKind::number, static_cast<float>(number.value)};
 }
 

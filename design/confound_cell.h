@@ -15,10 +15,10 @@ struct Cell {
 };
 
 // Reads `text` whole as SDM values are read: a decimal number (optional sign, digits with an
-// optional point and exponent) converted to double, then narrowed to float (beyond the float
-// range, an infinity of its sign). "n/a" is notAvailable. Anything else, "nan" and "inf"
-// included, is notANumber; a number beyond the double range (or non-zero text that becomes zero
-// in double precision) is outOfRange.
+// optional point and exponent) converted to double, then narrowed to float. "n/a" is
+// notAvailable. Anything else, "nan" and "inf" included, is notANumber; a number beyond the
+// float range (narrowing would make it infinite; beyondFloat), beyond the double range, or
+// non-zero text that becomes zero in double precision is outOfRange.
 Cell readCell(std::string_view text);
 
 // Throws the error for a cell that is not a number; `context` names the place

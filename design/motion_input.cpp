@@ -37,7 +37,7 @@ std::vector<MotionParameters> parametersOf(const SixColumns& six, std::size_t ro
     for (std::size_t k = 0; k < 3; ++k) {
       const float translation = (*six.translations[k])[t];
       const float rotation = (*six.rotations[k])[t];
-      // The readers narrow numbers beyond the float range to infinities; a displacement made of
+      // A design matrix may hold infinities and NaN ("inf", "nan"); a displacement made of
       // them would say nothing.
       if (!std::isfinite(translation) || !std::isfinite(rotation)) {
         throw std::runtime_error(path + ", volume " + std::to_string(t + 1) +
@@ -167,6 +167,13 @@ std::vector<double> displacementColumn(ConfoundTable& table, std::size_t index) 
     if (!std::isfinite(column[t])) {
       throw std::runtime_error(table.fileName + ", volume " + std::to_string(t + 1) +
                                ": a motion value beyond the single-precision range");
+    }
+    // A distance: a negative one is a damaged column, which would lower the mean and hide
+    // spikes.
+    if (column[t] < 0.0) {
+      throw std::runtime_error(table.fileName + ", line " +
+                               std::to_string(table.firstDataLine + t) + ", column " +
+                               table.names[index] + ": a displacement is never negative");
     }
   }
   return column;

@@ -55,7 +55,9 @@ struct MotionInput {
 //     and so is framewise_displacement"
 //   for an "n/a" in a parameter column, or past the leading ones of framewise_displacement:
 //     "<path>, line <n>, column <name>: n/a"
-//   for a value that single precision cannot hold (read as an infinity):
+//   for a negative value of framewise_displacement:
+//     "<path>, line <n>, column framewise_displacement: a displacement is never negative"
+//   for a value that is not finite (a design matrix's "inf" or "nan"):
 //     "<path>, volume <t>: a motion value beyond the single-precision range" (t counted from 1
 //     among the volumes kept).
 MotionInput readMotionInput(std::string_view text, const std::string& path, MotionLayout layout,

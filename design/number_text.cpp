@@ -176,6 +176,10 @@ ScannedFloat scanFloat(const char* first, const char* last) {
   return number;
 }
 
+bool beyondFloat(double value) {
+  return std::isfinite(value) && std::isinf(static_cast<float>(value));
+}
+
 namespace {
 
 // Fixed notation of a float below 2^32 in magnitude with at most 9 decimals, from integers:

@@ -34,6 +34,11 @@ struct ScannedFloat {
 };
 ScannedFloat scanFloat(const char* first, const char* last);
 
+// Whether narrowing `value` to float gives an infinity that `value` was not: a finite double
+// beyond the float range once rounded. The readers that scan in double precision and narrow
+// refuse such values, as scanFloat's outOfRange does.
+bool beyondFloat(double value);
+
 // Appends `value` widened to double in fixed notation with `decimals` digits after the point
 // ("-0.250000" for -0.25 and 6), rounded as printf's "%.*f" rounds the exact value (to the
 // nearest, ties to even). Non-finite values are written "nan", "-nan", "inf", "-inf" (the sign

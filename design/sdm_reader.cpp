@@ -159,7 +159,9 @@ class RowReader {
         return false;
       }
       if (!std::all_of(number.end, text + end, isSpace)) return false;
-      if (number.status == NumberScan::outOfRange) throw outOfRange(first, number.end);
+      if (number.status == NumberScan::outOfRange || beyondFloat(number.value)) {
+        throw outOfRange(first, number.end);
+      }
       row[i] = static_cast<float>(number.value);
     }
     return true;
@@ -185,7 +187,9 @@ class RowReader {
             "invalid stof argument: " +
             cursor_.lineContext(lineStart_, quotedWord(p, end) + " is not a number"));
       }
-      if (number.status == NumberScan::outOfRange) throw outOfRange(p, number.end);
+      if (number.status == NumberScan::outOfRange || beyondFloat(number.value)) {
+        throw outOfRange(p, number.end);
+      }
       if (found != 0 && p == afterPrevious && *p != '-' && *p != '+') {
         throw std::runtime_error(cursor_.lineContext(
             lineStart_, "values run together at column " + std::to_string(p - text + 1)));

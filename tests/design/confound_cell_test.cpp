@@ -26,7 +26,7 @@ TEST(ConfoundCellTest, NumbersAreReadWholeAndNarrowedOnce) {
       {"1e-3", 1e-3F},
       {"2E2", 200.0F},
       {"512.202816", 512.202816F},
-      {"1e60", std::numeric_limits<float>::infinity()},
+      {"3.4028234e38", std::numeric_limits<float>::max()},
       // The double nearest this text is halfway between two floats: narrowing it rounds to even,
       // as the SDM reader's values do.
       {"1.00000005960464477539062500000001", 1.0F},
@@ -51,7 +51,8 @@ TEST(ConfoundCellTest, AnythingButANumberOrNotAvailableIsRefused) {
       {"1.5.5", CellKind::notANumber},  {"0x10", CellKind::notANumber},
       {"1,5", CellKind::notANumber},    {" 1", CellKind::notANumber},
       {"1e400", CellKind::outOfRange},  {"-1e400", CellKind::outOfRange},
-      {"1e-400", CellKind::outOfRange},
+      {"1e-400", CellKind::outOfRange}, {"1e60", CellKind::outOfRange},
+      {"-1e39", CellKind::outOfRange},
   };
   for (const auto& c : cases) EXPECT_EQ(readCell(c.text).kind, c.kind) << c.text;
 }

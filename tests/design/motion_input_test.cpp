@@ -224,10 +224,13 @@ TEST(MotionInputTest, InputsWithoutMotionParametersAreErrorsNamingTheFileAndWhat
        "c.tsv, line 4, column framewise_displacement: n/a"},
       {"c.tsv", MotionLayout::table, kTable, 5,
        "c.tsv: skipping 5 volumes leaves none of its 5 rows"},
-      {"rp.txt", MotionLayout::txt, "0 0 0 0 0 0\n1 2 3 4 5 1e39\n", 0,
-       "rp.txt, volume 2: a motion value beyond the single-precision range"},
-      {"c.tsv", MotionLayout::table, "framewise_displacement\nn/a\n-1e39\n", 0,
-       "c.tsv, volume 2: a motion value beyond the single-precision range"},
+      {"i.sdm", MotionLayout::sdm,
+       "NrOfPredictors: 6\nNrOfDataPoints: 2\nFirstConfoundPredictor: 7\n\"Translation X [mm]\" "
+       "\"Translation Y [mm]\" \"Translation Z [mm]\" \"Rotation X [rad]\" \"Rotation Y [rad]\" "
+       "\"Rotation Z [rad]\"\n0 0 0 0 0 0\n1 2 3 4 5 inf\n",
+       0, "i.sdm, volume 2: a motion value beyond the single-precision range"},
+      {"c.tsv", MotionLayout::table, "framewise_displacement\nn/a\n-1\n", 0,
+       "c.tsv, line 3, column framewise_displacement: a displacement is never negative"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path + ": " + c.text);
