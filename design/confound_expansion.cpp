@@ -1,7 +1,10 @@
 #include "design/confound_expansion.h"
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "design/confound_table.h"
@@ -11,15 +14,37 @@
 namespace duv {
 namespace {
 
-std::vector<float> backwardDifference(const std::vector<float>& column) {
+// A variant of finite values must be finite: huge motion values would otherwise make columns
+// of infinities that no later step can fit. `inputsFinite(t)` tells whether row t's variant
+// was made of finite values only.
+template <typename InputsFinite>
+void requireNoOverflow(const ConfoundTable& table, const std::vector<float>& variant,
+                       const std::string& name, std::string_view what, InputsFinite inputsFinite) {
+  for (std::size_t t = 0; t < variant.size(); ++t) {
+    if (!std::isfinite(variant[t]) && inputsFinite(t)) {
+      throw std::runtime_error(table.fileName + ", column " + name + ": " + std::string(what) +
+                               " overflows single precision");
+    }
+  }
+}
+
+std::vector<float> backwardDifference(const ConfoundTable& table, std::size_t c,
+                                      const std::string& name) {
+  const auto& column = table.columns[c];
   std::vector<float> difference(column.size(), 0.0F);
   for (std::size_t t = 1; t < column.size(); ++t) difference[t] = column[t] - column[t - 1];
+  requireNoOverflow(table, difference, name, "the difference of two values", [&](std::size_t t) {
+    return t == 0 || (std::isfinite(column[t]) && std::isfinite(column[t - 1]));
+  });
   return difference;
 }
 
-std::vector<float> squared(const std::vector<float>& column) {
+std::vector<float> squared(const ConfoundTable& table, std::size_t c, const std::string& name) {
+  const auto& column = table.columns[c];
   std::vector<float> square(column.size());
   for (std::size_t t = 0; t < column.size(); ++t) square[t] = column[t] * column[t];
+  requireNoOverflow(table, square, name, "the square of a value",
+                    [&](std::size_t t) { return std::isfinite(column[t]); });
   return square;
 }
 
@@ -37,16 +62,18 @@ void expandMotion(ConfoundTable& table, bool derivatives, bool squares) {
   table.names.reserve(originals * factor);
   if (derivatives) {
     for (std::size_t c = 0; c < originals; ++c) {
-      table.columns.push_back(backwardDifference(table.columns[c]));
-      table.names.push_back(table.names[c] + std::string(tsv::kDerivativeSuffix));
+      auto name = table.names[c] + std::string(tsv::kDerivativeSuffix);
+      table.columns.push_back(backwardDifference(table, c, name));
+      table.names.push_back(std::move(name));
     }
   }
   if (squares) {
     // Columns and differences alike, in their order.
     const std::size_t toSquare = table.columns.size();
     for (std::size_t c = 0; c < toSquare; ++c) {
-      table.columns.push_back(squared(table.columns[c]));
-      table.names.push_back(table.names[c] + std::string(tsv::kPowerSuffix));
+      auto name = table.names[c] + std::string(tsv::kPowerSuffix);
+      table.columns.push_back(squared(table, c, name));
+      table.names.push_back(std::move(name));
     }
   }
 }

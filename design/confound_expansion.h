@@ -12,7 +12,10 @@ struct ConfoundTable;
 // "<name>_power2" and, with both, each difference's square "<name>_derivative1_power2". The
 // order is: the columns, their differences, their squares, the squares of the differences. All
 // arithmetic is single precision. Throws std::runtime_error naming the file when the columns
-// would exceed the design-matrix limit.
+// would exceed the design-matrix limit, and
+//   "<fileName>, column <name>_derivative1: the difference of two values overflows single
+//   precision" or "<fileName>, column <name>_power2: the square of a value overflows single
+//   precision" (and so for "<name>_derivative1_power2") when finite values make an infinite one.
 void expandMotion(ConfoundTable& table, bool derivatives, bool squares);
 
 }  // namespace duv

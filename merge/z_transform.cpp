@@ -1,6 +1,9 @@
 #include "merge/z_transform.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <stdexcept>
 #include <vector>
 
 #include "design/column_statistics.h"
@@ -11,12 +14,23 @@ namespace {
 constexpr float kDeviationThreshold = 0.0001F;
 constexpr float kReplacementDivisor = 1.0F;
 
-void zTransformColumn(std::vector<float>& column) {
+bool allFinite(const std::vector<float>& column) {
+  return std::all_of(column.begin(), column.end(), [](float x) { return std::isfinite(x); });
+}
+
+void zTransformColumn(std::vector<float>& column, const DesignMatrix& matrix, std::size_t c) {
   if (isConstantColumn(column)) return;
   const auto [mean, deviation] = meanAndDeviation(column);
   // Strictly below, so that a NaN deviation divides (and shows) rather than being hidden.
   const float divisor = deviation < kDeviationThreshold ? kReplacementDivisor : deviation;
+  // Of two or more finite values, the mean, the deviation and every result are finite unless a
+  // sum or a difference overflowed: a column of huge values would silently become zeros or NaN.
+  const bool overflowShows = column.size() > 1 && allFinite(column);
   for (float& x : column) x = (x - mean) / divisor;
+  if (overflowShows && (!std::isfinite(mean) || !std::isfinite(deviation) || !allFinite(column))) {
+    throw std::runtime_error(matrix.fileName + ", column " + matrix.predictorNames[c] +
+                             ": its z-transformation overflows single precision");
+  }
 }
 
 }  // namespace
@@ -30,7 +44,7 @@ void zTransformConfounds(DesignMatrix& matrix) {
 void zTransformFrom(DesignMatrix& matrix, std::int32_t first) {
   if (first < 0) return;
   for (auto c = static_cast<std::size_t>(first); c < matrix.values.size(); ++c) {
-    zTransformColumn(matrix.values[c]);
+    zTransformColumn(matrix.values[c], matrix, c);
   }
 }
 

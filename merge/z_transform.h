@@ -10,7 +10,8 @@
 namespace duv {
 
 // zTransformFrom(matrix, firstConfoundPredictor - 1): every confound; nothing when
-// firstConfoundPredictor is 0 or less. Main predictors are never changed.
+// firstConfoundPredictor is 0 or less. Main predictors are never changed. Throws as
+// zTransformFrom.
 void zTransformConfounds(DesignMatrix& matrix);
 
 // Transforms the columns from the 0-based index `first` to the last one; nothing when `first` is
@@ -19,6 +20,10 @@ void zTransformConfounds(DesignMatrix& matrix);
 // value changes, gets each value x replaced by (x - m) / d, where d is s, or 1.0 when s is below
 // 0.0001 (such a column is only centred). A NaN deviation is not below the threshold: a single
 // data point of 0 becomes NaN. Counts, names, colours and flags are not touched.
+// Throws std::runtime_error "<fileName>, column <name>: its z-transformation overflows single
+// precision" for a column of two or more finite values whose mean, deviation or a result is not
+// finite (its sums overflowed); the columns before it are then transformed, it and those after
+// it may be partly so.
 void zTransformFrom(DesignMatrix& matrix, std::int32_t first);
 
 }  // namespace duv
