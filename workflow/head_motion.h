@@ -54,7 +54,11 @@ void requireOneVolumePerDataPoint(const DesignMatrix& design, const std::string&
 
 // Appends to `matrix` one spike column per volume of `displacement` strictly above `threshold`
 // (appendSpikeColumns) and logs texts::kFlaggedLog with "<n> of <volumes> volumes: <motionPath>".
-// Precondition: requireOneVolumePerDataPoint. Returns the flagged volumes.
+// Precondition: requireOneVolumePerDataPoint. Returns the flagged volumes. Throws
+// std::runtime_error "<motionPath>: <k> volumes are flagged as spikes, more than the <m> spike
+// columns that <n> data points and <p> predictors allow (one residual degree of freedom must
+// remain); a higher spike threshold (fd:<mm>) flags fewer volumes" before any column is made
+// when n - p - k < 1 for k > 0 flagged volumes.
 std::vector<std::size_t> addSpikes(DesignMatrix& matrix, const std::string& motionPath,
                                    const std::vector<double>& displacement, double threshold,
                                    const LogSink& log);
