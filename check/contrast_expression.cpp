@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 #include <system_error>
+#include <unordered_map>
 
 #include "design/text.h"
 #include "design/text_cursor.h"
@@ -259,7 +261,7 @@ Contrast parseContrastOption(std::string_view text) {
 std::vector<Contrast> readContrasts(std::string_view text, const std::string& fileName) {
   text = withoutByteOrderMark(text);
   std::vector<Contrast> contrasts;
-  std::vector<std::size_t> firstLines;
+  std::unordered_map<std::string, std::size_t> firstLines;  // name: its line
   std::size_t lineNumber = 0;
   while (!text.empty() || lineNumber == 0) {
     ++lineNumber;
@@ -286,19 +288,18 @@ std::vector<Contrast> readContrasts(std::string_view text, const std::string& fi
       throw std::runtime_error(lineContext(fileName, lineNumber) +
                                "the name before the tab is empty");
     }
-    for (std::size_t c = 0; c < contrasts.size(); ++c) {
-      if (contrasts[c].name == name) {
-        throw std::runtime_error(lineContext(fileName, lineNumber) + "contrast " + quoted(name) +
-                                 " is named again (first on line " + std::to_string(firstLines[c]) +
-                                 ")");
-      }
+    // By hash, so that files of many contrasts are read in linear time.
+    const auto [first, isNew] = firstLines.emplace(std::string(name), lineNumber);
+    if (!isNew) {
+      throw std::runtime_error(lineContext(fileName, lineNumber) + "contrast " + quoted(name) +
+                               " is named again (first on line " + std::to_string(first->second) +
+                               ")");
     }
     try {
       contrasts.push_back(parseContrast(name, line.substr(tab + 1)));
     } catch (const std::invalid_argument& error) {
       throw std::runtime_error(lineContext(fileName, lineNumber) + error.what());
     }
-    firstLines.push_back(lineNumber);
   }
   if (contrasts.empty()) {
     throw std::runtime_error(fileName + ": no contrast follows the header");

@@ -2,6 +2,8 @@
 
 #include <iostream>
 #include <stdexcept>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "check/check_output.h"
@@ -95,11 +97,13 @@ std::vector<Contrast> contrastsOf(const CheckArguments& arguments) {
       contrasts.push_back(std::move(contrast));
     }
   }
-  for (std::size_t i = 0; i < contrasts.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (contrasts[i].name == contrasts[j].name) {
-        throw std::runtime_error("contrast \"" + contrasts[i].name + "\" is asked for twice");
-      }
+  // The first contrast whose name came before is named; a hash set keeps this linear for
+  // files of many contrasts.
+  std::unordered_set<std::string_view> names;
+  names.reserve(contrasts.size());
+  for (const auto& contrast : contrasts) {
+    if (!names.insert(contrast.name).second) {
+      throw std::runtime_error("contrast \"" + contrast.name + "\" is asked for twice");
     }
   }
   return contrasts;
