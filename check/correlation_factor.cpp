@@ -28,11 +28,25 @@ std::vector<double> CorrelationFactor::nullComponents(const std::vector<double>&
   return components;
 }
 
+std::vector<double> CorrelationFactor::solveNullGram(const std::vector<double>& b) const {
+  if (!throughPivots) return nullGram.solve(b);
+  // (I + A A^T)^-1 b = b - A (I + A^T A)^-1 A^T b.
+  std::vector<double> atb(cholesky.rank(), 0.0);
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    const auto& a = combinations[i];
+    for (std::size_t k = 0; k < a.size(); ++k) atb[k] += a[k] * b[i];
+  }
+  const auto y = nullGram.solve(atb);
+  auto x = b;
+  for (std::size_t i = 0; i < x.size(); ++i) x[i] -= dot(combinations[i], y);
+  return x;
+}
+
 double CorrelationFactor::pseudoInverseForm(const std::vector<double>& v) const {
   auto row = v;
   if (!cholesky.dependent.empty()) {
     // v - U (U^T U)^-1 U^T v.
-    const auto x = nullGram.solve(nullComponents(v));
+    const auto x = solveNullGram(nullComponents(v));
     for (std::size_t i = 0; i < x.size(); ++i) {
       row[cholesky.dependent[i]] -= x[i];
       const auto& a = combinations[i];
@@ -55,6 +69,22 @@ CorrelationFactor factorCorrelations(std::vector<double> means, std::vector<doub
   for (std::size_t i = 0; i < d; ++i) {
     result.combinations.push_back(result.cholesky.combinationOf(dependent[i]));
     result.listedAs.push_back(firstListed ? std::optional(*firstListed + i) : std::nullopt);
+  }
+  const std::size_t r = result.cholesky.rank();
+  if (d > r) {
+    SymmetricMatrix gram(r);
+    for (std::size_t k = 0; k < r; ++k) gram.at(k, k) = 1.0;
+    for (const auto& a : result.combinations) {
+      for (std::size_t k = 0; k < r; ++k) {
+        for (std::size_t l = 0; l <= k; ++l) gram.at(k, l) += a[k] * a[l];
+      }
+    }
+    for (std::size_t k = 0; k < r; ++k) {
+      for (std::size_t l = 0; l < k; ++l) gram.at(l, k) = gram.at(k, l);
+    }
+    result.nullGram = pivotedCholesky(gram, kNullGramTolerance);
+    result.throughPivots = true;
+    return result;
   }
   SymmetricMatrix gram(d);
   for (std::size_t i = 0; i < d; ++i) {

@@ -30,8 +30,13 @@ struct CorrelationFactor {
   // it (DesignCheck::dataPointsExhausted).
   std::vector<std::vector<double>> combinations;
   std::vector<std::optional<std::size_t>> listedAs;
-  // Of the Gram matrix of the null vectors, U^T U = I + A A^T (A: the combinations as rows).
+  // Of the Gram matrix of the null vectors, U^T U = I + A A^T (A: the combinations as rows, d x
+  // r for d dependent columns and rank r): d x d. When the dependent columns outnumber the
+  // pivots (more varying columns than the data points can tell apart), that matrix would take
+  // O(d²) memory and O(d³) work; the r x r matrix I + A^T A is factored instead
+  // (throughPivots), and (I + A A^T)^-1 = I - A (I + A^T A)^-1 A^T.
   PivotedCholesky nullGram;
+  bool throughPivots = false;
 
   // v · u_j for every dependent column j, in the order of cholesky.dependent.
   std::vector<double> nullComponents(const std::vector<double>& v) const;
@@ -40,12 +45,16 @@ struct CorrelationFactor {
   // (v less its projection onto the null vectors), through the inverse of R on the pivots.
   // For a v in the row space any generalised inverse gives this value.
   double pseudoInverseForm(const std::vector<double>& v) const;
+
+  // x with U^T U x = b, for b holding one value per dependent column.
+  std::vector<double> solveNullGram(const std::vector<double>& b) const;
 };
 
 // Completes the factorisation checkDesign made: the null vectors' combinations and Gram
 // factor. `firstListed` is the index in DesignCheck::dependencies of the first dependent
 // column's dependency, the others following in order; none when they are not listed.
-// O(d r² + d² r + d³) for d dependent columns and rank r: nothing for a design of full rank.
+// O(d r² + d² r + d³) for d dependent columns and rank r, O(d r²) when d > r: nothing for a
+// design of full rank.
 CorrelationFactor factorCorrelations(std::vector<double> means, std::vector<double> norms,
                                      PivotedCholesky cholesky,
                                      std::optional<std::size_t> firstListed);

@@ -162,8 +162,12 @@ void keepFactor(DesignCheck& check, const Standardised& s, PivotedCholesky facto
 
 void addPartners(DesignCheck& check) {
   const std::size_t m = check.varying.size();
+  // One buffer for every column, the three kept copied out: a column keeping a buffer of all
+  // its partners would make the check's memory quadratic in the columns.
+  std::vector<Partner> partners;
+  partners.reserve(m);
   for (std::size_t i = 0; i < m; ++i) {
-    std::vector<Partner> partners;
+    partners.clear();
     for (std::size_t j = 0; j < m; ++j) {
       if (j != i) partners.push_back({check.varying[j], check.correlations[i * m + j]});
     }
@@ -174,8 +178,8 @@ void addPartners(DesignCheck& check) {
                         const double rb = std::abs(b.r);
                         return ra != rb ? ra > rb : a.column < b.column;
                       });
-    partners.resize(count);
-    check.columns[check.varying[i]].partners = std::move(partners);
+    check.columns[check.varying[i]].partners.assign(
+        partners.begin(), partners.begin() + static_cast<std::ptrdiff_t>(count));
   }
 }
 
@@ -196,6 +200,7 @@ void addPairWarnings(DesignCheck& check, const CheckThresholds& thresholds) {
       const bool taskPair = check.columns[pair.first].task || check.columns[pair.second].task;
       keepStronger(check.strongestPair, pair);
       if (taskPair) keepStronger(check.strongestTaskPair, pair);
+      if (!identical && size < thresholds.mediumCorrelation) continue;  // no warning to make
       const std::vector<std::size_t> columns{pair.first, pair.second};
       if (identical) {
         check.warnings.push_back({CheckLevel::error, WarningKind::identical, columns, pair.r});
@@ -368,14 +373,7 @@ DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thres
     check.dependencies.push_back({constantColumns.front(), constantColumns[k]});
   }
 
-  const auto standardised = standardise(design, check.varying);
-  const std::size_t m = check.varying.size();
-  check.correlations.resize(m * m);
-  for (std::size_t i = 0; i < m; ++i) {
-    for (std::size_t j = 0; j < m; ++j) {
-      check.correlations[i * m + j] = standardised.correlations.at(i, j);
-    }
-  }
+  auto standardised = standardise(design, check.varying);
   auto factor = pivotedCholesky(standardised.correlations, kDependencyTolerance);
   const std::size_t firstVaryingDependency = check.dependencies.size();
   addDependencies(check, standardised, factor, constantColumns);
@@ -387,6 +385,9 @@ DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thres
   check.conditionNumber =
       check.rankDeficient() ? kInfinity : conditionNumberOf(standardised.correlations);
   keepFactor(check, standardised, std::move(factor), firstVaryingDependency);
+  // The same values, row by row: moved rather than copied, as a design of many columns could
+  // not hold two.
+  check.correlations = standardised.correlations.releaseValues();
 
   addPartners(check);
   addPairWarnings(check, thresholds);

@@ -6,6 +6,7 @@
 // these are numerical diagnostics: double precision throughout, no bitwise promises.
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace duv {
@@ -19,6 +20,11 @@ class SymmetricMatrix {
   std::size_t size() const { return size_; }
   double& at(std::size_t row, std::size_t column) { return values_[row * size_ + column]; }
   double at(std::size_t row, std::size_t column) const { return values_[row * size_ + column]; }
+  // The n x n values row by row, moved out; the matrix is then of size 0.
+  std::vector<double> releaseValues() {
+    size_ = 0;
+    return std::move(values_);
+  }
 
  private:
   std::size_t size_;

@@ -243,6 +243,38 @@ TEST(ContrastsTest, VifAndEfficiencyAgreeWithTheirDefinitions) {
   }
 }
 
+TEST(ContrastsTest, MoreColumnsThanDataPointsAgreeWithTheDefinitions) {
+  // 12 columns of 6 data points: rank 5, 7 dependent columns, more than the pivots, so the null
+  // vectors are handled through the pivots' Gram matrix. c = X^T y with y centred lies in the
+  // row space of the design with its constant: estimable.
+  std::mt19937 random(7);
+  const auto columns = randomColumns(random, 12, 6, 0.3, false);
+  const auto check = checked(columns);
+  ASSERT_TRUE(check.correlationFactor.throughPivots);
+  std::normal_distribution<double> normal;
+  for (int k = 0; k < 4; ++k) {
+    std::vector<double> y(6);
+    double mean = 0.0;
+    for (double& value : y) mean += (value = normal(random)) / 6;
+    std::vector<double> weights(columns.size(), 0.0);
+    for (std::size_t p = 0; p < columns.size(); ++p) {
+      for (std::size_t t = 0; t < 6; ++t) {
+        weights[p] += static_cast<double>(columns[p][t]) * (y[t] - mean);
+      }
+    }
+    const auto result = checkContrast(contrastOf(check, weights), check, {});
+    ASSERT_TRUE(result.estimable()) << k;
+    const double vif = independentVif(columns, weights);
+    EXPECT_NEAR(result.vif, vif, 1e-6 * vif) << k;
+    const double efficiency = independentEfficiency(columns, weights);
+    EXPECT_NEAR(result.efficiency, efficiency, 1e-6 * efficiency) << k;
+  }
+  // A single column is not in that row space.
+  std::vector<double> single(columns.size(), 0.0);
+  single[3] = 1.0;
+  EXPECT_FALSE(checkContrast(contrastOf(check, single), check, {}).estimable());
+}
+
 TEST(ContrastsTest, TwoCorrelatedColumnsFollowTheClosedForm) {
   // r(A, B) = r: R⁻¹ = [[1, -r], [-r, 1]] / (1 - r²), so for c = (x, y) the contrast VIF is
   // (x² + y² - 2 r x y) / ((1 - r²) (x² + y²)).

@@ -1,7 +1,7 @@
 // Hostile numbers: values beyond single precision in every reader, transformations that would
 // overflow, negative displacements, and inputs that would make unbounded work (spike columns
-// beyond the degrees of freedom, many contrasts). Each is refused with its exact error, before
-// anything is made; values that only underflow stay values.
+// beyond the degrees of freedom, designs of more predictors than data points, many contrasts). Each
+// is refused with its exact error, before anything is made; values that only underflow stay values.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "check/contrast_expression.h"
+#include "check/design_check.h"
 #include "design/confound_expansion.h"
 #include "design/confound_table.h"
 #include "design/motion_input.h"
@@ -209,6 +210,28 @@ TEST(HostileNumbersTest, SpikesBeyondTheDegreesOfFreedomAreRefusedBeforeAnyColum
   // One degree of freedom left is enough.
   EXPECT_EQ(addSpikes(matrix, "run1.tsv", {0.0, 1.0, 1.0, 0.0, 0.0}, 0.5, log).size(), 2U);
   EXPECT_EQ(matrix.nrOfPredictors.value, 4);
+}
+
+TEST(HostileNumbersTest, MorePredictorsThanDataPointsAreRankDeficientWithoutTheirNullSpace) {
+  // 40 columns of 8 data points, each a different mix of the same few patterns: the rank is
+  // that of the data points, and the dependent columns are not factored among themselves.
+  std::vector<testing::Predictor> predictors;
+  for (int p = 0; p < 40; ++p) {
+    std::vector<float> values;
+    for (int t = 0; t < 8; ++t)
+      values.push_back(static_cast<float>((p * 7 + t * t * 3 + p * t) % 11));
+    predictors.push_back({"c" + std::to_string(p), values});
+  }
+  const auto check = checkDesign(makeMatrix("wide.tsv", 8, 1, predictors), {});
+  EXPECT_EQ(check.varying.size(), 40U);
+  EXPECT_EQ(check.rank, 7U);
+  EXPECT_EQ(check.residualDegreesOfFreedom, 0);
+  EXPECT_TRUE(check.dataPointsExhausted);
+  EXPECT_TRUE(std::isinf(check.conditionNumber));
+  EXPECT_TRUE(check.correlationFactor.throughPivots);
+  EXPECT_EQ(check.correlationFactor.nullGram.rank(), 7U);
+  ASSERT_FALSE(check.warnings.empty());
+  EXPECT_EQ(check.warnings.front().kind, WarningKind::degreesOfFreedom);
 }
 
 TEST(HostileNumbersTest, ManyContrastsAreReadAndAskedTwiceIsNamed) {
