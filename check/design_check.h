@@ -174,6 +174,9 @@ struct DesignCheck {
 // 0 .. nrOfPredictors) are main predictors; those that no nuisance pattern names are the task
 // predictors. Precondition: the DesignMatrix invariants (as the
 // readers leave them). Throws only what allocation throws.
+// Work: O(m² n) for the correlations of m varying columns over n data points, O(m r²) for the
+// factorisation of rank r <= n - 1, and no more than that for the dependent columns however
+// many there are; memory: the m² correlations once, and O(m n) besides.
 DesignCheck checkDesign(const DesignMatrix& design, const CheckThresholds& thresholds);
 
 }  // namespace duv
