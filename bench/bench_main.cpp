@@ -12,6 +12,7 @@
 #include <iostream>
 #include <string>
 
+#include "design/design_format.h"
 #include "design/design_matrix.h"
 #include "design/file_system.h"
 #include "design/sdm_reader.h"
@@ -33,7 +34,7 @@ int measureSdmPeakMemory(const char* input, const char* output, const char* resu
   const long before = statusKb("VmRSS");
   {
     auto matrix = duv::readSdmFile(input, duv::realFileSystem());
-    matrix.saveAs(output);
+    duv::saveDesign(matrix, output, duv::kSdmFormat);
   }
   std::ofstream(result) << before << ' ' << statusKb("VmHWM") << '\n';
   return 0;

@@ -9,6 +9,7 @@
 
 #include "bench/bench_designs.h"
 #include "bench/process_runner.h"
+#include "design/design_format.h"
 
 namespace duv::bench {
 namespace {
@@ -49,7 +50,7 @@ void BM_CliCorr(benchmark::State& state) {
   const int predictors = static_cast<int>(state.range(0));
   const int points = static_cast<int>(state.range(1));
   const auto& design = benchDesign(predictors, points);
-  design.save();
+  saveDesign(design, design.fileName, kSdmFormat);
   for (auto _ : state) {
     const auto run = runProgram({DUVENDAL_TOOL, "corr", "-q", design.fileName});
     if (run.exitCode != 0) state.SkipWithError("duvendal corr failed");

@@ -10,6 +10,7 @@
 #include "design/framewise_displacement.h"
 #include "design/motion_input.h"
 #include "design/motion_summary.h"
+#include "design/sdm_writer.h"
 #include "examples/generator/study_generator.h"
 
 namespace duv::bench {
@@ -24,7 +25,7 @@ const std::string& motionText(MotionLayout layout) {
     examples::Random random(kSeed);
     const auto motion = examples::realignmentMotion(kVolumes, random);
     std::ostringstream sdm;
-    examples::motionParameters(kVolumes, random).write(sdm);
+    writeSdm(examples::motionParameters(kVolumes, random), sdm);
     return std::map<MotionLayout, std::string>{
         {MotionLayout::sdm, sdm.str()},
         {MotionLayout::par, examples::motionParText(motion)},

@@ -8,6 +8,7 @@
 
 #include "bench/bench_designs.h"
 #include "bench/process_runner.h"
+#include "design/design_format.h"
 #include "tests/support/headless_browser.h"
 
 namespace duv::bench {
@@ -20,7 +21,7 @@ void BM_CheckPageInBrowser(benchmark::State& state) {
     return;
   }
   const auto& design = benchDesign(2000, 300);
-  design.save();
+  saveDesign(design, design.fileName, kSdmFormat);
   const auto page = scratchDir() + "/wide_check.html";
   // Exit 3: the wide design has warnings at the failing level; the page is written either way.
   const auto check = runProgram({DUVENDAL_TOOL, "check", "--html", page, design.fileName});

@@ -12,6 +12,7 @@
 
 #include "bench/bench_designs.h"
 #include "bench/process_runner.h"
+#include "design/design_format.h"
 #include "examples/generator/study_generator.h"
 
 namespace duv::bench {
@@ -43,7 +44,7 @@ const std::string& studyRoot() {
         const auto designPath =
             folder / ("sub-" + label(subject)) / "func" / (stem + "_design.sdm");
         fs::create_directories(designPath.parent_path());
-        design.saveAs(designPath.string());
+        saveDesign(design, designPath.string(), kSdmFormat);
         writeText(folder / "derivatives" / ("sub-" + label(subject)) / "func" /
                       (stem + "_desc-confounds_timeseries.tsv"),
                   examples::confoundTableText(kPoints, random));

@@ -14,6 +14,7 @@
 #include "cli/tool_log.h"
 #include "design/file_system.h"
 #include "design/sdm_reader.h"
+#include "design/sdm_writer.h"
 #include "stats/matrix.h"
 #include "workflow/check_workflow.h"
 #include "workflow/correlate_workflow.h"
@@ -57,12 +58,11 @@ std::vector<std::string> plannedOutputs(const MergeArguments& arguments,
                                         const std::vector<ResultFiles>& results) {
   std::vector<std::string> outputs;
   for (const auto& result : results) {
-    outputs.push_back(result.design);
-    if (arguments.allCorrelations) {
-      outputs.push_back(result.report);
-      outputs.push_back(result.table);
-    }
-    if (arguments.htmlDir) outputs.push_back(htmlPathFor(result.design, *arguments.htmlDir));
+    outputs.insert(outputs.end(), result.designs.begin(), result.designs.end());
+    if (result.report) outputs.push_back(*result.report);
+    if (result.table) outputs.push_back(*result.table);
+    if (arguments.htmlDir)
+      outputs.push_back(htmlPathFor(result.designs.front(), *arguments.htmlDir));
   }
   return outputs;
 }
@@ -128,9 +128,9 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet,
                     const std::optional<std::string>& htmlDir) {
   std::vector<std::string> outputs;
   for (const auto& file : files) {
-    const auto written = filesOfResult(file);
-    outputs.push_back(written.report);
-    outputs.push_back(written.table);
+    const auto written = resultFilesAt(file, {}, true);
+    outputs.push_back(*written.report);
+    outputs.push_back(*written.table);
     if (htmlDir) outputs.push_back(htmlPathFor(file, *htmlDir));
   }
   checkOutputs(outputs, files);

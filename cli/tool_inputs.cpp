@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "design/file_system.h"
 #include "design/motion_options.h"
 
 namespace duv::cli {
@@ -15,7 +16,9 @@ bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_
 
 }  // namespace
 
-InputFile toolInput(const std::string& path) { return inputFileAt(path, kToolReader); }
+InputFile toolInput(const std::string& path) {
+  return inputFileAt(path, kToolReader, realFileSystem());
+}
 
 std::vector<InputFile> toolInputs(const std::vector<std::string>& paths) {
   std::vector<InputFile> inputs;

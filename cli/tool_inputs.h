@@ -37,8 +37,8 @@ std::optional<SpikeOptions> spikeOptionsFor(const ConfoundArguments& arguments);
 // How the tool names itself in the error for a file it does not read (inputFileAt).
 inline constexpr std::string_view kToolReader = "the tool";
 
-// The path with the format its extension names. Throws std::runtime_error naming the path when
-// it is not ".sdm", ".rtc", ".tsv", ".txt", ".par" or ".1D".
+// The path with its format (inputFileAt on the disk). Throws std::runtime_error naming the path
+// when it is not ".sdm", ".rtc", ".tsv", ".txt", ".par" or ".1D".
 InputFile toolInput(const std::string& path);
 // toolInput of each path, in order.
 std::vector<InputFile> toolInputs(const std::vector<std::string>& paths);

@@ -5,9 +5,9 @@
 
 #include "design/confound_expansion.h"
 #include "design/confound_table.h"
+#include "design/design_format.h"
 #include "design/file_system.h"
 #include "design/motion_text.h"
-#include "design/paths.h"
 
 namespace duv {
 namespace {
@@ -55,18 +55,26 @@ ConfoundInput fromText(ConfoundTable table, const ConfoundOptions& options) {
 
 }  // namespace
 
-bool isConfoundTable(std::string_view path) { return hasExtension(path, "tsv"); }
-
-bool isMotionText(std::string_view path) {
-  return hasExtension(path, "txt") || hasExtension(path, "par") || hasExtension(path, "1D");
+ConfoundInput confoundsOfTable(std::string_view text, const std::string& path,
+                               const ConfoundOptions& options) {
+  return fromTable(readConfoundTable(text, path), options);
 }
+
+ConfoundInput confoundsOfMotionText(std::string_view text, const std::string& path,
+                                    const ConfoundOptions& options) {
+  return fromText(readMotionText(text, path), options);
+}
+
+bool isConfoundTable(std::string_view path) { return hasExtensionOf(path, kConfoundTableFormat); }
+
+bool isMotionText(std::string_view path) { return hasExtensionOf(path, kMotionTextFormat); }
 
 bool isConfoundFile(std::string_view path) { return isConfoundTable(path) || isMotionText(path); }
 
 ConfoundInput readConfounds(std::string_view text, const std::string& path,
                             const ConfoundOptions& options) {
-  if (isConfoundTable(path)) return fromTable(readConfoundTable(text, path), options);
-  if (isMotionText(path)) return fromText(readMotionText(text, path), options);
+  if (isConfoundTable(path)) return confoundsOfTable(text, path, options);
+  if (isMotionText(path)) return confoundsOfMotionText(text, path, options);
   throw std::invalid_argument(path + " is neither a confound table nor a motion text file");
 }
 

@@ -23,6 +23,7 @@ struct ConfoundOptions {
   bool squares = false;                     // text files: add the squares
 };
 
+// By the extensions of kConfoundTableFormat and kMotionTextFormat (design_format.h).
 bool isConfoundTable(std::string_view path);  // ".tsv"
 bool isMotionText(std::string_view path);     // ".txt", ".par", ".1D"
 bool isConfoundFile(std::string_view path);   // either
@@ -43,6 +44,11 @@ struct ConfoundInput {
 // file cannot be opened; a path that is neither kind is std::invalid_argument.
 ConfoundInput readConfoundFile(const std::string& path, const ConfoundOptions& options,
                                FileSystem& files);
+// The two kinds of readConfounds, whatever the path's extension.
+ConfoundInput confoundsOfTable(std::string_view text, const std::string& path,
+                               const ConfoundOptions& options);
+ConfoundInput confoundsOfMotionText(std::string_view text, const std::string& path,
+                                    const ConfoundOptions& options);
 ConfoundInput readConfounds(std::string_view text, const std::string& path,
                             const ConfoundOptions& options);
 

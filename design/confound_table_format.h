@@ -16,6 +16,8 @@
 
 namespace duv::tsv {
 
+inline constexpr std::string_view kExtensions[] = {"tsv"};
+
 inline constexpr char kSeparator = '\t';
 inline constexpr std::string_view kNotAvailable = "n/a";
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,9 +8,6 @@
 #include "design/header_field.h"
 
 namespace duv {
-
-class FileSystem;
-struct RtcFile;
 
 // One design matrix: a table of nrOfDataPoints rows (data points) by nrOfPredictors columns
 // (predictors), a name and a colour per predictor, and the five header entries of its file.
@@ -36,29 +32,6 @@ struct DesignMatrix {
   // values start in column 24), FileVersion 1, every other value 0 or false.
   DesignMatrix();
 
-  // Reads the SDM file at `path` from the disk. Throws OpenFileError when it cannot be opened
-  // and std::exception-derived errors naming the file when its contents cannot be read.
-  explicit DesignMatrix(const std::string& path);
-
-  // Converts a read time-course file: all its courses become confounds (firstConfoundPredictor 1)
-  // coloured 255 255 255, and fileName is its path with the extension replaced by ".sdm".
-  explicit DesignMatrix(RtcFile rtc);
-
-  // Writes the matrix as SDM text. Leaves `out` in fixed notation with precision 6.
-  // Throws IOError when the stream fails.
-  void write(std::ostream& out) const;
-
-  // Replaces the file named by fileName with the SDM text, atomically: a temporary file beside
-  // it is renamed over it only when completely written. Throws std::runtime_error
-  // "Cannot Create file: " + fileName when it cannot be created, and an error naming fileName
-  // when writing fails (the previous file, if any, is then left as it was).
-  void save() const;
-  void save(FileSystem& files) const;
-
-  // Sets fileName to `path` (also when saving then fails), then saves.
-  void saveAs(const std::string& path);
-  void saveAs(const std::string& path, FileSystem& files);
-
   std::string fileName;
   IntHeaderField fileVersion;
   IntHeaderField nrOfPredictors;
@@ -71,11 +44,5 @@ struct DesignMatrix {
   std::vector<std::string> predictorNames;  // "NoName" where the file gave none
   std::vector<std::vector<float>> values;   // values[p][t]: predictor p at data point t
 };
-
-// The matrix as it reads back from the SDM text that write() gives it: every value rounded to
-// the six decimals written (a value that is not a number is left as it is), and
-// firstConfoundPredictor lowered to nrOfPredictors + 1 where it lies above, as the reader
-// lowers it. For describing a file that is being saved without reading it again.
-DesignMatrix asReadBack(DesignMatrix matrix);
 
 }  // namespace duv

@@ -10,7 +10,11 @@
 // Comment lines and blank lines are not rows. Every row has as many numbers as the first. A
 // column is named after the file: "<file name without extension>_<column counted from 1>".
 
+#include <string_view>
+
 namespace duv::motion_text {
+
+inline constexpr std::string_view kExtensions[] = {"txt", "par", "1D"};
 
 inline constexpr char kComment = '#';
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "design/file_system.h"
 #include "design/number_text.h"
@@ -215,6 +216,21 @@ RtcFile readRtc(std::string_view text, const std::string& name) {
   }
   readValues(cursor, rtc);
   return rtc;
+}
+
+DesignMatrix designOfRtc(RtcFile rtc) {
+  DesignMatrix design;
+  design.fileName = convertedFileName(rtc.fileName);
+  design.nrOfPredictors.value = rtc.nrOfPredictors.value;
+  design.nrOfDataPoints.value = rtc.nrOfDataPoints.value;
+  design.firstConfoundPredictor.value = 1;
+  const auto count = static_cast<std::size_t>(rtc.nrOfPredictors.value);
+  design.colorRed.assign(count, 255);
+  design.colorGreen.assign(count, 255);
+  design.colorBlue.assign(count, 255);
+  design.predictorNames = std::move(rtc.predictorNames);
+  design.values = std::move(rtc.values);
+  return design;
 }
 
 }  // namespace duv

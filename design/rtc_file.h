@@ -4,11 +4,16 @@
 #include <string_view>
 #include <vector>
 
+#include "design/design_matrix.h"
 #include "design/header_field.h"
 
 namespace duv {
 
 class FileSystem;
+
+namespace rtc {
+inline constexpr std::string_view kExtensions[] = {"rtc"};
+}
 
 // One read RTC (reference time-course) file: a column of values per course, one row per data
 // point. Used only to build a DesignMatrix.
@@ -46,6 +51,10 @@ struct RtcFile {
 // Reads RTC text up to the view's end; `name` is the path used for fileName, course names and
 // messages.
 RtcFile readRtc(std::string_view text, const std::string& name);
+// The read file as a design matrix: all its courses become confounds (firstConfoundPredictor 1)
+// coloured 255 255 255, and fileName is its path with the extension replaced by ".sdm".
+DesignMatrix designOfRtc(RtcFile rtc);
+
 // readRtc of the file's contents, `path` as the name; FileSystem::readFile's errors pass on.
 RtcFile readRtcFile(const std::string& path, FileSystem& files);
 

@@ -22,6 +22,8 @@
 
 namespace duv::sdm {
 
+inline constexpr std::string_view kExtensions[] = {"sdm"};
+
 inline constexpr std::string_view kFileVersion = "FileVersion";
 inline constexpr std::string_view kNrOfPredictors = "NrOfPredictors";
 inline constexpr std::string_view kNrOfDataPoints = "NrOfDataPoints";

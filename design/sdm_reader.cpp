@@ -244,9 +244,6 @@ void readRows(TextCursor& cursor, DesignMatrix& m, std::size_t predictors, std::
 
 }  // namespace
 
-DesignMatrix::DesignMatrix(const std::string& path)
-    : DesignMatrix(readSdmFile(path, realFileSystem())) {}
-
 DesignMatrix readSdm(std::string_view text, const std::string& name) {
   DesignMatrix m;
   m.fileName = name;

@@ -1,11 +1,11 @@
+#include "design/sdm_writer.h"
+
 #include <cmath>
 #include <iomanip>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "design/design_matrix.h"
-#include "design/file_system.h"
 #include "design/number_text.h"
 #include "design/sdm_format.h"
 
@@ -77,12 +77,12 @@ std::size_t countOf(std::int32_t value) { return value > 0 ? static_cast<std::si
 
 }  // namespace
 
-void DesignMatrix::write(std::ostream& out) const {
-  const std::size_t predictors = countOf(nrOfPredictors.value);
-  const std::size_t dataPoints = countOf(nrOfDataPoints.value);
+void writeSdm(const DesignMatrix& design, std::ostream& out) {
+  const std::size_t predictors = countOf(design.nrOfPredictors.value);
+  const std::size_t dataPoints = countOf(design.nrOfDataPoints.value);
   std::string text;
-  appendHeader(text, *this);
-  appendColoursAndNames(text, *this, predictors);
+  appendHeader(text, design);
+  appendColoursAndNames(text, design, predictors);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   // Rows are formatted straight into a buffer that holds a chunk and one more row.
   const std::size_t room = rowRoom(predictors);
@@ -90,7 +90,7 @@ void DesignMatrix::write(std::ostream& out) const {
   char* const start = buffer.data();
   char* end = start;
   for (std::size_t t = 0; t < dataPoints; ++t) {
-    end = writeRow(end, *this, predictors, t);
+    end = writeRow(end, design, predictors, t);
     if (static_cast<std::size_t>(end - start) >= kChunk) {
       out.write(start, end - start);
       end = start;
@@ -98,19 +98,6 @@ void DesignMatrix::write(std::ostream& out) const {
   }
   out.write(start, end - start);
   out << std::fixed << std::setprecision(sdm::kDecimals) << std::left;
-}
-
-void DesignMatrix::save() const { save(realFileSystem()); }
-
-void DesignMatrix::save(FileSystem& files) const {
-  writeFile(files, fileName, [this](std::ostream& out) { write(out); });
-}
-
-void DesignMatrix::saveAs(const std::string& path) { saveAs(path, realFileSystem()); }
-
-void DesignMatrix::saveAs(const std::string& path, FileSystem& files) {
-  fileName = path;
-  save(files);
 }
 
 DesignMatrix asReadBack(DesignMatrix matrix) {

@@ -15,6 +15,7 @@
 #include "design/design_matrix.h"
 #include "design/rtc_file.h"
 #include "design/sdm_reader.h"
+#include "design/sdm_writer.h"
 #include "fuzz/fuzz_checks.h"
 #include "merge/constant_predictor.h"
 #include "merge/predictors.h"
@@ -44,7 +45,7 @@ std::size_t cells(const duv::DesignMatrix& m) {
 }
 
 duv::DesignMatrix readSecondary(std::string_view text, bool isRtc) {
-  if (isRtc) return duv::DesignMatrix(duv::readRtc(text, "fuzz2.rtc"));
+  if (isRtc) return duv::designOfRtc(duv::readRtc(text, "fuzz2.rtc"));
   return duv::readSdm(text, "fuzz2.sdm");
 }
 
@@ -69,7 +70,7 @@ void runPipeline(std::string_view primaryText, std::string_view secondaryText, s
   duv::fuzz::checkInvariants(merged);
 
   std::ostringstream sdm;
-  merged.write(sdm);
+  writeSdm(merged, sdm);
   const auto predictors = static_cast<std::size_t>(merged.nrOfPredictors.value);
   if (predictors > kMaxTablePredictors) return;
   std::ostringstream table;

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const std::exception&) {
     return 0;  // refusing the text is an expected outcome
   }
-  const duv::DesignMatrix m(std::move(rtc));
+  const auto m = duv::designOfRtc(std::move(rtc));
   duv::fuzz::checkInvariants(m);
   return 0;
 }

@@ -10,6 +10,7 @@
 
 #include "design/design_matrix.h"
 #include "design/sdm_reader.h"
+#include "design/sdm_writer.h"
 #include "fuzz/fuzz_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Whatever was read can be written, and what is written reads back: same counts, colours
   // and names (values are rounded to six decimals on the way).
   std::ostringstream out;
-  m.write(out);
+  writeSdm(m, out);
   duv::DesignMatrix again;
   try {
     again = duv::readSdm(out.str(), "again.sdm");

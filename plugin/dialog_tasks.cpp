@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "design/design_format.h"
 #include "design/sdm_reader.h"
 #include "design/text.h"
 #include "plugin/dialog_texts.h"
@@ -21,9 +22,8 @@ namespace {
 std::vector<SecondaryInput> dialogInputs(const std::vector<std::string>& entries) {
   std::vector<SecondaryInput> inputs;
   for (const auto& entry : entries) {
-    const auto format = inputFormatOf(entry);
-    if (format == InputFormat::sdm || format == InputFormat::rtc) {
-      inputs.emplace_back(InputFile{entry, *format});
+    for (const auto* format : {&kSdmFormat, &kRtcFormat}) {
+      if (hasExtensionOf(entry, *format)) inputs.emplace_back(InputFile{entry, format});
     }
   }
   return inputs;

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <exception>
 #include <stdexcept>
+#include <utility>
 
 #include "check/check_output.h"
 #include "design/file_system.h"
 #include "design/paths.h"
+#include "design/sdm_writer.h"
 #include "workflow/check_workflow.h"
 #include "workflow/merge_workflow.h"
 #include "workflow/result_names.h"
@@ -14,19 +16,21 @@
 namespace duv {
 namespace {
 
-InputFile studyInput(const std::string& path) { return inputFileAt(path, "a study"); }
+InputFile studyInput(const std::string& path, FileSystem& files) {
+  return inputFileAt(path, "a study", files);
+}
 
 // One confound input: merge-all's request, whose single result is the primary merged with it;
 // several: merge-sec's, the primary first among the secondaries.
-MergeRequest mergeRequestOf(const RunPlan& plan, const RunOptions& options) {
+MergeRequest mergeRequestOf(const RunPlan& plan, const RunOptions& options, FileSystem& files) {
   MergeRequest request;
   if (plan.confounds.size() == 1) {
     request.primary = plan.primary;
   } else {
-    request.secondaries.emplace_back(studyInput(plan.primary));
+    request.secondaries.emplace_back(studyInput(plan.primary, files));
   }
   for (const auto& confound : plan.confounds)
-    request.secondaries.emplace_back(studyInput(confound));
+    request.secondaries.emplace_back(studyInput(confound, files));
   request.confounds = options.confounds;
   request.baseline = options.baseline;
   request.zTransform = options.zTransform;
@@ -76,8 +80,11 @@ void recordFigures(RunRecord& record, const CheckedFile& file) {
 void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& options,
                    const std::string& studyFolder, FileSystem& files) {
   const auto folder = runFolderOf(studyFolder, plan);
+  auto request = mergeRequestOf(plan, options, files);
+  const auto formats = request.formats;
+  const bool reports = request.reports;
   auto outcome = mergeDesigns(
-      mergeRequestOf(plan, options), files,
+      std::move(request), files,
       [&folder, &files](const std::string& suggestedName) -> std::optional<std::string> {
         files.createFolders(folder);
         return pathInFolder(suggestedName, folder);
@@ -85,12 +92,13 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
       [](std::string_view, std::string_view) {});
   if (outcome.mismatch) throw std::runtime_error(outcome.mismatch->message());
   auto& result = outcome.results.front();
-  const auto saved = filesOfResult(*result.savedAs);
-  record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(saved.design)));
-  if (options.reports) {
-    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(saved.report)));
-    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(saved.table)));
+  const auto saved = resultFilesAt(*result.savedAs, formats, reports);
+  for (const auto& design : saved.designs) {
+    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(design)));
   }
+  if (saved.report)
+    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(*saved.report)));
+  if (saved.table) record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(*saved.table)));
 
   // The result as its file reads back, with the head motion of the first confound input
   // that holds some; the spike columns are the merge's.
@@ -104,7 +112,7 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
   check.motionFiles = plan.confounds;
   check.motionReading = options.motionReading;
   if (options.spikes) check.spikes = SpikeColumns::alreadyAdded;
-  const auto pageName = replaceExtension(fileNameOf(saved.design), ".html");
+  const auto pageName = replaceExtension(fileNameOf(saved.designs.front()), ".html");
   const auto file = checkAndWritePage(std::move(check), joinPath(folder, pageName), files,
                                       [](std::string_view, std::string_view) {});
   record.outputs.push_back(joinPath(plan.outputFolder, pageName));

@@ -44,9 +44,10 @@ std::optional<MotionInput> ownMotion(const CheckRequest& request, const DesignMa
 std::optional<MotionInput> firstMotion(const std::vector<std::string>& paths,
                                        const MotionReading& reading, FileSystem& files) {
   for (const auto& path : paths) {
-    const auto format = inputFormatOf(path);
-    if (!format) continue;  // no file that holds head motion
-    if (auto motion = spikeMotionOf(InputFile{path, *format}, reading, files)) return motion;
+    // The merges' inputs, whose formats were chosen when they were merged.
+    const auto* format = findDesignFormat(path, designFormats(), "the merges", files);
+    if (format == nullptr) continue;  // no file that holds head motion
+    if (auto motion = spikeMotionOf(InputFile{path, format}, reading, files)) return motion;
   }
   return std::nullopt;
 }
@@ -69,7 +70,7 @@ std::optional<MotionInput> headMotionFor(const CheckRequest& request, const Desi
 DesignMatrix designOf(CheckRequest& request, FileSystem& files, const LogSink& log) {
   if (auto* matrix = std::get_if<DesignMatrix>(&request.design)) return std::move(*matrix);
   const auto& file = std::get<DesignFile>(request.design);
-  return readInputFile(inputFileAt(file.path, file.reader), request.confounds, files, log);
+  return readInputFile(inputFileAt(file.path, file.reader, files), request.confounds, files, log);
 }
 
 // Reads and checks the design with its head motion; every error passes on.

@@ -74,7 +74,7 @@ std::optional<MotionInput> spikeMotionOf(const InputFile& input, const MotionRea
                                          FileSystem& files) {
   const auto layout = motionLayoutFor(input.path, reading);
   if (!layout) return std::nullopt;
-  const bool required = input.format == InputFormat::confounds;
+  const bool required = input.format->confounds;
   return readHeadMotion(input.path, *layout, reading, required, files);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "design/confound_file.h"
+#include "design/design_format.h"
 #include "design/design_matrix.h"
 #include "workflow/head_motion.h"
 #include "workflow/input_files.h"
@@ -37,6 +38,9 @@ struct MergeRequest {
   // Every non-constant confound of every result, but for the spike columns, which stay 0 and 1.
   bool zTransform = false;
   bool reports = false;  // a correlation report and table beside every saved result
+  // The formats every saved result is written in, at least one, each one that writes: the
+  // first at the path the destination answers, the others beside it (resultFilesAt).
+  std::vector<const DesignFormat*> formats{&kSdmFormat};
   // Spike columns for the head motion of the secondary inputs (spikeMotionOf); at least one
   // must hold some.
   std::optional<SpikeOptions> spikes;
@@ -50,7 +54,9 @@ struct MergedResult {
   // As processed: merged, with the constant predictor and z-transformation applied. Its
   // fileName is the saved path, or the suggested name when the result was skipped.
   DesignMatrix matrix;
-  std::optional<std::string> savedAs;  // none: skipped, neither saved nor reported
+  // Where the destination put it (the file of the first format); none: skipped, neither saved
+  // nor reported.
+  std::optional<std::string> savedAs;
 };
 
 // Two matrices of a merge have different numbers of data points.

@@ -14,6 +14,7 @@
 #include "merge/z_transform.h"
 #include "stats/correlation.h"
 #include "stats/correlation_report.h"
+#include "workflow/result_names.h"
 #include "workflow/workflow_texts.h"
 
 namespace duv {
@@ -65,6 +66,17 @@ void zTransformConfoundsButSpikes(DesignMatrix& result) {
   for (auto& [p, values] : spikes) result.values[p] = std::move(values);
 }
 
+// Checked before anything is read, so that a request no merge can save fails at once.
+void requireWrittenFormats(const std::vector<const DesignFormat*>& formats) {
+  if (formats.empty()) throw std::invalid_argument("a merge asks for no format to save in");
+  for (const auto* format : formats) {
+    if (format->write == nullptr) {
+      throw std::invalid_argument("a merge asks for " + std::string(format->name) +
+                                  " files, which are not written");
+    }
+  }
+}
+
 MergedResult finishResult(DesignMatrix result, const MergeRequest& request, FileSystem& files,
                           const ResultDestination& destination, const LogSink& log) {
   if (request.baseline) {
@@ -81,8 +93,12 @@ MergedResult finishResult(DesignMatrix result, const MergeRequest& request, File
   }
   auto path = destination(result.fileName);
   if (!path) return {std::move(result), std::nullopt};
-  result.saveAs(*path, files);
-  log(texts::kSavedLog, *path);
+  result.fileName = *path;
+  const auto names = resultFilesAt(*path, request.formats, request.reports);
+  for (std::size_t i = 0; i < names.designs.size(); ++i) {
+    saveDesign(result, names.designs[i], *request.formats[i], files);
+    log(texts::kSavedLog, names.designs[i]);
+  }
   if (request.reports) {
     writeCorrelationReport(result, files, request.workers);
     writeCorrelationTable(result, files);
@@ -141,6 +157,7 @@ std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<Design
 
 MergeOutcome mergeDesigns(MergeRequest request, FileSystem& files,
                           const ResultDestination& destination, const LogSink& log) {
+  requireWrittenFormats(request.formats);
   MergeOutcome outcome;
   auto secondaries = readSecondaries(std::move(request.secondaries), request.confounds,
                                      request.spikes, files, log);

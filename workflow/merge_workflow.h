@@ -51,10 +51,12 @@ std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<Design
 //     suggested name (mergedFileName);
 //  3. for each result in order: the constant predictor added or removed, the confounds
 //     z-transformed if asked, the destination asked; when it answers, the result is saved there
-//     (atomically), texts::kSavedLog is logged with that path, and with `reports` the
-//     correlation report and then the table are written beside it.
-// Returns the mismatch, or every result with where it was saved. Throws the readers' and the
-// writers' errors; results saved before an error stay on disk.
+//     (atomically) in each of the request's formats (resultFilesAt), texts::kSavedLog is logged
+//     with each file's path, and with `reports` the correlation report and then the table are
+//     written beside it.
+// Returns the mismatch, or every result with where it was saved. Throws std::invalid_argument,
+// before anything is read, for a request of no format or of a format that is not written; and
+// the readers' and the writers' errors; results saved before an error stay on disk.
 MergeOutcome mergeDesigns(MergeRequest request, FileSystem& files,
                           const ResultDestination& destination, const LogSink& log);
 

@@ -15,8 +15,19 @@ std::string nameOf(const SecondaryInput& input) {
 
 }  // namespace
 
-ResultFiles filesOfResult(const std::string& designPath) {
-  return {designPath, correlationReportPath(designPath), correlationTablePath(designPath)};
+ResultFiles resultFilesAt(const std::string& path, const std::vector<const DesignFormat*>& formats,
+                          bool reports) {
+  ResultFiles files;
+  for (const auto* format : formats) {
+    files.designs.push_back(files.designs.empty()
+                                ? path
+                                : replaceExtension(path, "." + std::string(format->extensions[0])));
+  }
+  if (reports) {
+    files.report = correlationReportPath(path);
+    files.table = correlationTablePath(path);
+  }
+  return files;
 }
 
 std::string pathInFolder(const std::string& suggestedName,
@@ -47,7 +58,7 @@ std::vector<ResultFiles> resultFiles(const MergeRequest& request,
                                      const std::optional<std::string>& folder) {
   std::vector<ResultFiles> files;
   for (const auto& name : suggestedResultNames(request)) {
-    files.push_back(filesOfResult(pathInFolder(name, folder)));
+    files.push_back(resultFilesAt(pathInFolder(name, folder), request.formats, request.reports));
   }
   return files;
 }

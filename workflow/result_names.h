@@ -8,19 +8,24 @@
 #include <string>
 #include <vector>
 
+#include "design/design_format.h"
 #include "workflow/merge_request.h"
 
 namespace duv {
 
 // The files of one saved result.
 struct ResultFiles {
-  std::string design;  // the result itself
-  std::string report;  // its correlation report and table beside it (MergeRequest::reports)
-  std::string table;
+  std::vector<std::string> designs;   // the result itself, once per format asked, in that order
+  std::optional<std::string> report;  // its correlation report and table beside it, when asked
+  std::optional<std::string> table;
 };
 
-// The files of a result saved at `designPath`.
-ResultFiles filesOfResult(const std::string& designPath);
+// The files of a result saved at `path`, the path its destination chose: the design in each of
+// `formats`, the first at `path` itself and every further one beside it with that format's
+// extension in place of the path's; with `reports`, the correlation report (".txt") and table
+// (".csv") beside it.
+ResultFiles resultFilesAt(const std::string& path, const std::vector<const DesignFormat*>& formats,
+                          bool reports);
 
 // Where a result suggested as `suggestedName` goes when results are saved in `folder`: inside
 // it under the suggested file name; without a folder, at the suggested path itself.
@@ -33,7 +38,7 @@ std::string pathInFolder(const std::string& suggestedName,
 std::vector<std::string> suggestedResultNames(const MergeRequest& request);
 
 // The files of every result, in result order, each saved at pathInFolder(its suggested name,
-// folder).
+// folder) in the request's formats, with its reports when the request asks for them.
 std::vector<ResultFiles> resultFiles(const MergeRequest& request,
                                      const std::optional<std::string>& folder);
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "design/design_format.h"
 #include "examples/generator/study_generator.h"
 
 namespace {
@@ -83,7 +84,7 @@ void writeStudy(const Options& options) {
   // Their own random sequence, so that the files after the task design do not change.
   Random confoundRandom(options.seed + 3);
   addStudyConfounds(task, options.predictors, confoundRandom);
-  task.saveAs((out / "sub01_task.sdm").string());
+  saveDesign(task, (out / "sub01_task.sdm").string(), duv::kSdmFormat);
   for (int run = 1; run <= options.motionFiles; ++run) {
     const auto path = out / ("sub01_motion_run" + std::to_string(run) + ".sdm");
     // The last motion file comes in the compact layout other tools write.
@@ -91,7 +92,7 @@ void writeStudy(const Options& options) {
       writeText(path,
                 compactSdmText(motionParameters(options.points, random, RotationUnit::radians)));
     } else {
-      motionParameters(options.points, random).saveAs(path.string());
+      saveDesign(motionParameters(options.points, random), path.string(), duv::kSdmFormat);
     }
   }
   const auto physio = confounds({"Cardiac", "Respiration"}, options.points, random);
@@ -101,14 +102,15 @@ void writeStudy(const Options& options) {
 
   // A matrix that does not fit the study: fewer data points.
   auto shortRun = motionParameters(options.points - 40, random);
-  shortRun.saveAs((out / "bad" / "sub01_motion_short.sdm").string());
+  saveDesign(shortRun, (out / "bad" / "sub01_motion_short.sdm").string(), duv::kSdmFormat);
 
   // The contrasts the study tests, for `duvendal check --contrasts`.
   writeText(out / "sub01_contrasts.tsv", contrastsText(options.conditions));
 
   // A design that cannot be fitted as it stands, for `duvendal check`.
   if (options.conditions >= 4) {
-    brokenDesign(task, random).saveAs((out / "bad" / "sub01_task_motion_broken.sdm").string());
+    saveDesign(brokenDesign(task, random), (out / "bad" / "sub01_task_motion_broken.sdm").string(),
+               duv::kSdmFormat);
   }
 
   // Confounds as other tools write them: a pipeline's table and realignment tools' files. Each

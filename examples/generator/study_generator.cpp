@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design/confound_table_format.h"
+#include "design/sdm_writer.h"
 
 namespace duv::examples {
 namespace {
@@ -382,7 +383,7 @@ std::string compactSdmText(const DesignMatrix& matrix) {
   auto header = matrix;
   header.nrOfDataPoints.value = 0;
   std::ostringstream out;
-  header.write(out);
+  writeSdm(header, out);
   std::string text = out.str();
   // Put back the real count: the core writer wrote everything but the rows.
   const std::string zero = "NrOfDataPoints:         0";
@@ -657,7 +658,7 @@ std::vector<StudyFile> exampleStudy(const StudyShape& shape, std::uint64_t seed)
         followMotion(design.values[1], motion[0]);
       }
       std::ostringstream sdm;
-      design.write(sdm);
+      writeSdm(design, sdm);
       files.push_back({sub + "/func/" + stem + "_design.sdm", sdm.str()});
 
       std::vector<TableColumn> table;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "design/file_system.h"
+#include "design/sdm_reader.h"
 #include "design/text.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/temp_dir.h"
@@ -20,7 +22,7 @@ using Json = nlohmann::ordered_json;
 CheckedFile checkedExample(const std::string& relative, const CheckThresholds& thresholds = {}) {
   CheckedFile file;
   file.path = "examples/" + relative;
-  file.design = DesignMatrix(testing::sourceDir() + "/" + file.path);
+  file.design = readSdmFile(testing::sourceDir() + "/" + file.path, realFileSystem());
   file.check = checkDesign(file.design, thresholds);
   return file;
 }

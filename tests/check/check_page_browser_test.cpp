@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "design/design_format.h"
 #include "design/design_matrix.h"
 #include "tests/support/headless_browser.h"
 #include "tests/support/png_reader.h"
@@ -150,7 +151,7 @@ TEST_F(CheckPageBrowserTest, WideDesignPageOpensWithEveryFigureDrawn) {
     for (auto& value : column) value = normal(generator);
     wide.values.push_back(std::move(column));
   }
-  wide.saveAs(dir_.file("wide.sdm"));
+  saveDesign(wide, dir_.file("wide.sdm"), kSdmFormat);
   ASSERT_EQ(tool({"check", "--html", "wide.html", "wide.sdm"}).exitCode, 3);
   const auto page = dom("wide.html", 1400);
   EXPECT_NE(page.find("data-rendered=\"ok\""), std::string::npos);

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "design/design_matrix.h"
+#include "design/file_system.h"
+#include "design/sdm_reader.h"
 #include "tests/cli/study_copy_test.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -48,7 +50,7 @@ TEST_F(CliTest, MergeAllSavesOneResultPerSecondaryWithReportAndTable) {
       EXPECT_TRUE(exists(std::string("out/sub01_task_") + name + extension)) << name << extension;
     }
   }
-  const DesignMatrix merged(file("out/sub01_task_motion_run1.sdm"));
+  const auto merged = readSdmFile(file("out/sub01_task_motion_run1.sdm"), realFileSystem());
   EXPECT_EQ(merged.nrOfPredictors.value, 11);  // 4 conditions, 6 motion, constant last
   EXPECT_EQ(merged.firstConfoundPredictor.value, 5);
   EXPECT_EQ(merged.predictorNames.back(), "Constant");
@@ -71,7 +73,8 @@ TEST_F(CliTest, MergeSecondaryChainsTheNamesAndHonoursTheOptions) {
   EXPECT_EQ(result.err,
             "Duvendal>  Start merging process of all secondary sdms\n"
             "Duvendal>  Saved new/folder/sub01_motion_run1_run2_drift.sdm\n");
-  const DesignMatrix merged(file("new/folder/sub01_motion_run1_run2_drift.sdm"));
+  const auto merged =
+      readSdmFile(file("new/folder/sub01_motion_run1_run2_drift.sdm"), realFileSystem());
   EXPECT_EQ(merged.nrOfPredictors.value, 14);
   EXPECT_FALSE(merged.includesConstant.value);
   EXPECT_NE(merged.predictorNames.back(), "Constant");
@@ -183,7 +186,9 @@ TEST_F(CliTest, FileNamesMayHoldLineBreaks) {
             "Duvendal>  Start merging process of primary with every secondary sdm\n"
             "Duvendal>  Saved out/sub01_task_motion\nrun\r1.sdm\n"
             "Duvendal>  Saved out/sub01_task_physio.sdm\n");
-  EXPECT_EQ(DesignMatrix(file("out/sub01_task_motion\nrun\r1.sdm")).nrOfPredictors.value, 11);
+  EXPECT_EQ(
+      readSdmFile(file("out/sub01_task_motion\nrun\r1.sdm"), realFileSystem()).nrOfPredictors.value,
+      11);
   EXPECT_TRUE(exists("out/sub01_task_motion\nrun\r1.csv"));
   const auto secondaries =
       run({"merge-sec", "-q", "--out-dir", "out", motion, "examples/sub01_motion_run2.sdm"});

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "design/design_matrix.h"
+#include "design/file_system.h"
+#include "design/sdm_reader.h"
 #include "tests/cli/study_copy_test.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -74,7 +76,8 @@ TEST_F(ConfoundInputsTest, MergeAllTakesTheChosenColumnsOfATableInOrderBeforeThe
         << extension;
   }
 
-  const DesignMatrix merged(file("out/sub01_task_desc-confounds_timeseries.sdm"));
+  const auto merged =
+      readSdmFile(file("out/sub01_task_desc-confounds_timeseries.sdm"), realFileSystem());
   std::vector<std::string> expected = {"Condition A", "Condition B", "Condition C", "Condition D"};
   for (const auto& name : motion24InTableOrder()) expected.push_back(name);
   for (const char* name : {"a_comp_cor_00", "a_comp_cor_01", "a_comp_cor_02", "a_comp_cor_03",
@@ -119,7 +122,8 @@ TEST_F(ConfoundInputsTest, SkippedVolumesLeaveNoValueToSetAndCountBeforeTheDataP
   EXPECT_EQ(result.err,
             "Duvendal>  Start merging process of all secondary sdms\n"
             "Duvendal>  Saved out/sub01_desc-confounds_timeseries_bold_mcf.sdm\n");
-  const DesignMatrix merged(file("out/sub01_desc-confounds_timeseries_bold_mcf.sdm"));
+  const auto merged =
+      readSdmFile(file("out/sub01_desc-confounds_timeseries_bold_mcf.sdm"), realFileSystem());
   EXPECT_EQ(merged.nrOfDataPoints.value, 239);
   EXPECT_EQ(merged.nrOfPredictors.value, 13 + 12 + 1);
   EXPECT_EQ(merged.predictorNames[12], "framewise_displacement");

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "design/design_matrix.h"
+#include "design/file_system.h"
+#include "design/sdm_reader.h"
 #include "tests/cli/study_copy_test.h"
 #include "tests/support/temp_dir.h"
 
@@ -138,7 +140,8 @@ TEST_F(HeadMotionTest, SpikeColumnsFollowTheirInputsColumnsAndStayIndicators) {
                 "\n"
                 "Duvendal>  Flagged 0 of 240 volumes: examples/sub01_bold_mcf.par\n"
                 "Duvendal>  Saved out/sub01_desc-confounds_timeseries_bold_mcf_drift.sdm\n");
-  const DesignMatrix merged(file("out/sub01_desc-confounds_timeseries_bold_mcf_drift.sdm"));
+  const auto merged =
+      readSdmFile(file("out/sub01_desc-confounds_timeseries_bold_mcf_drift.sdm"), realFileSystem());
   const auto& names = merged.predictorNames;
   ASSERT_GE(names.size(), 9U);
   // The table's six columns, its two spikes, then the motion file's and the drift's columns.

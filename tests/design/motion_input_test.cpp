@@ -12,6 +12,7 @@
 #include "design/confound_table.h"
 #include "design/design_matrix.h"
 #include "design/framewise_displacement.h"
+#include "design/sdm_writer.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
 
@@ -77,7 +78,7 @@ std::string sdmText(const std::string& translationLabel, const std::string& rota
     }
   }
   std::ostringstream out;
-  m.write(out);
+  writeSdm(m, out);
   return out.str();
 }
 

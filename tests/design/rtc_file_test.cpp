@@ -93,7 +93,7 @@ TEST(RtcOlderTest, AFirstDataRowStartingWithASignOrBlankIsData) {
 
 TEST(RtcConversionTest, AllCoursesBecomeWhiteConfounds) {
   auto rtc = readRtc("NrOfRTCs: 2\nNrOfDataPoints: 1\n1 2\n", "C:\\x\\motion.rtc");
-  const DesignMatrix m(std::move(rtc));
+  const auto m = designOfRtc(std::move(rtc));
   EXPECT_EQ(m.fileName, "C:\\x\\motion.sdm");
   EXPECT_EQ(m.nrOfPredictors.value, 2);
   EXPECT_EQ(m.nrOfDataPoints.value, 1);

@@ -8,9 +8,11 @@
 #include <random>
 #include <sstream>
 
+#include "design/design_format.h"
 #include "design/design_matrix.h"
 #include "design/errors.h"
 #include "design/sdm_reader.h"
+#include "design/sdm_writer.h"
 #include "tests/design/sdm_example.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
@@ -39,7 +41,7 @@ DesignMatrix exampleRecord() {
 
 std::string written(const DesignMatrix& m) {
   std::ostringstream out;
-  m.write(out);
+  writeSdm(m, out);
   return out.str();
 }
 
@@ -209,8 +211,7 @@ TEST(SdmWriterTest, AsReadBackIsTheMatrixReadFromItsWrittenText) {
 TEST(SdmSaveTest, SavesThroughTheFileInterface) {
   testing::MemoryFileSystem files;
   auto m = exampleRecord();
-  m.saveAs("out.sdm", files);
-  EXPECT_EQ(m.fileName, "out.sdm");
+  saveDesign(m, "out.sdm", kSdmFormat, files);
   EXPECT_EQ(files.contents("out.sdm"), kExample);
 }
 
@@ -218,12 +219,14 @@ TEST(SdmSaveTest, FailuresNameTheTargetAndCommitNothing) {
   testing::MemoryFileSystem files;
   auto m = exampleRecord();
   files.uncreatable.insert("a.sdm");
-  expectError<std::runtime_error>([&] { m.saveAs("a.sdm", files); }, "Cannot Create file: a.sdm");
-  EXPECT_EQ(m.fileName, "a.sdm");
+  expectError<std::runtime_error>([&] { saveDesign(m, "a.sdm", kSdmFormat, files); },
+                                  "Cannot Create file: a.sdm");
   files.writeLimit["b.sdm"] = 50;
-  expectError<IOError>([&] { m.saveAs("b.sdm", files); }, "Failed writing file: b.sdm");
+  expectError<IOError>([&] { saveDesign(m, "b.sdm", kSdmFormat, files); },
+                       "Failed writing file: b.sdm");
   files.uncommittable.insert("c.sdm");
-  expectError<IOError>([&] { m.saveAs("c.sdm", files); }, "Failed writing file: c.sdm");
+  expectError<IOError>([&] { saveDesign(m, "c.sdm", kSdmFormat, files); },
+                       "Failed writing file: c.sdm");
   EXPECT_TRUE(files.files.empty());
 }
 
@@ -231,7 +234,8 @@ TEST(SdmSaveTest, MissingFolderCannotBeCreated) {
   testing::TempDir dir;
   const auto path = dir.file("missing/run.sdm");
   auto m = exampleRecord();
-  expectError<std::runtime_error>([&] { m.saveAs(path); }, "Cannot Create file: " + path);
+  expectError<std::runtime_error>([&] { saveDesign(m, path, kSdmFormat); },
+                                  "Cannot Create file: " + path);
 }
 
 TEST(SdmSaveTest, ReplacesAnExistingFileKeepingItsPermissions) {
@@ -241,7 +245,7 @@ TEST(SdmSaveTest, ReplacesAnExistingFileKeepingItsPermissions) {
   testing::writeText(path, "old contents that are longer than nothing");
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   auto m = exampleRecord();
-  m.saveAs(path);
+  saveDesign(m, path, kSdmFormat);
   EXPECT_EQ(testing::readText(path), kExample);
   EXPECT_EQ(fs::status(path).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -254,7 +258,7 @@ TEST(SdmSaveTest, WritesThroughASymbolicLink) {
   testing::writeText(dir.file("real.sdm"), "old");
   fs::create_symlink("real.sdm", dir.path() / "link.sdm");
   auto m = exampleRecord();
-  m.saveAs(dir.file("link.sdm"));
+  saveDesign(m, dir.file("link.sdm"), kSdmFormat);
   EXPECT_TRUE(fs::is_symlink(dir.path() / "link.sdm"));
   EXPECT_EQ(testing::readText(dir.file("real.sdm")), kExample);
 }
@@ -262,10 +266,11 @@ TEST(SdmSaveTest, WritesThroughASymbolicLink) {
 TEST(SdmSaveTest, AFolderOrAFullDiskIsAnError) {
   testing::TempDir dir;
   auto m = exampleRecord();
-  expectError<std::runtime_error>([&] { m.saveAs(dir.path().string()); },
+  expectError<std::runtime_error>([&] { saveDesign(m, dir.path().string(), kSdmFormat); },
                                   "Cannot Create file: " + dir.path().string());
   if (std::filesystem::exists("/dev/full")) {
-    expectError<IOError>([&] { m.saveAs("/dev/full"); }, "Failed writing file: /dev/full");
+    expectError<IOError>([&] { saveDesign(m, "/dev/full", kSdmFormat); },
+                         "Failed writing file: /dev/full");
   }
 }
 

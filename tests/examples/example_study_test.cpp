@@ -18,6 +18,7 @@
 #include "design/motion_input.h"
 #include "design/motion_summary.h"
 #include "design/rtc_file.h"
+#include "design/sdm_reader.h"
 #include "tests/support/temp_dir.h"
 
 namespace duv {
@@ -44,18 +45,18 @@ TEST(ExampleStudyTest, GeneratorReproducesTheCommittedFilesByteForByte) {
 }
 
 TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
-  const DesignMatrix task((examples() / "sub01_task.sdm").string());
+  const auto task = readSdmFile((examples() / "sub01_task.sdm").string(), realFileSystem());
   EXPECT_EQ(task.nrOfPredictors.value, 5);
   EXPECT_EQ(task.firstConfoundPredictor.value, 5);
   EXPECT_TRUE(task.includesConstant.value);
   for (const char* name :
        {"sub01_motion_run1.sdm", "sub01_motion_run2.sdm", "sub01_motion_run3.sdm"}) {
-    const DesignMatrix motion((examples() / name).string());
+    const auto motion = readSdmFile((examples() / name).string(), realFileSystem());
     EXPECT_EQ(motion.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
     EXPECT_EQ(motion.firstConfoundPredictor.value, 1) << name;
   }
   for (const char* name : {"sub01_physio.rtc", "sub01_drift.rtc"}) {
-    const DesignMatrix course(RtcFile((examples() / name).string()));
+    const auto course = designOfRtc(RtcFile((examples() / name).string()));
     EXPECT_EQ(course.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
   }
   for (const char* name : {"sub01_desc-confounds_timeseries.tsv", "sub01_bold_mcf.par",
@@ -65,7 +66,8 @@ TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
     const auto input = readConfoundFile((examples() / name).string(), options, realFileSystem());
     EXPECT_EQ(input.matrix.nrOfDataPoints.value, task.nrOfDataPoints.value) << name;
   }
-  const DesignMatrix shortRun((examples() / "bad" / "sub01_motion_short.sdm").string());
+  const auto shortRun =
+      readSdmFile((examples() / "bad" / "sub01_motion_short.sdm").string(), realFileSystem());
   EXPECT_NE(shortRun.nrOfDataPoints.value, task.nrOfDataPoints.value);
 }
 
@@ -76,7 +78,7 @@ TEST(ExampleStudyTest, TheStudysContrastsAreEstimableOnItsTaskDesign) {
   const auto contrasts = readContrasts(testing::readText(path), path);
   ASSERT_EQ(contrasts.size(), 4U);
   EXPECT_EQ(contrasts.back().name, "first-second");
-  const DesignMatrix task((examples() / "sub01_task.sdm").string());
+  const auto task = readSdmFile((examples() / "sub01_task.sdm").string(), realFileSystem());
   const auto check = checkDesign(task, {});
   for (const auto& contrast : contrasts) {
     const auto result = checkContrast(contrast, check, {});
@@ -160,7 +162,7 @@ TEST(ExampleStudyTest, EveryMotionInputGivesItsFramewiseDisplacement) {
 
 TEST(ExampleStudyTest, CompactLayoutReadsEveryValueAsItsText) {
   const auto path = (examples() / "sub01_motion_run3.sdm").string();
-  const DesignMatrix motion(path);
+  const auto motion = readSdmFile(path, realFileSystem());
   std::istringstream rows(testing::readText(path));
   std::string line;
   for (int skip = 0; skip < 9; ++skip) std::getline(rows, line);

@@ -155,7 +155,7 @@ bool sameValues(const Values& a, const Values& b) {
 std::string inputPath(const std::string& file) { return std::string(HOSTILE_INPUTS) + "/" + file; }
 
 DesignMatrix readEither(const std::string& path) {
-  if (hasExtension(path, "rtc")) return DesignMatrix(readRtcFile(path, realFileSystem()));
+  if (hasExtension(path, "rtc")) return designOfRtc(readRtcFile(path, realFileSystem()));
   return readSdmFile(path, realFileSystem());
 }
 

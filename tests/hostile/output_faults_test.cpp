@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "design/design_format.h"
 #include "design/design_matrix.h"
 #include "design/errors.h"
 #include "design/file_system.h"
@@ -90,7 +91,7 @@ TEST(OutputFaultsTest, MergeStopsAtEveryFaultNamingTheFileAndKeepsWhatWasThere) 
     fault.inject(files);
     MergeRequest request;
     request.primary = "p.sdm";
-    request.secondaries = {InputFile{"s.sdm", InputFormat::sdm}};
+    request.secondaries = {InputFile{"s.sdm", &kSdmFormat}};
     request.reports = true;
     expectError<std::runtime_error>(
         [&] {
@@ -120,7 +121,8 @@ TEST(OutputFaultsTest, MissingFoldersCannotBeCreatedIn) {
   testing::TempDir dir;
   const auto missing = dir.file("missing/run1.sdm");
   auto m = smallMatrix(missing);
-  expectError<std::runtime_error>([&] { m.save(); }, "Cannot Create file: " + missing);
+  expectError<std::runtime_error>([&] { saveDesign(m, m.fileName, kSdmFormat); },
+                                  "Cannot Create file: " + missing);
   expectError<std::runtime_error>([&] { writeCorrelationTable(m); },
                                   "Cannot Create file: " + dir.file("missing/run1.csv"));
   expectError<std::runtime_error>([&] { writeCorrelationReport(m); },
@@ -135,7 +137,8 @@ TEST(OutputFaultsTest, AFullDiskIsAWriteErrorNamingTheFile) {
     fs::create_symlink("/dev/full", dir.path() / name);
   }
   const auto m = smallMatrix(dir.file("run1.sdm"));
-  expectError<IOError>([&] { m.save(); }, "Failed writing file: " + dir.file("run1.sdm"));
+  expectError<IOError>([&] { saveDesign(m, m.fileName, kSdmFormat); },
+                       "Failed writing file: " + dir.file("run1.sdm"));
   expectError<IOError>([&] { writeCorrelationTable(m); },
                        "Failed writing file: " + dir.file("run1.csv"));
   expectError<IOError>([&] { writeCorrelationReport(m); },
@@ -168,7 +171,8 @@ TEST(OutputFaultsTest, ReadOnlyFoldersAndFilesAreRefusedAndKeptAsTheyWere) {
 
   for (const auto& path : {inLockedFolder, lockedFile}) {
     auto m = smallMatrix(path);
-    expectError<std::runtime_error>([&] { m.save(); }, "Cannot Create file: " + path);
+    expectError<std::runtime_error>([&] { saveDesign(m, m.fileName, kSdmFormat); },
+                                    "Cannot Create file: " + path);
     EXPECT_EQ(testing::readText(path), "previous");
   }
   fs::permissions(dir.path() / "locked", fs::perms::owner_all);
@@ -197,7 +201,7 @@ TEST_F(ToolOutputFaultsTest, AFullDiskStopsTheRunNamingTheFileAndKeepsEarlierRes
            "out", "examples/sub01_motion_run1.sdm", "examples/sub01_physio.rtc"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, "Error: Failed writing file: out/sub01_task_physio.sdm\n");
-  const DesignMatrix first(dir_.file("out/sub01_task_motion_run1.sdm"));
+  const auto first = readSdmFile(dir_.file("out/sub01_task_motion_run1.sdm"), realFileSystem());
   EXPECT_EQ(first.nrOfPredictors.value, 11);
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(dir_.path() / "out")) {

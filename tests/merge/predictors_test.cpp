@@ -205,7 +205,7 @@ TEST(AppendPredictorsTest, TimeCourseFileIsAppendedAsConfounds) {
   rtc.nrOfDataPoints.value = 3;
   rtc.predictorNames = {"tx", "ty"};
   rtc.values = {{0.5F, 0.25F, 0}, {1, 0, -1}};
-  const DesignMatrix other(std::move(rtc));
+  const auto other = designOfRtc(std::move(rtc));
   const DesignMatrix base = makeMatrix("d/run1.sdm", 3, 2, {kA, kM1, kK});
 
   const DesignMatrix merged = mergedCopy(base, other);

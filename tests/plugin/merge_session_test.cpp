@@ -9,6 +9,8 @@
 
 #include "design/column_statistics.h"
 #include "design/design_matrix.h"
+#include "design/file_system.h"
+#include "design/sdm_reader.h"
 #include "tests/plugin/host_session.h"
 #include "tests/plugin/study_folder.h"
 
@@ -108,13 +110,13 @@ TEST(MergeAll, EveryOptionCombinationSavesOneResultPerSecondary) {
               logged("Saved " + study.file("result_b.sdm")), "znStopBusyCursor()",
               "execute returned true"}}));
 
-    const DesignMatrix motion(study.file("sub01_motion_run1.sdm"));
-    const DesignMatrix resultA(study.file("result_a.sdm"));
+    const auto motion = readSdmFile(study.file("sub01_motion_run1.sdm"), realFileSystem());
+    const auto resultA = readSdmFile(study.file("result_a.sdm"), realFileSystem());
     // The task's four conditions, the six motion courses, and the constant when asked for.
     EXPECT_EQ(resultA.nrOfPredictors.value, options.baseline != 0 ? 11 : 10);
     EXPECT_EQ(resultA.firstConfoundPredictor.value, 5);
     expectOptionsApplied(resultA, options, motion.values[0]);
-    const DesignMatrix resultB(study.file("result_b.sdm"));
+    const auto resultB = readSdmFile(study.file("result_b.sdm"), realFileSystem());
     EXPECT_EQ(resultB.nrOfPredictors.value, options.baseline != 0 ? 7 : 6);
 
     for (const std::string name : {"result_a", "result_b"}) {
@@ -145,8 +147,8 @@ TEST(MergeSec, EveryOptionCombinationSavesOneResultOfAllSecondaries) {
                              logged("Saved " + study.file("all.sdm")), "znStopBusyCursor()",
                              "execute returned true"}}));
 
-    const DesignMatrix motion(study.file("sub01_motion_run1.sdm"));
-    const DesignMatrix result(study.file("all.sdm"));
+    const auto motion = readSdmFile(study.file("sub01_motion_run1.sdm"), realFileSystem());
+    const auto result = readSdmFile(study.file("all.sdm"), realFileSystem());
     EXPECT_EQ(result.nrOfPredictors.value, options.baseline != 0 ? 15 : 14);
     expectOptionsApplied(result, options, motion.values[0]);
     EXPECT_EQ(study.exists("all.txt"), options.allcorr != 0);
@@ -320,7 +322,7 @@ TEST(HostBuffers, LongListOfSecondaryFilesIsReadWhole) {
   ASSERT_EQ(record.size(), 12U);
   EXPECT_EQ(record[7], stringRead("sdms2", sdms2));
   EXPECT_EQ(record[9], logged("Saved " + study.file("all.sdm")));
-  EXPECT_EQ(DesignMatrix(study.file("all.sdm")).nrOfPredictors.value, 30 * 6);
+  EXPECT_EQ(readSdmFile(study.file("all.sdm"), realFileSystem()).nrOfPredictors.value, 30 * 6);
 }
 
 TEST(HostBuffers, ListOfTheLargestSizeIsReadWhole) {

@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "design/design_format.h"
 #include "design/design_matrix.h"
 
 extern char** environ;
@@ -35,7 +36,7 @@ void writeRandomDesign(const std::string& path, unsigned seed) {
     for (auto& x : column) x = value(generator);
     m.values.push_back(std::move(column));
   }
-  m.saveAs(path);
+  saveDesign(m, path, kSdmFormat);
 }
 
 bool holdsTemporaryFile(const fs::path& folder) {

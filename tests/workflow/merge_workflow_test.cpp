@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "design/design_format.h"
 #include "design/sdm_reader.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
@@ -92,23 +96,23 @@ TEST(MergeWorkflowTest, ResultsAreOfferedAndSavedUnderTheNamesPlannedForThem) {
   const Case cases[] = {
       {"every kind of input, merged with the primary, into a folder",
        "study/sub01_task.sdm",
-       {InputFile{"study/sub01_motion_run1.sdm", InputFormat::sdm},
-        InputFile{"other/physio.rtc", InputFormat::rtc},
-        InputFile{"conf/sub01_desc-confounds_timeseries.tsv", InputFormat::confounds},
+       {InputFile{"study/sub01_motion_run1.sdm", &kSdmFormat},
+        InputFile{"other/physio.rtc", &kRtcFormat},
+        InputFile{"conf/sub01_desc-confounds_timeseries.tsv", &kConfoundTableFormat},
         matrixInMemory("memory/sub01_extra.sdm")},
        "out",
        {"study/sub01_task_motion_run1.sdm", "study/sub01_task_physio.sdm",
         "study/sub01_task_desc-confounds_timeseries.sdm", "study/sub01_task_extra.sdm"}},
       {"secondaries chained into one, beside the first",
        std::nullopt,
-       {InputFile{"study/sub01_motion_run1.sdm", InputFormat::sdm},
-        InputFile{"study/sub01_motion_run2.sdm", InputFormat::sdm},
-        InputFile{"other/physio.rtc", InputFormat::rtc}},
+       {InputFile{"study/sub01_motion_run1.sdm", &kSdmFormat},
+        InputFile{"study/sub01_motion_run2.sdm", &kSdmFormat},
+        InputFile{"other/physio.rtc", &kRtcFormat}},
        std::nullopt,
        {"study/sub01_motion_run1_run2_physio.sdm"}},
       {"a single secondary keeps its own name",
        std::nullopt,
-       {InputFile{"other/physio.rtc", InputFormat::rtc}},
+       {InputFile{"other/physio.rtc", &kRtcFormat}},
        "out/",
        {"other/physio.sdm"}},
   };
@@ -131,12 +135,12 @@ TEST(MergeWorkflowTest, ResultsAreOfferedAndSavedUnderTheNamesPlannedForThem) {
     ASSERT_EQ(run.outcome.results.size(), planned.size());
     for (std::size_t i = 0; i < planned.size(); ++i) {
       const auto& result = run.outcome.results[i];
-      EXPECT_EQ(result.savedAs, planned[i].design);
-      EXPECT_EQ(result.matrix.fileName, planned[i].design);
-      EXPECT_EQ(readSdm(*files.contents(planned[i].design), "saved").nrOfPredictors.value,
+      EXPECT_EQ(result.savedAs, planned[i].designs.front());
+      EXPECT_EQ(result.matrix.fileName, planned[i].designs.front());
+      EXPECT_EQ(readSdm(*files.contents(planned[i].designs.front()), "saved").nrOfPredictors.value,
                 result.matrix.nrOfPredictors.value);
-      EXPECT_TRUE(files.contents(planned[i].report)) << planned[i].report;
-      EXPECT_TRUE(files.contents(planned[i].table)) << planned[i].table;
+      EXPECT_TRUE(files.contents(*planned[i].report)) << *planned[i].report;
+      EXPECT_TRUE(files.contents(*planned[i].table)) << *planned[i].table;
     }
   }
 }
@@ -170,7 +174,7 @@ TEST(MergeWorkflowTest, StopsAtTheFirstDataPointMismatchNamingBothMatrices) {
     MergeRequest request;
     request.primary = c.primary;
     for (const auto& path : c.secondaries) {
-      request.secondaries.emplace_back(InputFile{path, *inputFormatOf(path)});
+      request.secondaries.emplace_back(inputFileAt(path, "the tool", files));
     }
     const auto run = runMerge(request, files, [](const std::string& s) { return s; });
     ASSERT_TRUE(run.outcome.mismatch);
@@ -186,8 +190,8 @@ TEST(MergeWorkflowTest, ASkippedResultIsNeitherSavedNorReportedAndTheNextOneStil
   MergeRequest request;
   request.primary = "study/sub01_task.sdm";
   request.secondaries = {
-      InputFile{"study/sub01_motion_run1.sdm", InputFormat::sdm},
-      InputFile{"conf/sub01_desc-confounds_timeseries.tsv", InputFormat::confounds}};
+      InputFile{"study/sub01_motion_run1.sdm", &kSdmFormat},
+      InputFile{"conf/sub01_desc-confounds_timeseries.tsv", &kConfoundTableFormat}};
   request.confounds = tableColumns();
   request.reports = true;
   const auto run = runMerge(request, files, [](const std::string& suggested) {
@@ -205,6 +209,66 @@ TEST(MergeWorkflowTest, ASkippedResultIsNeitherSavedNorReportedAndTheNextOneStil
   // The table's leading n/a in a difference column is told while it is read, before any save.
   EXPECT_EQ(run.logged,
             (Lines{">  Set leading n/a to 0 in: trans_x_derivative1", ">  Saved out/b.sdm"}));
+}
+
+// A written format of the test's own: the predictor names, one a line.
+constexpr std::string_view kNameListExtensions[] = {"names"};
+
+void writeNameList(const DesignMatrix& design, std::ostream& out) {
+  for (const auto& name : design.predictorNames) out << name << '\n';
+}
+
+const DesignFormat kNameList{
+    .name = "name list", .extensions = kNameListExtensions, .write = writeNameList};
+
+TEST(MergeWorkflowTest, EveryResultIsSavedInEachFormatAskedUnderTheNamesPlanned) {
+  auto files = study();
+  MergeRequest request;
+  request.primary = "study/sub01_task.sdm";
+  request.secondaries = {InputFile{"study/sub01_motion_run1.sdm", &kSdmFormat},
+                         InputFile{"other/physio.rtc", &kRtcFormat}};
+  request.formats = {&kSdmFormat, &kNameList};
+  request.reports = true;
+  const auto planned = resultFiles(request, "out");
+  ASSERT_EQ(planned.size(), 2U);
+  EXPECT_EQ(planned[1].designs,
+            (Lines{"out/sub01_task_physio.sdm", "out/sub01_task_physio.names"}));
+  EXPECT_EQ(planned[1].report, "out/sub01_task_physio.txt");
+  EXPECT_EQ(planned[1].table, "out/sub01_task_physio.csv");
+
+  const auto run = runMerge(
+      request, files, [](const std::string& suggested) { return pathInFolder(suggested, "out"); });
+  Lines saved;
+  for (const auto& result : planned) {
+    for (const auto& design : result.designs) {
+      EXPECT_TRUE(files.contents(design)) << design;
+      saved.push_back(">  Saved " + design);
+    }
+    EXPECT_TRUE(files.contents(*result.report)) << *result.report;
+  }
+  EXPECT_EQ(run.logged, saved);
+  EXPECT_EQ(run.outcome.results[1].savedAs, "out/sub01_task_physio.sdm");
+  EXPECT_EQ(files.contents("out/sub01_task_physio.names"), "Task\nDrift\nphysio\nConstant\n");
+  // Without reports, only the designs are planned.
+  request.reports = false;
+  EXPECT_FALSE(resultFiles(request, std::nullopt)[0].report);
+}
+
+TEST(MergeWorkflowTest, ARequestOfNoWrittenFormatFailsBeforeAnythingIsRead) {
+  const DesignFormat readOnly{.name = "read-only", .extensions = kNameListExtensions};
+  const std::pair<std::vector<const DesignFormat*>, std::string> cases[] = {
+      {{}, "a merge asks for no format to save in"},
+      {{&kSdmFormat, &readOnly}, "a merge asks for read-only files, which are not written"},
+  };
+  for (const auto& [formats, message] : cases) {
+    SCOPED_TRACE(message);
+    MemoryFileSystem files;  // nothing to read: reading would be another error
+    MergeRequest request;
+    request.secondaries = {InputFile{"missing.sdm", &kSdmFormat}};
+    request.formats = formats;
+    testing::expectError<std::invalid_argument>(
+        [&] { runMerge(request, files, [](const std::string& s) { return s; }); }, message);
+  }
 }
 
 TEST(MergeWorkflowTest, WithoutAnySecondaryThereIsNothingToMerge) {
