@@ -12,9 +12,9 @@
 #include "check/contrasts.h"
 #include "check/design_check.h"
 #include "check/motion_check.h"
-#include "design/framewise_displacement.h"
 #include "design/motion_input.h"
 #include "examples/generator/study_generator.h"
+#include "numerics/framewise_displacement.h"
 
 namespace duv::bench {
 namespace {

@@ -7,11 +7,11 @@
 #include <sstream>
 #include <string>
 
-#include "design/framewise_displacement.h"
 #include "design/motion_input.h"
-#include "design/motion_summary.h"
 #include "design/sdm_writer.h"
 #include "examples/generator/study_generator.h"
+#include "numerics/framewise_displacement.h"
+#include "numerics/motion_summary.h"
 
 namespace duv::bench {
 namespace {

@@ -13,7 +13,7 @@
 #include "check/design_check.h"
 #include "check/motion_check.h"
 #include "design/design_matrix.h"
-#include "design/motion_summary.h"
+#include "numerics/motion_summary.h"
 
 namespace duv {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "check/design_check.h"
-#include "design/motion_summary.h"
+#include "numerics/motion_summary.h"
 
 namespace duv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The option texts that set the motion summary's thresholds (motion_summary.h).
+// The option texts that set the motion summary's thresholds (numerics/motion_summary.h).
 
 #include <string_view>
 #include <vector>

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "design/column_statistics.h"
 #include "merge/predictors.h"
+#include "numerics/column_statistics.h"
 
 namespace duv {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <utility>
 
-#include "design/column_statistics.h"
 #include "design/paths.h"
+#include "numerics/column_statistics.h"
 
 namespace duv {
 namespace {

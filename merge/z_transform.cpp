@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "design/column_statistics.h"
+#include "numerics/column_statistics.h"
 
 namespace duv {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "design/column_statistics.h"
+#include "numerics/column_statistics.h"
 
 namespace duv {
 

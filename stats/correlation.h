@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "design/column_statistics.h"
 #include "design/design_matrix.h"
+#include "numerics/column_statistics.h"
 
 namespace duv {
 

@@ -7,11 +7,11 @@
 #include <ostream>
 #include <string_view>
 
-#include "design/column_statistics.h"
 #include "design/errors.h"
 #include "design/file_system.h"
 #include "design/number_text.h"
 #include "design/paths.h"
+#include "numerics/column_statistics.h"
 #include "stats/correlation.h"
 #include "stats/regression_fits.h"
 

@@ -13,7 +13,7 @@
 #include "check/contrasts.h"
 #include "check/design_check.h"
 #include "design/confound_file.h"
-#include "design/motion_summary.h"
+#include "numerics/motion_summary.h"
 #include "workflow/head_motion.h"
 
 namespace duv {

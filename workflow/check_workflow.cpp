@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "check/check_html.h"
-#include "design/column_statistics.h"
 #include "design/file_system.h"
-#include "design/framewise_displacement.h"
 #include "design/motion_input.h"
+#include "numerics/column_statistics.h"
+#include "numerics/framewise_displacement.h"
 #include "workflow/input_files.h"
 
 namespace duv {

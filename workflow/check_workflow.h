@@ -17,7 +17,7 @@
 #include "check/design_check.h"
 #include "design/confound_file.h"
 #include "design/design_matrix.h"
-#include "design/motion_summary.h"
+#include "numerics/motion_summary.h"
 #include "workflow/head_motion.h"
 #include "workflow/log_sink.h"
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "design/file_system.h"
-#include "design/motion_spikes.h"
-#include "design/motion_summary.h"
 #include "design/paths.h"
+#include "numerics/motion_spikes.h"
+#include "numerics/motion_summary.h"
 #include "workflow/workflow_texts.h"
 
 namespace duv {

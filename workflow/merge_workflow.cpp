@@ -5,13 +5,13 @@
 #include <string_view>
 #include <utility>
 
-#include "design/framewise_displacement.h"
-#include "design/motion_spikes.h"
 #include "design/paths.h"
 #include "design/sdm_reader.h"
 #include "merge/constant_predictor.h"
 #include "merge/predictors.h"
 #include "merge/z_transform.h"
+#include "numerics/framewise_displacement.h"
+#include "numerics/motion_spikes.h"
 #include "stats/correlation.h"
 #include "stats/correlation_report.h"
 #include "workflow/result_names.h"

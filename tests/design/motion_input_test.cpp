@@ -11,8 +11,8 @@
 
 #include "design/confound_table.h"
 #include "design/design_matrix.h"
-#include "design/framewise_displacement.h"
 #include "design/sdm_writer.h"
+#include "numerics/framewise_displacement.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
 

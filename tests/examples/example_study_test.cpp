@@ -14,11 +14,11 @@
 #include "design/confound_table.h"
 #include "design/design_matrix.h"
 #include "design/file_system.h"
-#include "design/framewise_displacement.h"
 #include "design/motion_input.h"
-#include "design/motion_summary.h"
 #include "design/rtc_file.h"
 #include "design/sdm_reader.h"
+#include "numerics/framewise_displacement.h"
+#include "numerics/motion_summary.h"
 #include "tests/support/temp_dir.h"
 
 namespace duv {

@@ -1,5 +1,5 @@
 #include "merge/predictors.h"
-#include "design/column_statistics.h"
+#include "numerics/column_statistics.h"
 
 #include <gtest/gtest.h>
 

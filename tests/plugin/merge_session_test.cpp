@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "design/column_statistics.h"
 #include "design/design_matrix.h"
 #include "design/file_system.h"
 #include "design/sdm_reader.h"
+#include "numerics/column_statistics.h"
 #include "tests/plugin/host_session.h"
 #include "tests/plugin/study_folder.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "design/column_statistics.h"
+#include "numerics/column_statistics.h"
 #include "tests/reference/reference_number_text.h"
 #include "tests/reference/reference_statistics.h"
 

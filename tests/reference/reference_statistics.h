@@ -8,8 +8,8 @@
 #include <iosfwd>
 #include <vector>
 
-#include "design/column_statistics.h"
 #include "design/design_matrix.h"
+#include "numerics/column_statistics.h"
 #include "stats/correlation_report.h"
 #include "tests/reference/reference_matrix.h"
 

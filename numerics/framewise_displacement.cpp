@@ -1,4 +1,4 @@
-#include "design/framewise_displacement.h"
+#include "numerics/framewise_displacement.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "design/motion_spikes.h"
+#include "numerics/motion_spikes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "design/column_statistics.h"
+#include "numerics/column_statistics.h"
 
 #include <gtest/gtest.h>
 

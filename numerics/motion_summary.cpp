@@ -1,4 +1,4 @@
-#include "design/motion_summary.h"
+#include "numerics/motion_summary.h"
 
 #include <algorithm>
 

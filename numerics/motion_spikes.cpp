@@ -1,4 +1,4 @@
-#include "design/motion_spikes.h"
+#include "numerics/motion_spikes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "design/column_statistics.h"
+#include "numerics/column_statistics.h"
 
 namespace duv {
 namespace {
