@@ -27,14 +27,28 @@ IOError failedWriting(const std::string& target) {
   return IOError("Failed writing file: " + target);
 }
 
-// The file a write to `target` really changes: a symbolic link is followed, so the link stays
-// and the file it points to gets the new contents.
-fs::path resolvedTarget(const std::string& target) {
-  std::error_code error;
-  const fs::path path = fs::path(target);
-  if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
-  const fs::path resolved = fs::weakly_canonical(path, error);
-  return error ? path : resolved;
+std::runtime_error cannotCreate(const std::string& target, const std::string& why) {
+  return std::runtime_error("Cannot Create file: " + target + " (" + why + ")");
+}
+
+// Why an existing output that is not a regular file is not written, in the error's words. A
+// link is never followed: a link planted among the outputs would otherwise let a save replace
+// a file anywhere its user may write. Devices, pipes and sockets are not written either: a
+// write to them cannot be made whole by a rename, and opening a pipe waits for a reader.
+std::string refusalOf(const fs::file_status& status) {
+  switch (status.type()) {
+    case fs::file_type::symlink:
+      return "a symbolic link: links are not written through";
+    case fs::file_type::block:
+    case fs::file_type::character:
+      return "a device: only regular files are written";
+    case fs::file_type::fifo:
+      return "a pipe: only regular files are written";
+    case fs::file_type::socket:
+      return "a socket: only regular files are written";
+    default:
+      return "not a regular file";
+  }
 }
 
 // Whether an existing file may be written, asked of the system itself (an open for update
@@ -55,26 +69,6 @@ std::string temporaryNameBeside(const fs::path& target) {
        << generator();
   return name.str();
 }
-
-// Writes straight into a device or pipe, which cannot be replaced by renaming.
-class DirectOutputFile final : public OutputFile {
- public:
-  DirectOutputFile(std::string target, const fs::path& path)
-      : target_(std::move(target)), out_(path, std::ios::out | std::ios::trunc) {
-    if (!out_.is_open()) throw cannotCreate(target_);
-  }
-  std::ostream& stream() override { return out_; }
-  void commit() override {
-    out_.flush();
-    const bool written = static_cast<bool>(out_);
-    out_.close();
-    if (!written || out_.fail()) throw failedWriting(target_);
-  }
-
- private:
-  std::string target_;
-  std::ofstream out_;
-};
 
 // Writes a temporary file beside the target and renames it over the target on commit. Each
 // step on the temporary file is one that an interrupted program's cleanup sees whole
@@ -110,8 +104,9 @@ class ReplacingOutputFile final : public OutputFile {
     if (!written || out_.fail()) throw failedWriting(target_);
     std::error_code error;
     const fs::path temporary = fs::path(temporary_);
-    const auto existing = fs::status(path_, error);
-    if (!error && fs::exists(existing)) {
+    // The target as it is now, not what a link put there since would point to.
+    const auto existing = fs::symlink_status(path_, error);
+    if (!error && fs::is_regular_file(existing)) {
       fs::permissions(temporary, existing.permissions(), fs::perm_options::replace, error);
       if (error) throw failedWriting(target_);
     }
@@ -182,12 +177,13 @@ class RealFileSystem final : public FileSystem {
 
   std::unique_ptr<OutputFile> createFile(const std::string& target) override {
     if (target.empty()) throw cannotCreate(target);
-    const fs::path path = resolvedTarget(target);
+    const fs::path path = fs::path(target);
     std::error_code error;
-    const auto status = fs::status(path, error);
+    const auto status = fs::symlink_status(path, error);
     if (!error && fs::exists(status)) {
-      if (fs::is_directory(status) || !isWritable(path)) throw cannotCreate(target);
-      if (!fs::is_regular_file(status)) return std::make_unique<DirectOutputFile>(target, path);
+      if (fs::is_directory(status)) throw cannotCreate(target);
+      if (!fs::is_regular_file(status)) throw cannotCreate(target, refusalOf(status));
+      if (!isWritable(path)) throw cannotCreate(target);
     }
     return std::make_unique<ReplacingOutputFile>(target, path);
   }

@@ -68,7 +68,10 @@ class FileSystem {
 
   // Starts writing a new version of `target`. Throws std::runtime_error
   // "Cannot Create file: " + target when it cannot be created there (missing directory, an
-  // existing target that is not a writable file), before anything is written.
+  // existing target that is a folder or a file that may not be written), before anything is
+  // written. An existing target that is a symbolic link (to anything or to nothing), a device,
+  // a pipe or a socket is refused so too, the message ending in why, as in
+  // "Cannot Create file: out/run1.sdm (a symbolic link: links are not written through)".
   virtual std::unique_ptr<OutputFile> createFile(const std::string& target) = 0;
 
   // What is at `path` now. Never throws for what the path names or fails to name: that is the
@@ -95,9 +98,12 @@ class FileSystem {
   virtual std::string canonicalPath(const std::string& path) = 0;
 };
 
-// The disk. Output goes to a temporary file beside the target (through a symbolic link, beside
-// the file it points to) that is renamed over it on commit, keeping an existing target's
-// permission bits; devices and pipes are written directly. Files are written in text mode.
+// The disk. Output goes to a temporary file beside the target that is renamed over it on commit,
+// keeping an existing target's permission bits; only regular files are written. A symbolic link
+// in the target's place is refused rather than followed or replaced: following it would write
+// wherever it points, outside the output's folder, and replacing it would silently turn the
+// user's link into a file. Folders on the way to the target may be links. Files are written in
+// text mode.
 FileSystem& realFileSystem();
 
 // Creates `target`, lets `writeContents` write to it and commits it. An exception from

@@ -2,10 +2,14 @@
 // through the file interface and on the disk (missing and read-only folders, a full disk). Each
 // is an error naming the file, and no partial file takes the place of a good one.
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -130,22 +134,116 @@ TEST(OutputFaultsTest, MissingFoldersCannotBeCreatedIn) {
   EXPECT_FALSE(fs::exists(dir.file("missing")));
 }
 
+// What is in a folder: each entry's name, and for a link where it points.
+std::map<std::string, std::string> entriesOf(const fs::path& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    entries[entry.path().filename().string()] =
+        entry.is_symlink() ? "-> " + fs::read_symlink(entry.path()).string() : "";
+  }
+  return entries;
+}
+
+TEST(OutputFaultsTest, OutputsThatAreNotRegularFilesAreRefusedBeforeAnythingIsWritten) {
+  struct Case {
+    std::string name;
+    std::function<void(const fs::path& output, const fs::path& elsewhere)> plant;
+    std::string why;  // the end of the message; empty: none
+  };
+  const std::string link = " (a symbolic link: links are not written through)";
+  const Case cases[] = {
+      {"a link to a file elsewhere",
+       [](const auto& output, const auto& elsewhere) {
+         fs::create_symlink(elsewhere / "victim.sdm", output);
+       },
+       link},
+      {"a link to a file beside it",
+       [](const auto& output, const auto&) {
+         testing::writeText(output.parent_path() / "beside.sdm", "previous");
+         fs::create_symlink("beside.sdm", output);
+       },
+       link},
+      {"a link to nothing elsewhere",
+       [](const auto& output, const auto& elsewhere) {
+         fs::create_symlink(elsewhere / "new.sdm", output);
+       },
+       link},
+      {"a link to a folder",
+       [](const auto& output, const auto& elsewhere) {
+         fs::create_directory_symlink(elsewhere, output);
+       },
+       link},
+      {"a link to a device",
+       [](const auto& output, const auto&) { fs::create_symlink("/dev/null", output); }, link},
+      {"a folder", [](const auto& output, const auto&) { fs::create_directory(output); }, ""},
+      {"a pipe",
+       [](const auto& output, const auto&) { ASSERT_EQ(mkfifo(output.c_str(), 0600), 0); },
+       " (a pipe: only regular files are written)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::TempDir dir;
+    fs::create_directories(dir.path() / "out");
+    fs::create_directories(dir.path() / "elsewhere");
+    testing::writeText(dir.file("elsewhere/victim.sdm"), "previous");
+    const auto output = dir.path() / "out/run1.sdm";
+    c.plant(output, dir.path() / "elsewhere");
+    const auto before = entriesOf(dir.path() / "out");
+    auto m = smallMatrix(output.string());
+    expectError<std::runtime_error>([&] { saveDesign(m, m.fileName, kSdmFormat); },
+                                    "Cannot Create file: " + output.string() + c.why);
+    EXPECT_EQ(entriesOf(dir.path() / "out"), before);
+    EXPECT_EQ(entriesOf(dir.path() / "elsewhere"),
+              (std::map<std::string, std::string>{{"victim.sdm", ""}}));
+    EXPECT_EQ(testing::readText(dir.file("elsewhere/victim.sdm")), "previous");
+  }
+}
+
+TEST(OutputFaultsTest, DevicesAreRefusedBeforeAnythingIsWritten) {
+  for (const char* device : {"/dev/null", "/dev/full"}) {
+    if (!fs::exists(device)) continue;
+    auto m = smallMatrix(device);
+    expectError<std::runtime_error>([&] { saveDesign(m, m.fileName, kSdmFormat); },
+                                    "Cannot Create file: " + std::string(device) +
+                                        " (a device: only regular files are written)");
+  }
+}
+
+// Ends the process: 0 when `save`, with at most 16 bytes per file, fails with `expected`.
+[[noreturn]] void saveOnAFullDisk(const std::function<void()>& save, const std::string& expected) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{16, 16};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  try {
+    save();
+  } catch (const IOError& error) {
+    std::exit(error.what() == expected ? 0 : 2);
+  }
+  std::exit(1);
+}
+
+// A disk that fills while a file is written, made real by a limit on the size of the files the
+// process may write (the signal it would send ignored, so that the write fails instead): the
+// save is an error naming the file, the file keeps its previous contents and no temporary file
+// is left. In a child process, so that the limit ends with it.
 TEST(OutputFaultsTest, AFullDiskIsAWriteErrorNamingTheFile) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "this system has no /dev/full";
   testing::TempDir dir;
   for (const char* name : {"run1.sdm", "run1.csv", "run1.txt"}) {
-    fs::create_symlink("/dev/full", dir.path() / name);
+    testing::writeText(dir.file(name), "previous");
   }
   const auto m = smallMatrix(dir.file("run1.sdm"));
-  expectError<IOError>([&] { saveDesign(m, m.fileName, kSdmFormat); },
-                       "Failed writing file: " + dir.file("run1.sdm"));
-  expectError<IOError>([&] { writeCorrelationTable(m); },
-                       "Failed writing file: " + dir.file("run1.csv"));
-  expectError<IOError>([&] { writeCorrelationReport(m); },
-                       "Failed writing file: " + dir.file("run1.txt"));
-  for (const char* name : {"run1.sdm", "run1.csv", "run1.txt"}) {
-    EXPECT_TRUE(fs::is_symlink(dir.path() / name)) << name;
+  const std::vector<std::pair<std::string, std::function<void()>>> saves = {
+      {"run1.sdm", [&] { saveDesign(m, m.fileName, kSdmFormat); }},
+      {"run1.csv", [&] { writeCorrelationTable(m); }},
+      {"run1.txt", [&] { writeCorrelationReport(m); }},
+  };
+  for (const auto& [name, save] : saves) {
+    SCOPED_TRACE(name);
+    const auto expected = "Failed writing file: " + dir.file(name);
+    EXPECT_EXIT(saveOnAFullDisk(save, expected), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(testing::readText(dir.file(name)), "previous");
   }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
 }
 
 TEST(OutputFaultsTest, UnreadableInputIsAnOpenError) {
@@ -192,26 +290,43 @@ class ToolOutputFaultsTest : public ::testing::Test {
   testing::TempDir dir_;
 };
 
-TEST_F(ToolOutputFaultsTest, AFullDiskStopsTheRunNamingTheFileAndKeepsEarlierResults) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "this system has no /dev/full";
+TEST_F(ToolOutputFaultsTest, ALinkAmongTheOutputsStopsTheRunNamingItAndKeepsEarlierResults) {
   fs::create_directory(dir_.path() / "out");
-  fs::create_symlink("/dev/full", dir_.path() / "out/sub01_task_physio.sdm");
+  testing::writeText(dir_.file("victim.sdm"), "previous");
+  fs::create_symlink("../victim.sdm", dir_.path() / "out/sub01_task_physio.sdm");
   const auto result =
       run({"merge-all", "-q", "--allcorr", "--primary", "examples/sub01_task.sdm", "--out-dir",
            "out", "examples/sub01_motion_run1.sdm", "examples/sub01_physio.rtc"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Error: Failed writing file: out/sub01_task_physio.sdm\n");
+  EXPECT_EQ(result.err,
+            "Error: Cannot Create file: out/sub01_task_physio.sdm (a symbolic link: links are "
+            "not written through)\n");
   const auto first = readSdmFile(dir_.file("out/sub01_task_motion_run1.sdm"), realFileSystem());
   EXPECT_EQ(first.nrOfPredictors.value, 11);
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(dir_.path() / "out")) {
-    left.push_back(entry.path().filename().string());
-  }
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left,
-            (std::vector<std::string>{"sub01_task_motion_run1.csv", "sub01_task_motion_run1.sdm",
-                                      "sub01_task_motion_run1.txt", "sub01_task_physio.sdm"}));
-  EXPECT_TRUE(fs::is_symlink(dir_.path() / "out/sub01_task_physio.sdm"));
+  EXPECT_EQ(entriesOf(dir_.path() / "out"),
+            (std::map<std::string, std::string>{{"sub01_task_motion_run1.csv", ""},
+                                                {"sub01_task_motion_run1.sdm", ""},
+                                                {"sub01_task_motion_run1.txt", ""},
+                                                {"sub01_task_physio.sdm", "-> ../victim.sdm"}}));
+  EXPECT_EQ(testing::readText(dir_.file("victim.sdm")), "previous");
+}
+
+// A disk that fills, for the whole tool: the size of the files it may write limited to 24 KiB
+// (and the signal of going beyond ignored), which the first result (19 KB) fits in and the
+// second (30 KB) does not.
+TEST_F(ToolOutputFaultsTest, AFullDiskStopsTheRunNamingTheFileAndKeepsEarlierResults) {
+  fs::create_directory(dir_.path() / "out");
+  const auto result = testing::runProcess(
+      {"bash", "-c", "trap '' XFSZ; ulimit -f 24; exec \"$@\"", "bash", DUVENDAL_TOOL, "merge-all",
+       "-q", "--primary", "examples/sub01_task.sdm", "--out-dir", "out",
+       "examples/sub01_physio.rtc", "examples/sub01_motion_run1.sdm"},
+      dir_.path().string());
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Error: Failed writing file: out/sub01_task_motion_run1.sdm\n");
+  const auto first = readSdmFile(dir_.file("out/sub01_task_physio.sdm"), realFileSystem());
+  EXPECT_EQ(first.nrOfPredictors.value, 7);
+  EXPECT_EQ(entriesOf(dir_.path() / "out"),
+            (std::map<std::string, std::string>{{"sub01_task_physio.sdm", ""}}));
 }
 
 TEST_F(ToolOutputFaultsTest, AnOutputFolderThatCannotBeMadeIsAnErrorNamingIt) {
