@@ -300,8 +300,11 @@ void addStudyOptions(CLI::App& command, StudyArguments& arguments, CheckChoices&
       ->allow_extra_args(false);
   command.add_flag("--dry-run", arguments.dryRun, "Print the runs found and stop");
   command.add_option("--out-dir", arguments.outDir, "The study's output folder")->type_name("DIR");
-  command.add_option("-j,--jobs", arguments.jobs, "Runs at a time (default: every core)")
-      ->check(CLI::PositiveNumber);
+  command
+      .add_option("-j,--jobs", arguments.jobs,
+                  "Runs at a time, 1 to " + std::to_string(duv::cli::kMostJobs) +
+                      " (default: every core, at most " + std::to_string(duv::cli::kMostJobs) + ")")
+      ->check(CLI::Range(std::size_t{1}, duv::cli::kMostJobs));
   command.add_flag("--force", arguments.force, "Do every run again, even those up to date");
   command.add_flag("--group-only", arguments.groupOnly,
                    "Only build group.tsv and group.html from the records in --out-dir");
@@ -371,7 +374,7 @@ int runTool(int argc, char** argv) {
   addCheckOptions(*checkCommand, check, checkChoices);
 
   StudyArguments study;
-  study.jobs = std::max(1U, std::thread::hardware_concurrency());
+  study.jobs = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, duv::cli::kMostJobs);
   CheckChoices studyChoices;
   auto* studyCommand = app.add_subcommand(
       "study", "Merge and check every run of a study on every core, with a group view");

@@ -13,6 +13,10 @@
 
 namespace duv::cli {
 
+// The most runs at a time (-j): each is a thread with its own stack and the memory of a run in
+// flight, and more than this many gain nothing on any machine the tool runs on.
+constexpr std::size_t kMostJobs = 256;
+
 struct StudyArguments {
   // The pairing: a manifest, or a primary pattern with confound patterns.
   std::optional<std::string> manifest;
@@ -23,7 +27,7 @@ struct StudyArguments {
   bool dryRun = false;
 
   std::string outDir;
-  std::size_t jobs = 1;
+  std::size_t jobs = 1;  // 1 to kMostJobs
   bool force = false;
   bool groupOnly = false;
 

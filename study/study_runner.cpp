@@ -5,6 +5,9 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "design/paths.h"
@@ -27,6 +30,14 @@ std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& 
     return std::nullopt;
   }
   return record;
+}
+
+// `asked` threads were wanted and only `started` (this one included) could be made.
+std::runtime_error threadsNotStarted(std::size_t asked, std::size_t started,
+                                     const std::string& why) {
+  return std::runtime_error("Cannot run " + std::to_string(asked) + " runs at a time: only " +
+                            std::to_string(started) + (started == 1 ? " thread" : " threads") +
+                            " could be made for them (" + why + ")");
 }
 
 }  // namespace
@@ -75,9 +86,19 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
   const auto threads = std::max<std::size_t>(1, std::min(settings.jobs, plans.size()));
   std::vector<std::thread> pool;
   pool.reserve(threads - 1);
-  for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
+  std::string unstarted;  // why a thread could not be started
+  for (std::size_t t = 1; t < threads && unstarted.empty(); ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error& error) {
+      // No more runs are handed out: those in flight end as usual, and the study stops.
+      unstarted = error.what();
+      next = plans.size();
+    }
+  }
+  if (unstarted.empty()) work();
   for (auto& thread : pool) thread.join();
+  if (!unstarted.empty()) throw threadsNotStarted(threads, pool.size() + 1, unstarted);
   if (failure) std::rethrow_exception(failure);
   return result;
 }

@@ -42,8 +42,11 @@ std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan);
 // with force), saving each new record once the run's outputs are written, so that a study stopped
 // half way resumes where it stopped. `onRunDone` is called after each run, one call at a time,
 // with the progress and the run's record. A run's own errors are in its record; an error saving
-// a record passes on (after the runs in flight have ended). Every file is read, written and
-// looked at through `files`, which must be thread-safe when settings.jobs > 1.
+// a record passes on (after the runs in flight have ended). When the system cannot make a thread
+// of the min(jobs, runs) asked for, no further run is begun and, once the runs in flight have
+// ended, std::runtime_error "Cannot run N runs at a time: only M threads could be made for them
+// (<the system's reason>)" is thrown. Every file is read, written and looked at through `files`,
+// which must be thread-safe when settings.jobs > 1.
 StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,
                      const RunnerSettings& settings, FileSystem& files,
                      const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone);

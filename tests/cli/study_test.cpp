@@ -234,5 +234,34 @@ TEST_F(StudyTest, AnInterruptedStudyResumesWhereItStopped) {
   EXPECT_EQ(lines("out/group.tsv").size(), 9U);
 }
 
+TEST_F(StudyTest, MoreRunsAtATimeThanAllowedIsAUsageError) {
+  const auto result = study({"-j", "257"});
+  EXPECT_EQ(result.exitCode, 64);
+  EXPECT_NE(result.err.find("--jobs"), std::string::npos) << result.err;
+  EXPECT_FALSE(exists("out"));
+}
+
+// Threads the system cannot make: each thread's stack as large as the stack limit, and the
+// address space too small for a second one beside the thread that waits for signals. The study
+// stops before any run, saying how many threads could be made, and leaves nothing behind.
+TEST_F(StudyTest, ThreadsTheSystemCannotMakeStopTheStudyWithAnError) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs an address space of its own";
+#else
+  const auto result = testing::runProcess(
+      {"bash", "-c", "ulimit -s 1048576 && ulimit -v 1572864 && exec \"$@\"", "bash", DUVENDAL_TOOL,
+       "study", "--primary", kPrimary, "--confounds-from", kTables, "--confounds", "motion6",
+       "--allcorr", "-j", "8", "--out-dir", "out"},
+      dir_.path().string());
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  const std::string expected =
+      "Error: Cannot run 8 runs at a time: only 1 thread could be made for them (";
+  EXPECT_EQ(result.err.substr(0, expected.size()), expected) << result.err;
+  if (exists("out")) {
+    EXPECT_TRUE(filesBelow("out").empty());
+  }
+#endif
+}
+
 }  // namespace
 }  // namespace duv
