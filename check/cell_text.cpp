@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <ostream>
+#include <system_error>
 
 namespace duv {
 namespace {
@@ -16,7 +17,14 @@ std::string formatted(double value, std::chars_format format, int precision) {
   if (!std::isfinite(value)) return nonFinite(value);
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
-  return std::string(buffer, result.ptr);
+  if (result.ec == std::errc()) return std::string(buffer, result.ptr);
+  // Only fixed notation of a very large value takes more: a sign, the 309 digits of the
+  // largest double, the point and the decimals.
+  std::string text(311 + static_cast<std::size_t>(precision), '\0');
+  const auto whole =
+      std::to_chars(text.data(), text.data() + text.size(), value, format, precision);
+  text.resize(static_cast<std::size_t>(whole.ptr - text.data()));
+  return text;
 }
 
 }  // namespace

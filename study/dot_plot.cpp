@@ -29,6 +29,14 @@ constexpr double kDotRadius = 2.5;
 constexpr double kOutlierRadius = 3.3;
 constexpr double kLabelLine = 13;  // height of one outlier's label
 
+// The axis reaches no further than kFarthest either way, nor, logarithmic, below kNearestZero;
+// values beyond lie at its ends. Within these, its steps and ticks are normal doubles: a record
+// may hold any double, and an axis spanning the largest ones, or tiny subnormal ones, would
+// overflow or underflow its steps to infinity or zero.
+constexpr double kFarthest = 1e300;
+constexpr double kNearestZero = 1e-300;
+constexpr double kMostTickedDecades = 10;  // beyond, a tick every few decades
+
 std::string valueText(double value, int decimals, const std::string& unit) {
   const std::string number = std::isinf(value) ? "&#8734;" : fixedDecimals(value, decimals);
   return unit.empty() ? number : number + " " + escapedHtml(unit);
@@ -44,10 +52,12 @@ struct Axis {
   std::vector<double> ticks;
 
   double at(double value) const {
-    if (std::isinf(value)) return top - kInfinityBand / 2;
+    if (std::isinf(value)) return value > 0 ? top - kInfinityBand / 2 : bottom;
     const auto scaled = [this](double v) { return logarithmic ? std::log10(v) : v; };
-    const double t = (scaled(value) - scaled(low)) / (scaled(high) - scaled(low));
-    return bottom - std::clamp(t, 0.0, 1.0) * (bottom - top);
+    const double t =
+        (scaled(std::clamp(value, low, high)) - scaled(low)) / (scaled(high) - scaled(low));
+    // Not a number only for an axis of no length, which the axes below never make.
+    return bottom - (std::isnan(t) ? 0.0 : std::clamp(t, 0.0, 1.0)) * (bottom - top);
   }
 };
 
@@ -64,7 +74,10 @@ Axis linearAxis(double lowest, double highest) {
   Axis axis;
   axis.low = std::min(0.0, lowest);
   double span = highest - axis.low;
-  if (!(span > 0)) span = 1.0;
+  if (!(span >= kNearestZero)) span = 1.0;
+  // A step too small to tell from the axis's low end (values all near a large negative one)
+  // would give no axis at all.
+  span = std::max(span, std::abs(axis.low) * 1e-6);
   const double step = niceCeiling(span / 5);
   axis.high = axis.low + std::ceil(span / step - 1e-9) * step;
   const auto steps = std::lround((axis.high - axis.low) / step);
@@ -92,7 +105,9 @@ Axis logarithmicAxis(double lowest, double highest) {
   const double decades = std::log10(axis.high / axis.low);
   const auto first = std::lround(std::floor(std::log10(axis.low) + 1e-9));
   const auto last = std::lround(std::ceil(std::log10(axis.high) - 1e-9));
+  const auto every = std::lround(std::ceil(std::max(1.0, decades / kMostTickedDecades)));
   for (long exponent = first; exponent <= last; ++exponent) {
+    if ((exponent - first) % every != 0) continue;
     const double power = std::pow(10.0, static_cast<double>(exponent));
     for (const double step : {1.0, 2.0, 5.0}) {
       const double tick = step * power;
@@ -258,9 +273,9 @@ std::string dotPlotFigure(const DotPlot& plot) {
   double lowest = std::numeric_limits<double>::infinity();
   double highest = -std::numeric_limits<double>::infinity();
   for (const double value : values) {
-    if (std::isinf(value)) continue;
-    lowest = std::min(lowest, value);
-    highest = std::max(highest, value);
+    if (!std::isfinite(value)) continue;
+    lowest = std::min(lowest, std::clamp(value, -kFarthest, kFarthest));
+    highest = std::max(highest, std::clamp(value, -kFarthest, kFarthest));
   }
   const bool infinities =
       std::any_of(values.begin(), values.end(), [](double v) { return std::isinf(v); });
@@ -269,9 +284,12 @@ std::string dotPlotFigure(const DotPlot& plot) {
     highest = 1.0;
   }
   // The fence is drawn too when it lies above every value.
-  if (std::isfinite(summary.upperFence)) highest = std::max(highest, summary.upperFence);
-  Axis axis = plot.logarithmic && lowest > 0 ? logarithmicAxis(lowest, highest)
-                                             : linearAxis(lowest, highest);
+  if (std::isfinite(summary.upperFence)) {
+    highest = std::max(highest, std::min(summary.upperFence, kFarthest));
+  }
+  Axis axis = plot.logarithmic && lowest > 0
+                  ? logarithmicAxis(std::max(lowest, kNearestZero), std::max(highest, kNearestZero))
+                  : linearAxis(lowest, highest);
   axis.top = kTopMargin + (infinities ? kInfinityBand : 0);
   axis.bottom = kHeight - kBottomMargin;
 

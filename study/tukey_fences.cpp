@@ -18,6 +18,9 @@ double quantile(const std::vector<double>& sorted, double p) {
   const double low = sorted[below];
   const double high = sorted[below + 1];
   if (std::isinf(high)) return high;
+  // Neighbours more than the largest double apart (of opposite signs): weighed one by one,
+  // since their difference is infinite.
+  if (std::isinf(high - low)) return low * (1 - fraction) + high * fraction;
   return low + (high - low) * fraction;
 }
 

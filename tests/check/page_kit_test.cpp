@@ -175,6 +175,12 @@ TEST(PageKitTest, NumbersAndTsvCellsIgnoreTheLocale) {
       {kInfinity, "inf", "inf", "inf"},
       {-kInfinity, "-inf", "-inf", "-inf"},
       {std::numeric_limits<double>::quiet_NaN(), "nan", "nan", "nan"},
+      // Fixed notation of values whose digits would not fit a short buffer: all of them.
+      {1e80, "100000000000000000026609864708367276537402401181200809098131977453489758916313088.00",
+       "1e+80", "1e+80"},
+      {-std::numeric_limits<double>::max(),
+       "-" + std::to_string(std::numeric_limits<double>::max()).substr(0, 309) + ".00",
+       "-1.79769e+308", "-1.7976931348623157e+308"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(fixedDecimals(c.value, 2), c.fixed2) << c.significant;

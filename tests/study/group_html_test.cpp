@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <regex>
 #include <sstream>
@@ -198,6 +200,65 @@ TEST(GroupHtmlTest, RunsAreLabelledApartInTheKitsColours) {
             std::string::npos);
   EXPECT_NE(html.find("fill=\"" + std::string(dotColour(CheckStatus::medium)) + "\""),
             std::string::npos);
+}
+
+// Whatever values the records hold (a record may hold any double), the page is drawn, and
+// every coordinate of its figures is a number on the drawing.
+TEST(GroupHtmlTest, EveryValueARecordCanHoldIsDrawnOnTheFigures) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double denormal = std::numeric_limits<double>::denorm_min();
+  const double huge = std::numeric_limits<double>::max();
+  const std::vector<std::vector<double>> cases = {
+      {denormal},
+      {denormal, 0.0},
+      {denormal, 1.0},
+      {-denormal, denormal},
+      {1e308},
+      {-1e308},
+      {-1e308, 1e308},
+      {huge, -huge},
+      {1e308, 1.0, 2.0},
+      {1e-308, 1e308},
+      {1e-300, 2e-300},
+      {inf},
+      {-inf},
+      {nan},
+      {inf, -inf, nan, 1.0},
+      {inf, 1e308},
+      {0.5},
+      {2.0, 2.0, 2.0},
+      {0.0, 0.0},
+      {-3.0, -2.0},
+      {1.0, 1.0 + 1e-15},
+      {1e15, 1e15 + 1},
+  };
+  const std::regex coordinate(R"re(\s(?:x|y|x1|x2|y1|y2|cx|cy|r|width|height)="([^"]*)")re");
+  for (const auto& values : cases) {
+    std::string name;
+    for (const double value : values) name += std::to_string(value) + " ";
+    SCOPED_TRACE(name);
+    std::vector<RunRecord> runs;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      auto run = testing::completeRun("0" + std::to_string(i + 1), 1);
+      run.meanDisplacement = values[i];
+      run.maxDisplacement = values[i];
+      run.highestTaskVif->second = values[i];
+      run.strongestTaskConfound->r = values[i];
+      run.contrasts[0].vif = values[i];
+      runs.push_back(run);
+    }
+    const auto html = page(runs);
+    EXPECT_EQ(occurrences(html, "<figure class=\"distribution\">"), 2U);
+    const auto figures = between(html, "<div class=\"figures\">", "<h2>Runs</h2>");
+    for (std::sregex_iterator it(figures.begin(), figures.end(), coordinate), end; it != end;
+         ++it) {
+      const std::string text = (*it)[1];
+      char* stop = nullptr;
+      const double number = std::strtod(text.c_str(), &stop);
+      EXPECT_TRUE(*stop == '\0' && std::abs(number) <= 1000) << (*it)[0];
+    }
+  }
 }
 
 }  // namespace
