@@ -9,12 +9,13 @@
 #include "check/check_output.h"
 #include "check/contrast_expression.h"
 #include "cli/commands.h"
-#include "cli/output_plan.h"
 #include "cli/tool_log.h"
+#include "design/bounded_read.h"
 #include "design/file_system.h"
 #include "design/motion_options.h"
 #include "design/paths.h"
 #include "workflow/check_workflow.h"
+#include "workflow/output_plan.h"
 #include "workflow/result_names.h"
 
 namespace duv::cli {
@@ -67,7 +68,7 @@ void writeResults(const CheckRun& run, CheckFormat format) {
 }  // namespace
 
 int runCheck(const CheckArguments& arguments) {
-  if (arguments.html) checkOutputs({*arguments.html}, arguments.files);
+  if (arguments.html) checkOutputs({*arguments.html}, arguments.files, realFileSystem());
   auto request = requestFor(arguments);
   ToolLog log(std::cerr, LogLines::shown, Progress::hidden);
   auto run = checkRunFor(request);
@@ -92,8 +93,9 @@ std::vector<Contrast> contrastsOf(const CheckArguments& arguments) {
   std::vector<Contrast> contrasts;
   for (const auto& text : arguments.contrasts) contrasts.push_back(parseContrastOption(text));
   if (arguments.contrastsFile) {
-    for (auto& contrast : readContrasts(realFileSystem().readFile(*arguments.contrastsFile),
-                                        *arguments.contrastsFile)) {
+    for (auto& contrast :
+         readContrasts(readBoundedFile(realFileSystem(), *arguments.contrastsFile, kContrastsLimit),
+                       *arguments.contrastsFile)) {
       contrasts.push_back(std::move(contrast));
     }
   }

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "cli/check_command.h"
-#include "cli/output_plan.h"
 #include "cli/terminal.h"
 #include "cli/tool_inputs.h"
 #include "cli/tool_log.h"
@@ -19,6 +18,7 @@
 #include "workflow/check_workflow.h"
 #include "workflow/correlate_workflow.h"
 #include "workflow/merge_workflow.h"
+#include "workflow/output_plan.h"
 #include "workflow/result_names.h"
 #include "workflow/workflow_texts.h"
 
@@ -96,7 +96,9 @@ int runMerge(const MergeArguments& arguments, MergeKind kind) {
   const auto planned = resultFiles(request, arguments.outDir);
   auto inputs = arguments.secondaries;
   if (kind == MergeKind::withPrimary) inputs.push_back(arguments.primary);
-  checkOutputs(plannedOutputs(arguments, planned), inputs);
+  checkOutputs(plannedOutputs(arguments, planned), inputs, realFileSystem());
+  checkReportsReplaceable(planned, "give --out-dir to save the results elsewhere",
+                          realFileSystem());
 
   ToolLog log(std::cerr, logLinesOf(arguments.quiet), progressOnTerminal());
   logMergeStart(kind, log.sink());
@@ -127,13 +129,19 @@ int runMerge(const MergeArguments& arguments, MergeKind kind) {
 int runCorrelations(const std::vector<std::string>& files, bool quiet,
                     const std::optional<std::string>& htmlDir) {
   std::vector<std::string> outputs;
+  std::vector<ResultFiles> reports;
   for (const auto& file : files) {
-    const auto written = resultFilesAt(file, {}, true);
-    outputs.push_back(*written.report);
-    outputs.push_back(*written.table);
+    reports.push_back(resultFilesAt(file, {}, true));
+    outputs.push_back(*reports.back().report);
+    outputs.push_back(*reports.back().table);
     if (htmlDir) outputs.push_back(htmlPathFor(file, *htmlDir));
   }
-  checkOutputs(outputs, files);
+  checkOutputs(outputs, files, realFileSystem());
+  // corr writes beside each design and has no folder of its own to write to.
+  checkReportsReplaceable(reports,
+                          "corr writes beside the design; copy the design into a folder of its "
+                          "own and correlate it there",
+                          realFileSystem());
 
   ToolLog log(std::cerr, logLinesOf(quiet),
               files.size() > 1 ? progressOnTerminal() : Progress::hidden);

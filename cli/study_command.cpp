@@ -15,6 +15,7 @@
 #include "study/pairing_table.h"
 #include "study/run_record_search.h"
 #include "study/study_manifest.h"
+#include "study/study_outputs.h"
 #include "study/study_pairing.h"
 #include "study/study_pattern.h"
 #include "study/study_runner.h"
@@ -152,6 +153,12 @@ int runStudyCommand(const StudyArguments& arguments) {
   const auto options = runOptionsOf(arguments);
   const auto pairing = pairingOf(arguments);
   for (const auto& problem : pairing.problems) std::cerr << "Skipped: " << problem.message << '\n';
+  StudyOutputSettings outputs;
+  outputs.studyFolder = arguments.outDir;
+  outputs.groupOutputs = arguments.only.empty();
+  if (arguments.manifest) outputs.sources.push_back(*arguments.manifest);
+  if (arguments.check.contrastsFile) outputs.sources.push_back(*arguments.check.contrastsFile);
+  checkStudyOutputs(pairing.runs, options, outputs, realFileSystem());
   if (arguments.dryRun) {
     writePairingTable(pairing.runs, std::cout);
     return kSuccess;
@@ -176,6 +183,7 @@ int runStudyCommand(const StudyArguments& arguments) {
                                  }
                                });
   if (terminal) std::cerr << "\r\033[K" << std::flush;
+  for (const auto& warning : result.warnings) std::cerr << "Warning: " << warning << '\n';
 
   // Runs done in pieces (--only) leave the group outputs to --group-only: pieces running side
   // by side would race for them.

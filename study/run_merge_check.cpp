@@ -76,6 +76,11 @@ void recordFigures(RunRecord& record, const CheckedFile& file) {
   }
 }
 
+// A run's check page is named after its first design.
+std::string checkPageNameOf(const std::string& design) {
+  return replaceExtension(fileNameOf(design), ".html");
+}
+
 // The merge, the check and the page; the record's outputs and figures as they are written.
 void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& options,
                    const std::string& studyFolder, FileSystem& files) {
@@ -112,7 +117,7 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
   check.motionFiles = plan.confounds;
   check.motionReading = options.motionReading;
   if (options.spikes) check.spikes = SpikeColumns::alreadyAdded;
-  const auto pageName = replaceExtension(fileNameOf(saved.designs.front()), ".html");
+  const auto pageName = checkPageNameOf(saved.designs.front());
   const auto file = checkAndWritePage(std::move(check), joinPath(folder, pageName), files,
                                       [](std::string_view, std::string_view) {});
   record.outputs.push_back(joinPath(plan.outputFolder, pageName));
@@ -124,6 +129,16 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
 
 std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan) {
   return joinPath(studyFolder, plan.outputFolder);
+}
+
+RunOutputs runOutputsOf(const RunPlan& plan, const RunOptions& options,
+                        const std::string& studyFolder, FileSystem& files) {
+  const auto request = mergeRequestOf(plan, options, files);
+  RunOutputs outputs;
+  outputs.results = std::move(resultFiles(request, runFolderOf(studyFolder, plan)).front());
+  outputs.checkPage =
+      joinPath(runFolderOf(studyFolder, plan), checkPageNameOf(outputs.results.designs.front()));
+  return outputs;
 }
 
 RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,

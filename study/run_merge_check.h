@@ -10,11 +10,24 @@
 #include "study/run_options.h"
 #include "study/run_plan.h"
 #include "study/run_record.h"
+#include "workflow/result_names.h"
 
 namespace duv {
 
 // The folder that holds a run's outputs and record: the plan's folder in studyFolder (joinPath).
 std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
+
+// The files a run writes in its folder, named from its plan alone: its results (designs, and
+// report and table under options.reports) and its check page.
+struct RunOutputs {
+  ResultFiles results;
+  std::string checkPage;
+};
+
+// The outputs mergeAndCheckRun gives `plan`. Reads an input only where its extension leaves its
+// format open (inputFileAt); throws what that throws (the run itself then fails the same way).
+RunOutputs runOutputsOf(const RunPlan& plan, const RunOptions& options,
+                        const std::string& studyFolder, FileSystem& files);
 
 // Does `plan` with `options`: the merge writes the bytes `merge-all --primary PRIMARY CONFOUND`
 // writes for one confound input, and those of `merge-sec PRIMARY CONFOUND...` for several (with

@@ -22,6 +22,27 @@ std::vector<RunInput> currentInputs(const std::vector<std::string>& paths, FileS
   return inputs;
 }
 
+std::optional<std::string> misplacedOutput(const RunRecord& record, const std::string& runFolder) {
+  // Written by the study, an output is joinPath(its run's folder, a file name), whichever
+  // system wrote it; anything else could name a file the study never wrote, or one of another
+  // run's or the group's.
+  const auto inRunFolder = [&runFolder](const std::string& path) {
+    const auto name = fileNameOf(path, PathStyle::native);
+    return !name.empty() && name != "." && name != ".." && joinPath(runFolder, name) == path;
+  };
+  for (const auto& output : record.outputs) {
+    if (!inRunFolder(output)) {
+      return "output \"" + output + "\" does not lie in its run's folder \"" + runFolder + "\"";
+    }
+  }
+  const bool pageListed = std::find(record.outputs.begin(), record.outputs.end(),
+                                    record.checkPage) != record.outputs.end();
+  if (!record.checkPage.empty() && !pageListed) {
+    return "check page \"" + record.checkPage + "\" is not one of its outputs";
+  }
+  return std::nullopt;
+}
+
 bool isUpToDate(const RunRecord& record, const std::string& toolVersion, const std::string& options,
                 const std::vector<RunInput>& inputs, const std::string& outputFolder,
                 FileSystem& files) {

@@ -75,6 +75,14 @@ struct RunRecord {
 // (gone, a folder, not to be looked at) gets size 0 and time 0, which no recorded input matches.
 std::vector<RunInput> currentInputs(const std::vector<std::string>& paths, FileSystem& files);
 
+// What makes `record`, found in the folder `runFolder` of a study (relative to the study's
+// output folder, as RunPlan::outputFolder), other than the study left it: an output that is not
+// a file directly in that folder, or a check page that is not one of its outputs. Nothing when it
+// is as the study left it. The text names the key and its value:
+//   output "../b/x.sdm" does not lie in its run's folder "a"
+//   check page "group.html" is not one of its outputs
+std::optional<std::string> misplacedOutput(const RunRecord& record, const std::string& runFolder);
+
 // Whether `record` stands for the run asked now: done by this version of the tool, with these
 // options and these inputs as they are, not failed, and with every one of its outputs a file in
 // `outputFolder`. Such a run need not be done again.

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "design/bounded_read.h"
 #include "design/paths.h"
 #include "study/run_record_format.h"
 
@@ -399,7 +400,7 @@ void writeRunRecord(FileSystem& files, const std::string& path, const RunRecord&
 }
 
 RunRecord readRunRecord(FileSystem& files, const std::string& path) {
-  return parseRunRecord(files.readFile(path), path);
+  return parseRunRecord(readBoundedFile(files, path, kRunRecordLimit), path);
 }
 
 }  // namespace duv

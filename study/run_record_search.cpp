@@ -69,11 +69,19 @@ std::string cannotBeListed(const std::string& folder, const FolderListingError& 
   return folder + ": cannot be listed (" + error.reason() + ")";
 }
 
-// The record files among `entries` (those of `folder`) and below, and the folders below that
-// cannot be listed. Links to folders are not followed: a study's output folder holds none of
-// its own.
-void collect(const std::string& folder, const std::vector<FolderEntry>& entries, FileSystem& files,
-             std::vector<std::string>& found, std::vector<std::string>& errors) {
+// A record file found: its path, and its folder relative to the output folder ("" for that
+// folder itself, "/" between components) as RunPlan::outputFolder gives it.
+struct RecordFile {
+  std::string path;
+  std::string runFolder;
+};
+
+// The record files among `entries` (those of `folder`, which is `relative` in the output
+// folder) and below, and the folders below that cannot be listed. Links to folders are not
+// followed: a study's output folder holds none of its own.
+void collect(const std::string& folder, const std::string& relative,
+             const std::vector<FolderEntry>& entries, FileSystem& files,
+             std::vector<RecordFile>& found, std::vector<std::string>& errors) {
   for (const auto& entry : entries) {
     const auto path = joinPath(folder, entry.name);
     if (entry.kind == FileKind::folder && !entry.link) {
@@ -84,9 +92,10 @@ void collect(const std::string& folder, const std::vector<FolderEntry>& entries,
         errors.push_back(cannotBeListed(path, error));
         continue;
       }
-      collect(path, below, files, found, errors);
+      collect(path, relative.empty() ? entry.name : relative + "/" + entry.name, below, files,
+              found, errors);
     } else if (isRecordFile(entry.name) && (entry.link || entry.kind != FileKind::unknown)) {
-      found.push_back(path);
+      found.push_back({path, relative});
     }
   }
 }
@@ -103,15 +112,21 @@ FoundRunRecords findRunRecords(const std::string& outputFolder, FileSystem& file
   } catch (const FolderListingError& error) {
     throw std::runtime_error(cannotBeListed(outputFolder, error));
   }
-  std::vector<std::string> paths;
+  std::vector<RecordFile> recordFiles;
   std::vector<std::string> listingErrors;
-  collect(outputFolder, entries, files, paths, listingErrors);
-  std::sort(paths.begin(), paths.end());
+  collect(outputFolder, "", entries, files, recordFiles, listingErrors);
+  std::sort(recordFiles.begin(), recordFiles.end(),
+            [](const RecordFile& a, const RecordFile& b) { return a.path < b.path; });
 
   FoundRunRecords found;
-  for (const auto& path : paths) {
+  for (const auto& file : recordFiles) {
     try {
-      found.records.push_back(readRunRecord(files, path));
+      auto record = readRunRecord(files, file.path);
+      if (const auto problem = misplacedOutput(record, file.runFolder)) {
+        found.errors.push_back(file.path + ": " + *problem + "; the record is not used");
+        continue;
+      }
+      found.records.push_back(std::move(record));
     } catch (const std::exception& readError) {
       found.errors.emplace_back(readError.what());
     }

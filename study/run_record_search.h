@@ -21,7 +21,8 @@ struct FoundRunRecords {
 // Reads every file named "*.run.json" (study/run_record_format.h) in `outputFolder` and the
 // folders below it, without following links to folders, through `files`. Files that cannot be
 // read or parsed do not stop the search: they go to `errors`, as do folders below that cannot
-// be listed.
+// be listed, and records whose outputs do not lie in their own folder (misplacedOutput):
+//   <path>: output "../x.sdm" does not lie in its run's folder "a"; the record is not used
 // Throws std::runtime_error "<outputFolder>: not a folder" when `outputFolder` is none, and
 // "<outputFolder>: cannot be listed (<reason>)" when it cannot be listed.
 FoundRunRecords findRunRecords(const std::string& outputFolder, FileSystem& files);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "design/bounded_read.h"
 #include "design/file_system.h"
 #include "design/paths.h"
 #include "design/text.h"
@@ -198,7 +199,8 @@ StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOpt
   if (!options.only.empty()) {
     throw std::invalid_argument("--only cannot select the runs of a manifest: they have no fields");
   }
-  auto manifest = parseStudyManifest(files.readFile(manifestPath), manifestPath, files);
+  auto manifest =
+      parseStudyManifest(readBoundedFile(files, manifestPath, kManifestLimit), manifestPath, files);
   StudyPairing pairing;
   for (std::size_t r = 0; r < manifest.runs.size(); ++r) {
     auto& run = manifest.runs[r];

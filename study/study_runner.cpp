@@ -16,15 +16,21 @@
 namespace duv {
 namespace {
 
-// The record of a run that need not be done again, or nothing.
+// The record of a run that need not be done again, or nothing; `warning` tells why a record
+// that is there is not taken.
 std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& optionsText,
-                                        const RunnerSettings& settings, FileSystem& files) {
+                                        const RunnerSettings& settings, FileSystem& files,
+                                        std::optional<std::string>& warning) {
   if (settings.force) return std::nullopt;
   const auto path = recordPathOf(settings.studyFolder, plan);
   if (files.status(path).kind != FileKind::file) return std::nullopt;
   std::vector<std::string> paths{plan.primary};
   paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
   auto record = readRunRecord(files, path);
+  if (const auto problem = misplacedOutput(record, plan.outputFolder)) {
+    warning = path + ": " + *problem + "; the record is ignored and the run done again";
+    return std::nullopt;
+  }
   if (!isUpToDate(record, settings.toolVersion, optionsText, currentInputs(paths, files),
                   settings.studyFolder, files)) {
     return std::nullopt;
@@ -53,7 +59,7 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
   StudyResult result;
   result.records.resize(plans.size());
   std::atomic<std::size_t> next{0};
-  std::mutex mutex;  // guards progress, skipped, failure and the callback
+  std::mutex mutex;  // guards progress, skipped, warnings, failure and the callback
   StudyProgress progress;
   progress.total = plans.size();
   std::exception_ptr failure;
@@ -61,7 +67,12 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
   const auto work = [&] {
     for (std::size_t i = next++; i < plans.size(); i = next++) {
       try {
-        auto record = upToDateRecord(plans[i], optionsText, settings, files);
+        std::optional<std::string> warning;
+        auto record = upToDateRecord(plans[i], optionsText, settings, files, warning);
+        if (warning) {
+          const std::lock_guard lock(mutex);
+          result.warnings.push_back(std::move(*warning));
+        }
         const bool skipped = record.has_value();
         if (!record) {
           record = mergeAndCheckRun(plans[i], options, optionsText, settings.toolVersion,
@@ -100,6 +111,7 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
   for (auto& thread : pool) thread.join();
   if (!unstarted.empty()) throw threadsNotStarted(threads, pool.size() + 1, unstarted);
   if (failure) std::rethrow_exception(failure);
+  std::sort(result.warnings.begin(), result.warnings.end());
   return result;
 }
 

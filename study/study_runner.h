@@ -33,6 +33,9 @@ struct StudyProgress {
 struct StudyResult {
   std::vector<RunRecord> records;  // one per plan, in plan order
   std::size_t skipped = 0;         // runs found up to date
+  // One line per record found that is not as the study left it (misplacedOutput), naming it;
+  // its run is done again. In path order.
+  std::vector<std::string> warnings;
 };
 
 // The path of a run's record: in its folder (runFolderOf), under runRecordFileName.
