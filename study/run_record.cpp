@@ -35,10 +35,9 @@ std::optional<std::string> misplacedOutput(const RunRecord& record, const std::s
       return "output \"" + output + "\" does not lie in its run's folder \"" + runFolder + "\"";
     }
   }
-  const bool pageListed = std::find(record.outputs.begin(), record.outputs.end(),
-                                    record.checkPage) != record.outputs.end();
-  if (!record.checkPage.empty() && !pageListed) {
-    return "check page \"" + record.checkPage + "\" is not one of its outputs";
+  if (!record.checkPage.empty() && !inRunFolder(record.checkPage)) {
+    return "check page \"" + record.checkPage + "\" does not lie in its run's folder \"" +
+           runFolder + "\"";
   }
   return std::nullopt;
 }

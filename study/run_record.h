@@ -76,11 +76,11 @@ struct RunRecord {
 std::vector<RunInput> currentInputs(const std::vector<std::string>& paths, FileSystem& files);
 
 // What makes `record`, found in the folder `runFolder` of a study (relative to the study's
-// output folder, as RunPlan::outputFolder), other than the study left it: an output that is not
-// a file directly in that folder, or a check page that is not one of its outputs. Nothing when it
-// is as the study left it. The text names the key and its value:
+// output folder, as RunPlan::outputFolder), other than the study left it: an output or a check
+// page that is not a file directly in that folder. Nothing when it is as the study left it. The
+// text names the key and its value:
 //   output "../b/x.sdm" does not lie in its run's folder "a"
-//   check page "group.html" is not one of its outputs
+//   check page "group.html" does not lie in its run's folder "a"
 std::optional<std::string> misplacedOutput(const RunRecord& record, const std::string& runFolder);
 
 // Whether `record` stands for the run asked now: done by this version of the tool, with these

@@ -215,8 +215,10 @@ ToolRun runTool(const std::string& file) {
                        "previous result\n");
     arguments = {DUVENDAL_TOOL, "merge-sec", "-q", "--out-dir", "out", file, file};
   } else {
-    testing::writeText(dir.file(replaceExtension(file, ".txt")), "previous report\n");
-    testing::writeText(dir.file(replaceExtension(file, ".csv")), "previous table\n");
+    // A report and table of an earlier run of the tool: it replaces only its own.
+    testing::writeText(dir.file(replaceExtension(file, ".txt")),
+                       "Top 10 correlations between main predictors:\nprevious report\n");
+    testing::writeText(dir.file(replaceExtension(file, ".csv")), " ; previous table\n");
   }
   ToolRun run;
   run.before = snapshot(dir.path());

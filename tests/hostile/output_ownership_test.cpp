@@ -191,14 +191,13 @@ TEST_F(RecordPlaceTest, ARecordWhoseOutputsLieElsewhereIsIgnoredAndItsRunDoneAga
 
 TEST_F(RecordPlaceTest, TheGroupOutputsTakeNoRecordWhosePageLeavesItsFolder) {
   ASSERT_EQ(run({"study", "--manifest", "m.tsv", "--out-dir", "out"}).exitCode, 0);
-  editRecord("\"check_page\": \"a_b.html\"", "\"check_page\": \"group.html\"");
+  editRecord("\"check_page\": \"a_b.html\"", "\"check_page\": \"../group.html\"");
   const auto group = run({"study", "--group-only", "--out-dir", "out"});
   EXPECT_EQ(group.exitCode, 1);
-  EXPECT_EQ(
-      group.err,
-      "Error: out/a.run.json: check page \"group.html\" is not one of its outputs; the record "
-      "is not used\n");
-  EXPECT_EQ(testing::readText(dir_.file("out/group.html")).find("href=\"group.html\""),
+  EXPECT_EQ(group.err,
+            "Error: out/a.run.json: check page \"../group.html\" does not lie in its run's folder "
+            "\"\"; the record is not used\n");
+  EXPECT_EQ(testing::readText(dir_.file("out/group.html")).find("href=\"../group.html\""),
             std::string::npos);
 }
 

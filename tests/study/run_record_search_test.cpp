@@ -37,7 +37,7 @@ TEST(RunRecordSearchTest, FindsEveryRecordBelowTheFolderInStudyOrder) {
     writeRecord(out.path() / ("sub-" + subject) / ("run-" + std::to_string(run)),
                 testing::completeRun(subject, run));
   }
-  writeRecord(out.path(), testing::failedRun("3", 1, "stopped"));
+  writeRecord(out.path() / "sub-3" / "run-1", testing::failedRun("3", 1, "stopped"));
   // Not records: other files, a record name alone, a link to a folder (not followed).
   testing::writeText(out.file("group.tsv"), "run\n");
   testing::writeText(out.file("notes.run.json.txt"), "{}");

@@ -191,11 +191,12 @@ TEST(RunRecordPlaceTest, ARecordIsTakenOnlyWithItsOutputsAndPageInItsRunsFolder)
       {"sub-01",
        {"sub-01/a.sdm"},
        "../group.html",
-       "check page \"../group.html\" is not one of its outputs"},
+       "check page \"../group.html\" does not lie in its run's folder \"sub-01\""},
       {"sub-01",
        {"sub-01/a.sdm"},
-       "sub-01/a.html",
-       "check page \"sub-01/a.html\" is not one of its outputs"},
+       "group.html",
+       "check page \"group.html\" does not lie in its run's folder \"sub-01\""},
+      {"sub-01", {}, "sub-01/a.html", ""},  // a run that failed after its page
   };
   for (const auto& c : cases) {
     RunRecord record;
