@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/plugin/host_session.h"
@@ -202,8 +203,14 @@ TEST_F(ToolOnBothPlatforms, NonFiniteValuesAreWrittenAsOnLinux) {
 TEST_F(ToolOnBothPlatforms, ExistingOutputsAreReplaced) {
   for (const StudyFolder* study : {&linuxStudy_, &windowsStudy_}) {
     fs::create_directory(study->path() / "out");
-    for (const char* extension : {".sdm", ".txt", ".csv"}) {
-      writeText(study->file(std::string("out/sub01_task_physio") + extension), "older\r\n");
+    // An earlier run's outputs: the report and table as the tool writes them (it replaces no
+    // other text file).
+    const std::pair<const char*, const char*> earlier[] = {
+        {".sdm", "older\r\n"},
+        {".txt", "Top 10 correlations between main predictors:\r\nolder\r\n"},
+        {".csv", " ; older\r\n"}};
+    for (const auto& [extension, text] : earlier) {
+      writeText(study->file(std::string("out/sub01_task_physio") + extension), text);
     }
   }
   run({"merge-all", "--primary", "sub01_task.sdm", "--allcorr", "--out-dir", "out",
