@@ -13,6 +13,7 @@
 #include "check/contrast_expression.h"
 #include "cli/check_command.h"
 #include "cli/commands.h"
+#include "cli/design_command.h"
 #include "cli/held_saves.h"
 #include "cli/interrupt.h"
 #include "cli/study_command.h"
@@ -313,6 +314,61 @@ void addStudyOptions(CLI::App& command, StudyArguments& arguments, CheckChoices&
   command.footer(std::string(kStudyFooter) + kConfoundFiles + "\n");
 }
 
+// The options that shape a design built from events: by the design command and by study runs.
+void addDesignOptions(CLI::App& command, duv::cli::DesignOptionArguments& arguments) {
+  command
+      .add_option("--hrf", arguments.hrf,
+                  "The response model: glover (default), spm, glover+derivative, spm+derivative, "
+                  "glover+derivative+dispersion, spm+derivative+dispersion, fir or none "
+                  "(blanks around + allowed, any case)")
+      ->type_name("MODEL");
+  command
+      .add_option("--fir-delays", arguments.firDelays,
+                  "With --hrf fir: the delays in volumes, comma-separated (default 0); one column "
+                  "<condition>_delay_<d> each")
+      ->type_name("D,...");
+  command
+      .add_option("--drift", arguments.drift,
+                  "The drift columns (confounds): cosine (default), polynomial or none")
+      ->type_name("MODEL");
+  command
+      .add_option("--high-pass", arguments.highPass,
+                  "With cosine drifts: the cutoff in Hz (0.01); floor(2 n TR HZ) cosines")
+      ->type_name("HZ");
+  command
+      .add_option("--drift-order", arguments.driftOrder, "With polynomial drifts: the degree (1)")
+      ->type_name("K");
+  command
+      .add_option("--slice-time-ref", arguments.sliceTimeReference,
+                  "Where in each volume its row is sampled, as a fraction of the repetition time "
+                  "(0: its start, default; 0.5: its middle)")
+      ->type_name("FRACTION");
+  command
+      .add_option("--min-onset", arguments.minOnset,
+                  "Events count from this many seconds before the first volume (-24); earlier "
+                  "ones are clipped to it")
+      ->type_name("SECONDS");
+  command
+      .add_option("--conditions", arguments.conditions,
+                  "Only these trial types' columns, comma-separated (in the design's own order)")
+      ->type_name("A,B,...");
+}
+
+constexpr const char* kDesignFooter =
+    "The design is the one nilearn's first-level model builds (make_first_level_design_matrix, "
+    "oversampling 50): each trial type's events convolved with the response model and sampled "
+    "at the volumes, columns named <condition>, <condition>_derivative, "
+    "<condition>_dispersion or <condition>_delay_<d>, then drift_1, drift_2, ... and constant. "
+    "In the .sdm the task columns are main predictors, the drifts and the constant (last) "
+    "confounds.\n"
+    "Events: a .tsv (tab-separated) or .csv (comma-separated) table with onset and duration "
+    "columns (seconds), trial_type and modulation (the amplitude) optional, other columns "
+    "ignored. Trial types sort as nilearn sorts them (numbers numerically, text by code point). "
+    "Errors: a missing or non-numeric onset, duration or modulation, a negative duration. "
+    "Warnings: events without a trial type (left out), identical events (one, their amplitudes "
+    "summed), events before --min-onset (clipped) or after the run's end, columns that are 0 "
+    "throughout.\n";
+
 int usageError(const std::string& what) {
   std::cerr << "Error: " << what << "\nRun 'duvendal --help' for more information.\n";
   return duv::cli::kUsage;
@@ -380,6 +436,23 @@ int runTool(int argc, char** argv) {
       "study", "Merge and check every run of a study on every core, with a group view");
   addStudyOptions(*studyCommand, study, studyChoices);
 
+  duv::cli::DesignArguments design;
+  auto* designCommand = app.add_subcommand(
+      "design", "Build a run's task design (.sdm) from its events file, as nilearn builds it");
+  designCommand->add_option("EVENTS", design.events, "The events file (.tsv or .csv)")->required();
+  designCommand->add_option("--tr", design.options.repetitionTime, "The repetition time (s)")
+      ->type_name("SECONDS");
+  designCommand->add_option("--volumes", design.options.volumes, "The run's number of volumes")
+      ->type_name("N");
+  designCommand
+      ->add_option("--out", design.out,
+                   "Save the design here (default: beside the events, as .sdm)")
+      ->type_name("FILE.sdm");
+  addDesignOptions(*designCommand, design.options);
+  designCommand->add_flag("-q,--quiet", design.quiet,
+                          "No log lines or warnings; errors still show");
+  designCommand->footer(std::string(kDesignFooter) + kExitCodes + "\n");
+
   try {
     app.parse(argc, argv);
     // Options that only make sense together are refused before anything is read.
@@ -393,6 +466,7 @@ int runTool(int argc, char** argv) {
       duv::validateContrastThresholds(study.check.contrastThresholds);
       duv::cli::validateStudyArguments(study);
     }
+    if (designCommand->parsed()) duv::cli::validateDesignArguments(design);
     if (checkCommand->parsed()) {
       applyChoices(checkChoices, check);
       duv::validateThresholds(check.thresholds);
@@ -419,6 +493,7 @@ int runTool(int argc, char** argv) {
       return duv::cli::runMerge(mergeSecondary, duv::MergeKind::secondariesOnly);
     if (checkCommand->parsed()) return duv::cli::runCheck(check);
     if (studyCommand->parsed()) return duv::cli::runStudyCommand(study);
+    if (designCommand->parsed()) return duv::cli::runDesign(design);
     return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
   } catch (const std::exception& error) {
     std::cerr << "Error: " << error.what() << '\n';

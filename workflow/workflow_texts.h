@@ -14,6 +14,7 @@ inline constexpr const char* kSavedLog = ">  Saved ";
 inline constexpr const char* kSavedCorrelationsLog = ">  Saved Correlatios to ";
 inline constexpr const char* kZeroedLog = ">  Set leading n/a to 0 in: ";
 inline constexpr const char* kFlaggedLog = ">  Flagged ";
+inline constexpr const char* kWarningLog = ">  Warning: ";
 
 // Messages.
 inline constexpr const char* kNoSecondaries = "No secondary SDMs available";
