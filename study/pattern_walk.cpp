@@ -41,9 +41,10 @@ void walkComponent(const StudyPattern& pattern, std::size_t component, const Wal
                    FileSystem& files, std::vector<WalkState>& next) {
   const auto& pieces = pattern.components[component];
   const bool wantFile = component + 1 == pattern.components.size();
-  const bool hasField = std::any_of(pieces.begin(), pieces.end(),
-                                    [](const PatternPiece& piece) { return piece.isField; });
-  if (!hasField) {
+  const bool listed = std::any_of(pieces.begin(), pieces.end(), [](const PatternPiece& piece) {
+    return piece.isField || piece.isWildcard;
+  });
+  if (!listed) {
     const std::string& name = pieces.front().literal;
     const auto path = joinPath(state.folder, name);
     if (!isWanted(files, path, wantFile)) return;
@@ -79,7 +80,7 @@ std::vector<PatternFile> findPatternFiles(const StudyPattern& pattern, const std
   found.reserve(states.size());
   for (auto& state : states) {
     PatternFile file;
-    file.path = joinPath(root, fillPattern(pattern, state.values));
+    file.path = joinPath(root, pathOfNames(pattern, state.names));
     state.names.pop_back();  // the file's own name
     for (const auto& name : state.names) file.folder += (file.folder.empty() ? "" : "/") + name;
     file.values = std::move(state.values);

@@ -2,7 +2,8 @@
 
 // Finding the files a pattern names (study/study_pattern.h) by walking down from where it starts.
 // Only the pattern's components are followed, never the whole tree: a component without fields
-// is looked up directly, one with fields is matched against each entry of the folder it is in.
+// or "*" is looked up directly, one with them is matched against each entry of the folder it is
+// in.
 // The last component takes files (regular files, or links to them), the others folders (or links
 // to them).
 
@@ -15,7 +16,9 @@
 namespace duv {
 
 struct PatternFile {
-  std::string path;    // joinPath(root, the pattern filled with `values`) (design/paths.h)
+  // joinPath(root, the pattern with the names found in place of its components) (pathOfNames,
+  // design/paths.h): the pattern filled with `values` when it has no "*".
+  std::string path;
   FieldValues values;  // every field's value
   // The file's folder relative to where the pattern starts: the values of the components walked
   // before the file name, "/" between them; "" when the file lies where the pattern starts.

@@ -23,7 +23,7 @@ struct RunPlan {
 
 enum class PairingProblemKind {
   noMatch,                // a pattern matches no file
-  missingPartner,         // a primary has no file for a confound pattern
+  missingPartner,         // a primary has no file (or several) for a confound pattern
   partnerWithoutPrimary,  // a confound file whose fields fill no primary
   missingFile,            // a manifest names a file that is not there
 };

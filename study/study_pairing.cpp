@@ -22,7 +22,8 @@ struct ConfoundSource {
   StudyPattern pattern;
   std::vector<std::size_t> primaryField;
   std::vector<PatternFile> files;
-  std::map<std::string, std::size_t> byPath;
+  // The files by their fields' values: one each, unless a "*" lets several fill them alike.
+  std::map<FieldValues, std::vector<std::size_t>> byValues;
   std::vector<bool> used;
 };
 
@@ -79,7 +80,7 @@ class FilePairer {
       source.files = findPatternFiles(source.pattern, root_, files_);
       if (source.files.empty()) pairing_.problems.push_back(noMatch(source.pattern, root_));
       for (std::size_t f = 0; f < source.files.size(); ++f) {
-        source.byPath.emplace(source.files[f].path, f);
+        source.byValues[source.files[f].values].push_back(f);
       }
       source.used.assign(source.files.size(), false);
     }
@@ -107,19 +108,14 @@ class FilePairer {
       }
       FieldValues values;
       for (const auto field : source.primaryField) values.push_back(file.values[field]);
-      const auto wanted = joinPath(root_, fillPattern(source.pattern, values));
-      const auto found = source.byPath.find(wanted);
-      if (found == source.byPath.end()) {
+      const auto found = source.byValues.find(values);
+      if (found == source.byValues.end() || found->second.size() > 1) {
         complete = false;
-        if (!selected) continue;
-        pairing_.problems.push_back({PairingProblemKind::missingPartner,
-                                     file.path + ": no file for " + quotedPattern(source.pattern) +
-                                         " (looked for " + wanted + ")",
-                                     {file.path}});
-        continue;
+        if (selected) pairing_.problems.push_back(partnerProblem(file, source, values));
+        if (found == source.byValues.end()) continue;
       }
-      source.used[found->second] = true;
-      run.confounds.push_back(wanted);
+      for (const auto f : found->second) source.used[f] = true;
+      run.confounds.push_back(source.files[found->second.front()].path);
     }
     if (!complete || !selected) return;
     run.name = fileNameOf(file.path, PathStyle::native);
@@ -129,6 +125,26 @@ class FilePairer {
     }
     run.outputFolder = file.folder;
     pairing_.runs.push_back(std::move(run));
+  }
+
+  // A primary without its one file for `source`: none, or several that "*" lets fill the same
+  // fields.
+  PairingProblem partnerProblem(const PatternFile& file, const ConfoundSource& source,
+                                const FieldValues& values) const {
+    const auto found = source.byValues.find(values);
+    if (found == source.byValues.end()) {
+      return {PairingProblemKind::missingPartner,
+              file.path + ": no file for " + quotedPattern(source.pattern) + " (looked for " +
+                  joinPath(root_, fillPattern(source.pattern, values)) + ")",
+              {file.path}};
+    }
+    std::vector<std::string> paths;
+    for (const auto f : found->second) paths.push_back(source.files[f].path);
+    return {PairingProblemKind::missingPartner,
+            file.path + ": " + std::to_string(paths.size()) + " files for " +
+                quotedPattern(source.pattern) + ", where one is needed (" + joined(paths, ", ") +
+                ")",
+            {file.path}};
   }
 
   // Confound files that no primary took, unless --only rules them out.

@@ -23,10 +23,11 @@ struct PairingOptions {
 
 // Pairs the files below `root` (the folder relative patterns start from; the tool passes "", the
 // current folder), looked for through `files`. Paths in the result are joinPath(root, the
-// pattern filled) (design/paths.h): as written for root "" and absolute patterns, so that
-// messages show the user's paths. Runs come sorted by their primary's path; a run's name is its
-// primary's file name, its fields the primary pattern's with their values (in order of first
-// use), its output folder the primary's folder relative to where the primary pattern starts
+// pattern filled) (design/paths.h; each "*" as the file's name has it): as written for root ""
+// and absolute patterns, so that messages show the user's paths. Runs come sorted by their
+// primary's path; a run's name is its primary's file name, its fields the primary pattern's with
+// their values (in order of first use), its output folder the primary's folder relative to where
+// the primary pattern starts
 // ("data/sub-{sub}/func/x_{run}.sdm" and "data/sub-01/func/x_1.sdm" give "sub-01/func").
 //
 // Only the runs --only selects are paired, and only their problems reported: a primary --only
@@ -37,6 +38,8 @@ struct PairingOptions {
 //                                                               pattern starts, "." for root "")
 //   sub-03/x.sdm: no file for --confounds-from 'C' (looked for d/sub-03/c.tsv)   (by primary, then
 //                                                               confound pattern)
+//   sub-03/x.sdm: 2 files for --confounds-from 'C', where one is needed (d/a.tsv, d/b.tsv)
+//                                                              (a "*" lets both fill its fields)
 //   d/sub-09/c.tsv: no primary for it (looked for sub-09/x_{run}.sdm)            (by confound
 //                                                               pattern, then path; fields the
 //                                                               confound pattern lacks as written)

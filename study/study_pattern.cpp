@@ -1,7 +1,11 @@
 #include "study/study_pattern.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 #include "design/paths.h"
 
@@ -37,7 +41,22 @@ struct RawComponent {
   std::size_t end = 0;
   std::vector<PatternPiece> pieces;
   bool hasField = false;
+  bool hasWildcard = false;
+  bool fieldAfterWildcard = false;  // a field follows a "*" of the component
 };
+
+// The piece before the last one of `pieces` when only letters and digits (or nothing) stand
+// between it and the end, else nullptr: a field or "*" there would touch the one that follows.
+const PatternPiece* touchingPiece(const std::vector<PatternPiece>& pieces) {
+  if (pieces.empty()) return nullptr;
+  const auto& last = pieces.back();
+  if (last.isField || last.isWildcard) return &last;
+  if (pieces.size() >= 2 && allLettersAndDigits(last.literal)) {
+    const auto& before = pieces[pieces.size() - 2];
+    if (before.isField || before.isWildcard) return &before;
+  }
+  return nullptr;
+}
 
 class PatternParser {
  public:
@@ -71,6 +90,7 @@ class PatternParser {
     if (c == '\0') fail("a NUL byte at " + column(i));
     if (c == '}') fail("'}' at " + column(i) + " closes no field");
     if (c == '{') return parseField(i);
+    if (c == '*') return parseWildcard(i);
     if (isPathSeparator(c, PathStyle::native)) {
       components_.back().end = i;
       components_.emplace_back();
@@ -78,9 +98,39 @@ class PatternParser {
       return i + 1;
     }
     auto& pieces = components_.back().pieces;
-    if (pieces.empty() || pieces.back().isField) pieces.emplace_back();
+    if (pieces.empty() || pieces.back().isField || pieces.back().isWildcard) pieces.emplace_back();
     pieces.back().literal += c;
     return i + 1;
+  }
+
+  // How a field or "*" is named in messages.
+  std::string nameOf(const PatternPiece& piece) const {
+    return piece.isWildcard ? "*" : "{" + pattern_.fields[piece.field] + "}";
+  }
+
+  [[noreturn]] void failTouching(const PatternPiece& before, const std::string& name,
+                                 std::size_t at) const {
+    fail(nameOf(before) + " and " + name +
+         " need a character other than a letter or digit between them (" + column(at) + ")");
+  }
+
+  std::size_t parseWildcard(std::size_t at) {
+    auto& component = components_.back();
+    const auto* touching = touchingPiece(component.pieces);
+    // "**" is one "*"; a field touching it would have no one reading.
+    if (touching != nullptr && touching->isField) failTouching(*touching, "*", at);
+    if (component.fieldAfterWildcard) {
+      const auto field = std::find_if(component.pieces.rbegin(), component.pieces.rend(),
+                                      [](const PatternPiece& piece) { return piece.isField; });
+      fail(nameOf(*field) + " stands between two '*' of one component (" + column(at) +
+           "): it could be read in more than one way");
+    }
+    PatternPiece piece;
+    piece.isWildcard = true;
+    piece.literal = "*";
+    component.pieces.push_back(std::move(piece));
+    component.hasWildcard = true;
+    return at + 1;
   }
 
   std::size_t parseField(std::size_t open) {
@@ -93,23 +143,16 @@ class PatternParser {
            ": a field name holds only letters, digits and '_'");
     }
     auto& component = components_.back();
-    auto& pieces = component.pieces;
-    // The field before this one, when only letters and digits (or nothing) stand between them.
-    const PatternPiece* touching = nullptr;
-    if (!pieces.empty() && pieces.back().isField) {
-      touching = &pieces.back();
-    } else if (pieces.size() >= 2 && allLettersAndDigits(pieces.back().literal)) {
-      touching = &pieces[pieces.size() - 2];
-    }
-    if (touching != nullptr) {
-      fail("{" + pattern_.fields[touching->field] + "} and {" + std::string(name) +
-           "} need a character other than a letter or digit between them (" + column(open) + ")");
+    // The field or "*" before this one, when only letters and digits (or nothing) stand between.
+    if (const auto* touching = touchingPiece(component.pieces)) {
+      failTouching(*touching, "{" + std::string(name) + "}", open);
     }
     PatternPiece piece;
     piece.isField = true;
     piece.field = fieldIndex(std::string(name));
-    pieces.push_back(std::move(piece));
+    component.pieces.push_back(std::move(piece));
     component.hasField = true;
+    component.fieldAfterWildcard = component.hasWildcard;
     return close + 1;
   }
 
@@ -121,10 +164,14 @@ class PatternParser {
     return fields.size() - 1;
   }
 
-  // The walk starts before the first component holding a field, or before the last component.
+  // The walk starts before the first component holding a field or "*", or before the last
+  // component.
   void splitAtStart() {
     std::size_t first = 0;
-    while (first + 1 < components_.size() && !components_[first].hasField) ++first;
+    while (first + 1 < components_.size() && !components_[first].hasField &&
+           !components_[first].hasWildcard) {
+      ++first;
+    }
     pattern_.start = text_.substr(0, components_[first].begin);
     for (std::size_t c = first; c < components_.size(); ++c) {
       auto& component = components_[c];
@@ -180,50 +227,128 @@ std::string fillPattern(const StudyPattern& pattern, const FieldValues& values) 
   return filled;
 }
 
-bool matchComponent(const StudyPattern& pattern, std::size_t component, std::string_view name,
-                    FieldValues& values) {
-  const auto& pieces = pattern.components.at(component);
-  FieldValues bound = values;
-  std::size_t pos = 0;
+namespace {
+
+// Matches pieces (literals and fields, no "*") from `pos` on: each field's end is decided by what
+// follows it (never another field): the end of the name, when it is the last piece; letters and
+// digits up to the end of the name, when an all letters and digits literal ends the name after
+// it; or a literal whose first byte that is not a letter or digit must meet the first such byte
+// of the name after `pos`. Returns where the pieces end, or nothing. `reversed`: the name and
+// the pieces' literals are written backwards (for the pieces after a component's last "*"), so
+// each value is turned back before it is bound.
+std::optional<std::size_t> matchPieces(const std::vector<PatternPiece>& pieces,
+                                       std::string_view name, std::size_t pos, bool reversed,
+                                       FieldValues& bound) {
   for (std::size_t i = 0; i < pieces.size(); ++i) {
     const auto& piece = pieces[i];
     if (!piece.isField) {
-      if (name.substr(pos, piece.literal.size()) != piece.literal) return false;
+      if (name.substr(pos, piece.literal.size()) != piece.literal) return std::nullopt;
       pos += piece.literal.size();
       continue;
     }
-    // Where the label ends is decided by what follows it (never another field): the end of the
-    // name; letters and digits up to the end of the name; or a literal whose first byte that
-    // is not a letter or digit must meet the first such byte of the name after `pos`.
     std::size_t end = name.size();
     if (i + 1 < pieces.size()) {
       const std::string& next = pieces[i + 1].literal;
       const auto other = std::find_if_not(next.begin(), next.end(), isLetterOrDigit);
       if (other == next.end()) {
-        if (name.size() < pos + next.size()) return false;
+        if (name.size() < pos + next.size()) return std::nullopt;
         end = name.size() - next.size();
       } else {
         const auto lead = static_cast<std::size_t>(other - next.begin());
         std::size_t run = pos;
         while (run < name.size() && isLetterOrDigit(name[run])) ++run;
-        if (run < pos + lead) return false;
+        if (run < pos + lead) return std::nullopt;
         end = run - lead;
       }
     }
-    if (end <= pos) return false;
-    const auto value = name.substr(pos, end - pos);
-    if (!isFieldLabel(value)) return false;
+    if (end <= pos) return std::nullopt;
+    std::string value(name.substr(pos, end - pos));
+    if (!isFieldLabel(value)) return std::nullopt;
+    if (reversed) std::reverse(value.begin(), value.end());
     auto& slot = bound.at(piece.field);
     if (slot.empty()) {
-      slot = value;
+      slot = std::move(value);
     } else if (slot != value) {
-      return false;
+      return std::nullopt;
     }
     pos = end;
   }
-  if (pos != name.size()) return false;
+  return pos;
+}
+
+// Whether `text` matches literals and "*"s: each "*" any bytes (none too), by backtracking to
+// the last "*" (linear in the text for each "*").
+bool matchWildcards(const std::vector<PatternPiece>& pieces, std::string_view text) {
+  std::size_t piece = 0;
+  std::size_t pos = 0;
+  std::optional<std::pair<std::size_t, std::size_t>> retry;  // after the last "*": piece, pos
+  while (true) {
+    if (piece < pieces.size() && pieces[piece].isWildcard) {
+      ++piece;
+      retry = std::pair(piece, pos);
+      continue;
+    }
+    if (piece == pieces.size() && pos == text.size()) return true;
+    if (piece < pieces.size()) {
+      const auto& literal = pieces[piece].literal;
+      if (text.substr(pos, literal.size()) == literal) {
+        ++piece;
+        pos += literal.size();
+        continue;
+      }
+    }
+    // The last "*" takes one byte more, if there is one.
+    if (!retry || retry->second >= text.size()) return false;
+    ++retry->second;
+    std::tie(piece, pos) = *retry;
+  }
+}
+
+}  // namespace
+
+bool matchComponent(const StudyPattern& pattern, std::size_t component, std::string_view name,
+                    FieldValues& values) {
+  const auto& pieces = pattern.components.at(component);
+  FieldValues bound = values;
+  const auto isWildcard = [](const PatternPiece& piece) { return piece.isWildcard; };
+  const auto first = std::find_if(pieces.begin(), pieces.end(), isWildcard);
+  if (first == pieces.end()) {
+    const auto end = matchPieces(pieces, name, 0, false, bound);
+    if (!end || *end != name.size()) return false;
+    values = std::move(bound);
+    return true;
+  }
+  // The fields stand before the first "*" and after the last, so each side is read on its own:
+  // the head from the name's start, the tail from its end (backwards), the "*"s in between.
+  const auto last = std::find_if(pieces.rbegin(), pieces.rend(), isWildcard).base();
+  const std::vector<PatternPiece> head(pieces.begin(), first);
+  std::vector<PatternPiece> tail(pieces.rbegin(), std::make_reverse_iterator(last));
+  for (auto& piece : tail) std::reverse(piece.literal.begin(), piece.literal.end());
+  const std::string backwards(name.rbegin(), name.rend());
+  const auto headEnd = matchPieces(head, name, 0, false, bound);
+  if (!headEnd) return false;
+  const auto tailLength = matchPieces(tail, backwards, 0, true, bound);
+  if (!tailLength || *headEnd + *tailLength > name.size()) return false;
+  const std::vector<PatternPiece> middle(first, last);
+  if (!matchWildcards(middle, name.substr(*headEnd, name.size() - *headEnd - *tailLength))) {
+    return false;
+  }
   values = std::move(bound);
   return true;
+}
+
+std::string pathOfNames(const StudyPattern& pattern, const std::vector<std::string>& names) {
+  const std::string_view walked = std::string_view(pattern.text).substr(pattern.start.size());
+  std::string path = pattern.start;
+  std::size_t name = 0;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= walked.size(); ++i) {
+    if (i < walked.size() && !isPathSeparator(walked[i], PathStyle::native)) continue;
+    if (i > begin) path += names.at(name++);
+    if (i < walked.size()) path += walked[i];
+    begin = i + 1;
+  }
+  return path;
 }
 
 bool matchPattern(const StudyPattern& pattern, std::string_view path, FieldValues& values) {

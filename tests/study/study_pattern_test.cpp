@@ -121,5 +121,98 @@ TEST(StudyPatternTest, PathsMatchAPatternInOneWayAtMost) {
   }
 }
 
+// "*" matches within one component, makes no field, and never lets a name give two readings.
+TEST(StudyPatternTest, WildcardsMatchWithinOneComponentWithoutMakingAField) {
+  const std::pair<const char*, const char*> parsed[] = {
+      {"sub-{sub}/*_{run}.sdm", "sub run |  | sub-{sub}/*_{run}.sdm"},
+      {"d/*/x_{run}.sdm", "run | d/ | */x_{run}.sdm"},
+      {"a/b/*.sdm", " | a/b/ | *.sdm"},
+      {"**x-{a}", "a |  | **x-{a}"},
+      {"*-{a}/{b}-*", "a b |  | *-{a}/{b}-*"},
+  };
+  for (const auto& [text, expected] : parsed) {
+    const auto pattern = parseStudyPattern(text, "--primary");
+    EXPECT_EQ(describe(pattern), expected);
+    EXPECT_EQ(fillPattern(pattern, FieldValues(pattern.fields.size())), text);
+  }
+
+  const std::pair<const char*, const char*> refused[] = {
+      {"{a}*", "{a} and * need a character other than a letter or digit between them (column 4)"},
+      {"{a}x2*", "{a} and * need a character other than a letter or digit between them (column 6)"},
+      {"*{a}", "* and {a} need a character other than a letter or digit between them (column 2)"},
+      {"d/*x1{a}",
+       "* and {a} need a character other than a letter or digit between them (column 6)"},
+      {"*-{a}-*",
+       "{a} stands between two '*' of one component (column 7): it could be read in more than one "
+       "way"},
+      {"x*_{a}_{b}.*",
+       "{b} stands between two '*' of one component (column 12): it could be read in more than "
+       "one way"},
+  };
+  for (const auto& [text, message] : refused) {
+    testing::expectError<std::invalid_argument>(
+        [&] { parseStudyPattern(text, "--primary"); },
+        std::string("--primary '") + text + "': " + message);
+  }
+
+  struct Case {
+    const char* pattern;
+    const char* path;
+    const char* values;  // nullptr: no match
+  };
+  const Case matched[] = {
+      {"{a}-*", "1-2-3", "1"},
+      {"*-{a}", "1-2-3", "3"},
+      {"*-{a}.sdm", "x-y-07.sdm", "07"},
+      {"*-{a}.sdm", "-07.sdm", "07"},
+      {"*-{a}.sdm", "x-y-0_7.sdm", nullptr},
+      {"{a}_*_{b}.tsv", "1_x_y_2.tsv", "1 2"},
+      {"{a}-*-{b}", "1--2", "1 2"},
+      {"{a}-*-{b}", "1-2", nullptr},
+      {"{a}_*_{a}.tsv", "1_x_1.tsv", "1"},
+      {"{a}_*_{a}.tsv", "1_x_2.tsv", nullptr},
+      {"x_*.tsv", "x_.tsv", ""},
+      {"x_*.tsv", "x_desc-a.b.tsv", ""},
+      {"x_*.tsv", "x.tsv", nullptr},
+      {"x_*.tsv", "x_a.tsv~", nullptr},
+      {"*", "any thing", ""},
+      {"a*b*c", "abc", ""},
+      {"a*b*c", "aXbYbc", ""},
+      {"a*b*c", "acb", nullptr},
+      {"a**c", "ac", ""},
+      {"a*b", "a*b", ""},
+      {"*/x.sdm", "a/x.sdm", ""},
+      {"*/x.sdm", "a/b/x.sdm", nullptr},
+      {"*.sdm", "a/b.sdm", nullptr},
+      {"sub-{s}/*/c_{s}.tsv", "sub-01/prep/c_01.tsv", "01"},
+      {"sub-{s}/*/c_{s}.tsv", "sub-01/prep/c_02.tsv", nullptr},
+  };
+  for (const auto& c : matched) {
+    SCOPED_TRACE(std::string(c.pattern) + " ~ " + c.path);
+    const auto pattern = parseStudyPattern(c.pattern, "--primary");
+    FieldValues values;
+    ASSERT_EQ(matchPattern(pattern, c.path, values), c.values != nullptr);
+    if (c.values != nullptr) {
+      EXPECT_EQ(joined(values, " "), c.values);
+    }
+  }
+}
+
+// A file's path is the pattern with the names found in place of the components walked.
+TEST(StudyPatternTest, APathIsThePatternWithTheNamesFound) {
+  const struct {
+    const char* pattern;
+    std::vector<std::string> names;
+    const char* path;
+  } cases[] = {
+      {"sub-{sub}/*_{run}.sdm", {"sub-01", "a_b_1.sdm"}, "sub-01/a_b_1.sdm"},
+      {"./d//sub-{sub}//x.sdm", {"sub-01", "x.sdm"}, "./d//sub-01//x.sdm"},
+      {"a/b/*.sdm", {"c.sdm"}, "a/b/c.sdm"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(pathOfNames(parseStudyPattern(c.pattern, "--primary"), c.names), c.path);
+  }
+}
+
 }  // namespace
 }  // namespace duv
