@@ -1,6 +1,7 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <cstdio>
 #include <thread>
 
 #include "cli/interrupt.h"
@@ -9,8 +10,9 @@
 namespace duv::cli {
 
 // The signals are blocked in every thread and taken by one thread of their own with sigwait, so
-// that the cleanup runs as ordinary code rather than in a signal handler. Then the signal is
-// raised again with its default action, so that the program ends as interrupted by it.
+// that the cleanup runs as ordinary code rather than in a signal handler. Then the notice is
+// written and the signal raised again with its default action, so that the program ends as
+// interrupted by it.
 void removeTemporaryFilesWhenInterrupted() {
   sigset_t signals;
   sigemptyset(&signals);
@@ -20,6 +22,9 @@ void removeTemporaryFilesWhenInterrupted() {
     int signal = 0;
     if (sigwait(&signals, &signal) != 0) return;
     removeTemporaryFilesForExit(false);
+    const auto notice = interruptNotice();
+    std::fputs(notice.c_str(), stderr);
+    std::fflush(stderr);
     std::signal(signal, SIG_DFL);
     sigset_t raised;
     sigemptyset(&raised);

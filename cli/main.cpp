@@ -261,9 +261,10 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
 
 constexpr const char* kStudyFooter =
     "Pairing: --primary and --confounds-from are paths (relative to the current folder, or "
-    "absolute) in which {name} is a field matching one label of letters and digits; every "
-    "primary found is paired with the file of each --confounds-from pattern that fills the same "
-    "fields. A manifest (--manifest) is a TSV with a header: primary, one or more columns whose "
+    "absolute) in which {name} is a field matching one label of letters and digits, and * "
+    "matches any characters within one folder or file name; every primary found is paired with "
+    "the file of each --confounds-from pattern that fills the same fields. A manifest (--manifest) "
+    "is a TSV with a header: primary, one or more columns whose "
     "names begin with confounds, and an optional output (the run's folder in --out-dir). A "
     "primary without a partner, a partner without a primary and a pattern matching nothing are "
     "errors unless --allow-missing.\n"
@@ -273,7 +274,8 @@ constexpr const char* kStudyFooter =
     "(<run>.run.json) in --out-dir, under the primary's folder relative to where the pattern "
     "starts. A run whose inputs, options and outputs are as recorded is not done again "
     "(--force: all are). group.tsv and group.html sum up the runs, except with --only: "
-    "--group-only builds them from the records alone.\n"
+    "--group-only builds them from the records alone (a folder without records is an error). "
+    "Interrupted, a study says how many runs are done; the same command resumes it.\n"
     "Exit codes: 0 every run done without a counted warning at the --fail-on level, 1 a run "
     "failed (or the pairing did), 3 a run's status reached --fail-on, 64 usage error.\n";
 
@@ -299,8 +301,13 @@ void addStudyOptions(CLI::App& command, StudyArguments& arguments, CheckChoices&
                   "the group outputs are then left to --group-only)")
       ->type_name("FIELD=VALUES")
       ->allow_extra_args(false);
-  command.add_flag("--dry-run", arguments.dryRun, "Print the runs found and stop");
+  command.add_flag("--dry-run", arguments.dryRun,
+                   "Print the runs found and stop (--out-dir optional: given, its outputs are "
+                   "checked too)");
   command.add_option("--out-dir", arguments.outDir, "The study's output folder")->type_name("DIR");
+  command.add_flag("-q,--quiet", arguments.quiet,
+                   "No log lines (runs skipped, records ignored) or progress; errors and the "
+                   "summary still show");
   command
       .add_option("-j,--jobs", arguments.jobs,
                   "Runs at a time, 1 to " + std::to_string(duv::cli::kMostJobs) +

@@ -1,10 +1,12 @@
 #include "cli/study_command.h"
 
+#include <atomic>
 #include <iostream>
 #include <mutex>
 #include <stdexcept>
 
 #include "check/contrast_expression.h"
+#include "cli/interrupt.h"
 #include "cli/terminal.h"
 #include "cli/tool_inputs.h"
 #include "design/file_system.h"
@@ -13,6 +15,7 @@
 #include "study/group_html.h"
 #include "study/group_tsv.h"
 #include "study/pairing_table.h"
+#include "study/run_record_format.h"
 #include "study/run_record_search.h"
 #include "study/study_manifest.h"
 #include "study/study_outputs.h"
@@ -109,6 +112,13 @@ int exitCodeOf(const std::vector<RunRecord>& records, CheckLevel failOn) {
 
 int groupOnly(const StudyArguments& arguments) {
   const auto found = findRunRecords(arguments.outDir, realFileSystem());
+  // Group outputs of no run would only hide that the study was never run into this folder.
+  if (found.records.empty() && found.errors.empty()) {
+    throw std::runtime_error("no run records were found in " + arguments.outDir +
+                             ": a study writes one beside each run's outputs (<run>" +
+                             run_record_format::kFileSuffix +
+                             ") when it runs without --group-only");
+  }
   for (const auto& error : found.errors) std::cerr << "Error: " << error << '\n';
   writeGroupOutputs(arguments.outDir, found.records, found.errors);
   writeSummary(found.records, 0, std::cout);
@@ -116,10 +126,19 @@ int groupOnly(const StudyArguments& arguments) {
   return exitCodeOf(found.records, arguments.check.failOn);
 }
 
+// "Interrupted: 12 of 40 runs done; ...": what a study stopped by the user has left to do.
+std::string interruptedText(std::size_t done, std::size_t total, bool terminal) {
+  return std::string(terminal ? "\r\033[K" : "") + "Interrupted: " + std::to_string(done) + " of " +
+         std::to_string(total) + (total == 1 ? " run" : " runs") +
+         " done; run the same command again to resume.\n";
+}
+
 }  // namespace
 
 void validateStudyArguments(const StudyArguments& arguments) {
-  if (arguments.outDir.empty()) throw std::invalid_argument("--out-dir is required");
+  if (arguments.outDir.empty() && !(arguments.dryRun && !arguments.groupOnly)) {
+    throw std::invalid_argument("--out-dir is required");
+  }
   if (arguments.groupOnly) {
     if (arguments.manifest || arguments.primaryPattern || !arguments.only.empty()) {
       throw std::invalid_argument(
@@ -152,13 +171,20 @@ int runStudyCommand(const StudyArguments& arguments) {
   if (arguments.groupOnly) return groupOnly(arguments);
   const auto options = runOptionsOf(arguments);
   const auto pairing = pairingOf(arguments);
-  for (const auto& problem : pairing.problems) std::cerr << "Skipped: " << problem.message << '\n';
-  StudyOutputSettings outputs;
-  outputs.studyFolder = arguments.outDir;
-  outputs.groupOutputs = arguments.only.empty();
-  if (arguments.manifest) outputs.sources.push_back(*arguments.manifest);
-  if (arguments.check.contrastsFile) outputs.sources.push_back(*arguments.check.contrastsFile);
-  checkStudyOutputs(pairing.runs, options, outputs, realFileSystem());
+  if (!arguments.quiet) {
+    for (const auto& problem : pairing.problems) {
+      std::cerr << "Skipped: " << problem.message << '\n';
+    }
+  }
+  // A dry run without an output folder only lists the runs: there is nothing to clash with.
+  if (!arguments.outDir.empty()) {
+    StudyOutputSettings outputs;
+    outputs.studyFolder = arguments.outDir;
+    outputs.groupOutputs = arguments.only.empty();
+    if (arguments.manifest) outputs.sources.push_back(*arguments.manifest);
+    if (arguments.check.contrastsFile) outputs.sources.push_back(*arguments.check.contrastsFile);
+    checkStudyOutputs(pairing.runs, options, outputs, realFileSystem());
+  }
   if (arguments.dryRun) {
     writePairingTable(pairing.runs, std::cout);
     return kSuccess;
@@ -170,20 +196,28 @@ int runStudyCommand(const StudyArguments& arguments) {
   settings.jobs = arguments.jobs;
   settings.force = arguments.force;
   const bool terminal = standardErrorIsTerminal();
-  const auto result = runStudy(pairing.runs, options, settings, realFileSystem(),
-                               [terminal](const StudyProgress& progress, const RunRecord& record) {
-                                 if (terminal) std::cerr << "\r\033[K";
-                                 if (record.status == CheckStatus::failed) {
-                                   std::cerr << "Error: " << record.name << ": "
-                                             << record.firstError.value_or("") << '\n';
-                                 }
-                                 if (terminal) {
-                                   std::cerr << '[' << progress.done << '/' << progress.total
-                                             << "] " << progress.failed << " failed" << std::flush;
-                                 }
-                               });
-  if (terminal) std::cerr << "\r\033[K" << std::flush;
-  for (const auto& warning : result.warnings) std::cerr << "Warning: " << warning << '\n';
+  const bool progressShown = terminal && !arguments.quiet;
+  std::atomic<std::size_t> done{0};
+  const auto total = pairing.runs.size();
+  const InterruptNotice notice(
+      [&done, total, progressShown] { return interruptedText(done, total, progressShown); });
+  const auto result = runStudy(
+      pairing.runs, options, settings, realFileSystem(),
+      [progressShown, &done](const StudyProgress& progress, const RunRecord& record) {
+        done = progress.done;
+        if (progressShown) std::cerr << "\r\033[K";
+        if (record.status == CheckStatus::failed) {
+          std::cerr << "Error: " << record.name << ": " << record.firstError.value_or("") << '\n';
+        }
+        if (progressShown) {
+          std::cerr << '[' << progress.done << '/' << progress.total << "] " << progress.failed
+                    << " failed" << std::flush;
+        }
+      });
+  if (progressShown) std::cerr << "\r\033[K" << std::flush;
+  if (!arguments.quiet) {
+    for (const auto& warning : result.warnings) std::cerr << "Warning: " << warning << '\n';
+  }
 
   // Runs done in pieces (--only) leave the group outputs to --group-only: pieces running side
   // by side would race for them.

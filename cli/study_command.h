@@ -25,8 +25,9 @@ struct StudyArguments {
   bool allowMissing = false;
   std::vector<std::string> only;  // --only FIELD=VALUE[,VALUE...]
   bool dryRun = false;
+  bool quiet = false;  // no log lines (runs skipped, records ignored) or progress; errors show
 
-  std::string outDir;
+  std::string outDir;    // may be empty only for a dry run
   std::size_t jobs = 1;  // 1 to kMostJobs
   bool force = false;
   bool groupOnly = false;
@@ -39,7 +40,7 @@ struct StudyArguments {
 
 // Throws std::invalid_argument (a usage error) for options that do not fit together: neither or
 // both of --manifest and --primary, --confounds-from without --primary, --only with a manifest,
-// --group-only with a pairing, no --out-dir.
+// --group-only with a pairing, no --out-dir (but for a dry run).
 void validateStudyArguments(const StudyArguments& arguments);
 
 // Pairs the study (listing its problems on standard error), then: with dryRun, prints the
@@ -47,10 +48,16 @@ void validateStudyArguments(const StudyArguments& arguments);
 // threads, with a progress line on a terminal's standard error (runs done of all, failures so
 // far) and each failure as "Error: <run>: <its first error>", then, unless --only, writes
 // group.tsv and group.html in the output folder from the runs' records, and prints the closing
-// summary on standard output. groupOnly: only the group outputs, from every record found in
-// the output folder. Returns kFailure when a run failed (or, groupOnly, a record could not be
-// read), else kWarningsAtLevel when a run's status reached --fail-on, else kSuccess. Throws
-// the pairing's errors, and the errors of writing records and group outputs.
+// summary on standard output. Interrupted once the runs are known, it says on standard error
+//   Interrupted: 12 of 40 runs done; run the same command again to resume.
+// quiet: no problem lines, warnings or progress; errors and the summary still show. groupOnly:
+// only the group outputs, from every record found in the output folder; throws
+// std::runtime_error when there is none and no record file that cannot be read:
+//   no run records were found in out: a study writes one beside each run's outputs
+//   (<run>.run.json) when it runs without --group-only
+// Returns kFailure when a run failed (or, groupOnly, a record could not be read), else
+// kWarningsAtLevel when a run's status reached --fail-on, else kSuccess. Throws the pairing's
+// errors, and the errors of writing records and group outputs.
 int runStudyCommand(const StudyArguments& arguments);
 
 }  // namespace duv::cli
