@@ -17,6 +17,7 @@
 #include "cli/held_saves.h"
 #include "cli/interrupt.h"
 #include "cli/study_command.h"
+#include "cli/submit_options.h"
 #include "cli/terminal.h"
 #include "design/confound_selection.h"
 #include "design/motion_layout.h"
@@ -442,6 +443,7 @@ int runTool(int argc, char** argv) {
   auto* studyCommand = app.add_subcommand(
       "study", "Merge and check every run of a study on every core, with a group view");
   addStudyOptions(*studyCommand, study, studyChoices);
+  duv::cli::addSubmitOptions(*studyCommand, study);
 
   duv::cli::DesignArguments design;
   auto* designCommand = app.add_subcommand(
@@ -469,6 +471,7 @@ int runTool(int argc, char** argv) {
     duv::cli::spikeOptionsFor(study.merge.confounds);
     if (studyCommand->parsed()) {
       applyChoices(studyChoices, study.check);
+      study.submit.given = duv::cli::givenOptions(*studyCommand);
       duv::validateThresholds(study.check.thresholds);
       duv::validateContrastThresholds(study.check.contrastThresholds);
       duv::cli::validateStudyArguments(study);

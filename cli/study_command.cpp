@@ -7,6 +7,7 @@
 
 #include "check/contrast_expression.h"
 #include "cli/interrupt.h"
+#include "cli/study_submit.h"
 #include "cli/terminal.h"
 #include "cli/tool_inputs.h"
 #include "design/file_system.h"
@@ -15,6 +16,7 @@
 #include "study/group_html.h"
 #include "study/group_tsv.h"
 #include "study/pairing_table.h"
+#include "study/run_list.h"
 #include "study/run_record_format.h"
 #include "study/run_record_search.h"
 #include "study/study_manifest.h"
@@ -55,9 +57,20 @@ StudyPairing pairingOf(const StudyArguments& arguments) {
   PairingOptions options;
   options.only = parseRunSelection(arguments.only);
   options.allowMissing = arguments.allowMissing;
-  if (arguments.manifest) return pairStudyManifest(*arguments.manifest, options, realFileSystem());
-  return pairStudyFiles("", *arguments.primaryPattern, arguments.confoundPatterns, options,
-                        realFileSystem());
+  auto pairing = arguments.manifest
+                     ? pairStudyManifest(*arguments.manifest, options, realFileSystem())
+                     : pairStudyFiles("", *arguments.primaryPattern, arguments.confoundPatterns,
+                                      options, realFileSystem());
+  if (arguments.runList) {
+    pairing.runs = keepListedRuns(std::move(pairing.runs), *arguments.runList, realFileSystem());
+  }
+  return pairing;
+}
+
+// A piece of a study (--only, --run-list) leaves the group outputs to --group-only: pieces
+// running side by side would race for them.
+bool isPiece(const StudyArguments& arguments) {
+  return !arguments.only.empty() || arguments.runList.has_value();
 }
 
 void writeGroupOutputs(const std::string& outDir, const std::vector<RunRecord>& records,
@@ -139,6 +152,7 @@ void validateStudyArguments(const StudyArguments& arguments) {
   if (arguments.outDir.empty() && !(arguments.dryRun && !arguments.groupOnly)) {
     throw std::invalid_argument("--out-dir is required");
   }
+  validateSubmitArguments(arguments);
   if (arguments.groupOnly) {
     if (arguments.manifest || arguments.primaryPattern || !arguments.only.empty()) {
       throw std::invalid_argument(
@@ -180,11 +194,12 @@ int runStudyCommand(const StudyArguments& arguments) {
   if (!arguments.outDir.empty()) {
     StudyOutputSettings outputs;
     outputs.studyFolder = arguments.outDir;
-    outputs.groupOutputs = arguments.only.empty();
+    outputs.groupOutputs = !isPiece(arguments);
     if (arguments.manifest) outputs.sources.push_back(*arguments.manifest);
     if (arguments.check.contrastsFile) outputs.sources.push_back(*arguments.check.contrastsFile);
     checkStudyOutputs(pairing.runs, options, outputs, realFileSystem());
   }
+  if (arguments.submit.scheduler) return submitStudy(arguments, pairing.runs);
   if (arguments.dryRun) {
     writePairingTable(pairing.runs, std::cout);
     return kSuccess;
@@ -219,9 +234,7 @@ int runStudyCommand(const StudyArguments& arguments) {
     for (const auto& warning : result.warnings) std::cerr << "Warning: " << warning << '\n';
   }
 
-  // Runs done in pieces (--only) leave the group outputs to --group-only: pieces running side
-  // by side would race for them.
-  if (arguments.only.empty()) writeGroupOutputs(arguments.outDir, result.records, {});
+  if (!isPiece(arguments)) writeGroupOutputs(arguments.outDir, result.records, {});
   writeSummary(result.records, result.skipped, std::cout);
   return exitCodeOf(result.records, arguments.check.failOn);
 }

@@ -10,6 +10,7 @@
 
 #include "cli/check_command.h"
 #include "cli/commands.h"
+#include "cli/submit_arguments.h"
 
 namespace duv::cli {
 
@@ -23,7 +24,8 @@ struct StudyArguments {
   std::optional<std::string> primaryPattern;
   std::vector<std::string> confoundPatterns;
   bool allowMissing = false;
-  std::vector<std::string> only;  // --only FIELD=VALUE[,VALUE...]
+  std::vector<std::string> only;       // --only FIELD=VALUE[,VALUE...]
+  std::optional<std::string> runList;  // --run-list FILE: only the runs it lists (study/run_list.h)
   bool dryRun = false;
   bool quiet = false;  // no log lines (runs skipped, records ignored) or progress; errors show
 
@@ -36,6 +38,8 @@ struct StudyArguments {
   // contrasts, head motion, fail-on); their other members are not used.
   MergeArguments merge;
   CheckArguments check;
+
+  SubmitArguments submit;  // --submit and its companions (cli/study_submit.h)
 };
 
 // Throws std::invalid_argument (a usage error) for options that do not fit together: neither or
