@@ -12,10 +12,11 @@ namespace {
 constexpr std::array<std::string_view, 6> kNotForTasks{"--submit",        "--array-by", "--pieces",
                                                        "--sbatch-option", "--dry-run",  "--jobs"};
 
-// The options that choose or do runs, which --group-only has no use for (and refuses).
-constexpr std::array<std::string_view, 7> kNotForGathering{
+// The options that choose or do runs, which --group-only has no use for (and refuses), and
+// --group-only itself, which the gathering job gives.
+constexpr std::array<std::string_view, 8> kNotForGathering{
     "--manifest", "--primary",  "--confounds-from", "--allow-missing",
-    "--only",     "--run-list", "--force"};
+    "--only",     "--run-list", "--force",          "--group-only"};
 
 // The options whose values are paths (or patterns of paths) the jobs open.
 constexpr std::array<std::string_view, 5> kPathOptions{

@@ -38,7 +38,7 @@ std::vector<std::string> taskOptions(const std::vector<GivenOption>& given,
 
 // The options the gathering job's `--group-only` takes: taskOptions without those that choose
 // or do runs (--manifest, --primary, --confounds-from, --allow-missing, --only, --run-list,
-// --force).
+// --force) and --group-only (the job gives its own).
 std::vector<std::string> gatherOptions(const std::vector<GivenOption>& given,
                                        const std::string& currentFolder);
 
