@@ -91,6 +91,7 @@ void readBoth(Pipe& out, Pipe& err, ProgramOutput& output) {
 
 ProgramOutput runProgram(const std::vector<std::string>& command) {
   std::vector<char*> argv;
+  argv.reserve(command.size() + 1);
   for (const auto& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 

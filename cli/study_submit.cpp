@@ -45,6 +45,7 @@ std::vector<std::string> piecesByField(const StudyArguments& arguments,
     }
   }
   std::vector<std::string> pieces;
+  pieces.reserve(values.size());
   for (const auto& value : values) pieces.push_back("--only=" + field + "=" + value);
   return pieces;
 }

@@ -31,6 +31,7 @@ std::vector<RunPlan> keepListedRuns(std::vector<RunPlan> runs, const std::string
   }
   if (lineOf.empty()) throw std::runtime_error(listPath + ": no run listed");
   std::vector<RunPlan> kept;
+  kept.reserve(lineOf.size());
   for (const auto& [index, line] : lineOf) kept.push_back(std::move(runs[index]));
   return kept;
 }
