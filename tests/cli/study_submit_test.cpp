@@ -261,6 +261,11 @@ TEST_F(StudySubmitTest, WhatCannotBeSubmittedIsRefusedBeforeAnythingIsWritten) {
     EXPECT_FALSE(exists("out"));
     EXPECT_FALSE(exists("bin/count")) << "sbatch was run";
   }
+  const auto noFolder = submit({"--submit", "slurm", "--dry-run"});
+  EXPECT_EQ(noFolder.exitCode, 64);
+  EXPECT_EQ(noFolder.err.rfind("Error: --submit needs --out-dir: the job scripts go into it\n", 0),
+            0U)
+      << noFolder.err;
   const auto manifest = run({"study", "--manifest", "study.tsv", "--out-dir", "out", "--submit",
                              "slurm", "--array-by", "sub", "--dry-run"});
   EXPECT_EQ(manifest.exitCode, 1);
