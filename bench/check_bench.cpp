@@ -69,7 +69,7 @@ void BM_CheckWithContrastsAndMotion(benchmark::State& state) {
     }
     const auto input = readMotionInput(motion, "run1.par", MotionLayout::par, 0);
     benchmark::DoNotOptimize(
-        checkMotion("run1.par", framewiseDisplacement(input), {}, false, check));
+        checkMotion("run1.par", framewiseDisplacement(input), {}, false, design, check));
   }
 }
 BENCHMARK(BM_CheckWithContrastsAndMotion)->Apply(sizes);

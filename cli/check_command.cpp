@@ -31,11 +31,22 @@ CheckRequest requestFor(const CheckArguments& arguments) {
   request.motionReading = motionReadingFor(arguments.confounds);
   request.motion.thresholds = parseThresholdList(arguments.fdThresholds);
   request.motion.maxFlaggedShare = arguments.maxScrubbedPercent / 100.0;
+  request.motion.limits = motionLimitsFor(arguments);
   if (const auto spikes = spikeOptionsFor(arguments.confounds)) {
     request.motion.spikeThreshold = spikes->criterion.displacementThreshold;
     request.spikes = SpikeColumns::add;
   }
   return request;
+}
+
+// `parse` of an option's text, its error preceded by the option's name.
+template <typename Parse>
+auto parsedOption(Parse parse, std::string_view text, std::string_view option) {
+  try {
+    return parse(text);
+  } catch (const std::invalid_argument& error) {
+    throw std::invalid_argument(std::string(option) + ": " + error.what());
+  }
 }
 
 // The file's head motion: from its --motion file, else from the file itself.
@@ -121,6 +132,24 @@ void validateMotionArguments(const CheckArguments& arguments) {
     throw std::invalid_argument("--max-scrubbed must lie between 0 and 100 (percent)");
   }
   parseThresholdList(arguments.fdThresholds);
+  motionLimitsFor(arguments);
+}
+
+MotionLimits motionLimitsFor(const CheckArguments& arguments) {
+  auto limits =
+      motionLimitsOf(parsedOption(parseMotionRule, arguments.motionRule, "--motion-rule"));
+  if (arguments.maxMeanFd) {
+    limits.meanDisplacement =
+        parsedOption(parseDisplacementLimit, *arguments.maxMeanFd, "--max-mean-fd");
+  }
+  if (arguments.maxFd) {
+    limits.largestDisplacement = parsedOption(parseDisplacementLimit, *arguments.maxFd, "--max-fd");
+  }
+  if (arguments.maxShareAbove) {
+    limits.shareAbove =
+        parsedOption(parseShareLimit, *arguments.maxShareAbove, "--max-share-above");
+  }
+  return limits;
 }
 
 std::string htmlPathFor(const std::string& designPath, const std::string& htmlDir) {

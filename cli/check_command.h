@@ -14,6 +14,7 @@
 #include "check/threshold_error.h"
 #include "cli/tool_inputs.h"
 #include "design/design_matrix.h"
+#include "numerics/motion_rule.h"
 
 namespace duv::cli {
 
@@ -31,6 +32,11 @@ struct CheckArguments {
   std::vector<std::string> motion;
   std::string fdThresholds = "0.2,0.5";  // mm
   double maxScrubbedPercent = 25.0;      // of the volumes
+  // The motion rule and the user's own limits, each replacing the rule's limit of its kind.
+  std::string motionRule = "stringent";
+  std::optional<std::string> maxMeanFd;      // MM
+  std::optional<std::string> maxFd;          // MM
+  std::optional<std::string> maxShareAbove;  // MM:PERCENT
   // Contrasts: --contrast NAME=EXPRESSION texts, in order, then those of a --contrasts file.
   std::vector<std::string> contrasts;
   std::optional<std::string> contrastsFile;
@@ -43,8 +49,15 @@ struct CheckArguments {
 std::vector<Contrast> contrastsOf(const CheckArguments& arguments);
 
 // Throws std::invalid_argument (a usage error) when --motion is not given once per FILE (or
-// once for a single FILE) or --max-scrubbed lies outside 0 to 100.
+// once for a single FILE), --max-scrubbed lies outside 0 to 100, or motionLimitsFor throws.
 void validateMotionArguments(const CheckArguments& arguments);
+
+// The limits of --motion-rule, each replaced by --max-mean-fd, --max-fd or --max-share-above
+// where given. Throws std::invalid_argument (a usage error) naming the option first:
+// "--motion-rule: unknown motion rule \"strict\": one of stringent, lenient, none",
+// "--max-fd: \"-1\" is not a number of mm, 0 or more", and the other errors of
+// parseDisplacementLimit and parseShareLimit (numerics/motion_rule.h) so.
+MotionLimits motionLimitsFor(const CheckArguments& arguments);
 
 // Checks every file (one that cannot be read is reported on standard error and the others are
 // still checked; files are read as the merges read their secondaries, log lines going to

@@ -119,7 +119,8 @@ constexpr const char* kCheckFooter =
     "Levels: error (rank-deficient, no residual degrees of freedom, identical columns: |r| at "
     "least 1 - 1e-6, a value that is not a number, a contrast that is not estimable) > high (|r| "
     ">= --high-r, VIF >= --high-vif, contrast VIF >= --high-cvif, more than --max-scrubbed of "
-    "the volumes above the spike threshold) > medium (|r| >= --medium-r, VIF >= --medium-vif, "
+    "the volumes above the spike threshold, head motion beyond a limit of --motion-rule) > medium "
+    "(|r| >= --medium-r, VIF >= --medium-vif, "
     "contrast VIF >= --medium-cvif). Constant, all-zero and non-numeric columns are listed and "
     "left out of r and VIF; columns in an exact dependency have VIF inf and each dependency is "
     "listed by name.\n"
@@ -198,6 +199,28 @@ void addCheckLevelOptions(CLI::App& command, CheckArguments& arguments, CheckCho
   command.add_option("--max-scrubbed", arguments.maxScrubbedPercent,
                      "A run whose share of volumes above the spike threshold (--spikes, 0.5 mm) "
                      "exceeds this percentage warns high (25)");
+  command
+      .add_option("--motion-rule", arguments.motionRule,
+                  "Limits of head motion beyond which a run warns high: stringent (default; mean "
+                  "FD > 0.25 mm, or more than 20 % of the volumes above 0.2 mm, or any FD > "
+                  "5 mm), lenient (mean FD > 0.55 mm) or none; --max-mean-fd, --max-fd and "
+                  "--max-share-above each replace the rule's limit of their kind (with none, "
+                  "they are the only limits)")
+      ->type_name("RULE");
+  command
+      .add_option("--max-mean-fd", arguments.maxMeanFd,
+                  "A run whose mean FD (volumes 2 to n) lies above MM warns high, in place "
+                  "of the rule's limit")
+      ->type_name("MM");
+  command
+      .add_option("--max-fd", arguments.maxFd,
+                  "A run with an FD above MM warns high, in place of the rule's limit")
+      ->type_name("MM");
+  command
+      .add_option("--max-share-above", arguments.maxShareAbove,
+                  "A run with more than PERCENT of its volumes above MM warns high, in place "
+                  "of the rule's limit (e.g. 0.2:20)")
+      ->type_name("MM:PERCENT");
 }
 
 void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices& names) {
@@ -474,6 +497,7 @@ int runTool(int argc, char** argv) {
       study.submit.given = duv::cli::givenOptions(*studyCommand);
       duv::validateThresholds(study.check.thresholds);
       duv::validateContrastThresholds(study.check.contrastThresholds);
+      duv::cli::motionLimitsFor(study.check);
       duv::cli::validateStudyArguments(study);
     }
     if (designCommand->parsed()) duv::cli::validateDesignArguments(design);

@@ -48,6 +48,7 @@ RunOptions runOptionsOf(const StudyArguments& arguments) {
   options.contrasts = contrastsOf(check);
   options.motion.thresholds = parseThresholdList(check.fdThresholds);
   options.motion.maxFlaggedShare = check.maxScrubbedPercent / 100.0;
+  options.motion.limits = motionLimitsFor(check);
   if (options.spikes)
     options.motion.spikeThreshold = options.spikes->criterion.displacementThreshold;
   return options;

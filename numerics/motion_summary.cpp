@@ -9,6 +9,36 @@ double shareOf(std::size_t count, std::size_t volumes) {
   return volumes == 0 ? 0.0 : static_cast<double>(count) / static_cast<double>(volumes);
 }
 
+// The limits gone beyond, in MotionMeasure order.
+std::vector<MotionExcess> excessesOf(const MotionSummary& summary,
+                                     const MotionSummaryOptions& options) {
+  std::vector<MotionExcess> excesses;
+  const auto& limits = options.limits;
+  if (limits.meanDisplacement && summary.meanDisplacement > *limits.meanDisplacement) {
+    excesses.push_back(
+        {MotionMeasure::meanDisplacement, summary.meanDisplacement, *limits.meanDisplacement});
+  }
+  if (summary.limitedShare && summary.limitedShare->share > limits.shareAbove->share) {
+    excesses.push_back({MotionMeasure::shareAbove, summary.limitedShare->share,
+                        limits.shareAbove->share, limits.shareAbove->threshold});
+  }
+  if (limits.largestDisplacement && summary.maxDisplacement > *limits.largestDisplacement) {
+    excesses.push_back(
+        {MotionMeasure::largestDisplacement, summary.maxDisplacement, *limits.largestDisplacement});
+  }
+  if (summary.tooManyFlagged) {
+    excesses.push_back({MotionMeasure::flaggedShare, summary.flaggedShare, options.maxFlaggedShare,
+                        options.spikeThreshold});
+  }
+  return excesses;
+}
+
+std::size_t countAbove(const std::vector<double>& displacement, double threshold) {
+  return static_cast<std::size_t>(
+      std::count_if(displacement.begin(), displacement.end(),
+                    [threshold](double value) { return value > threshold; }));
+}
+
 }  // namespace
 
 MotionSummary summarizeMotion(const std::vector<double>& displacement,
@@ -25,9 +55,7 @@ MotionSummary summarizeMotion(const std::vector<double>& displacement,
   }
 
   for (const auto threshold : options.thresholds) {
-    const auto count = static_cast<std::size_t>(
-        std::count_if(displacement.begin(), displacement.end(),
-                      [threshold](double value) { return value > threshold; }));
+    const auto count = countAbove(displacement, threshold);
     summary.aboveThresholds.push_back({threshold, count, shareOf(count, summary.volumes)});
   }
   for (std::size_t t = 0; t < displacement.size(); ++t) {
@@ -35,6 +63,11 @@ MotionSummary summarizeMotion(const std::vector<double>& displacement,
   }
   summary.flaggedShare = shareOf(summary.flaggedVolumes.size(), summary.volumes);
   summary.tooManyFlagged = summary.flaggedShare > options.maxFlaggedShare;
+  if (const auto& limit = options.limits.shareAbove) {
+    const auto count = countAbove(displacement, limit->threshold);
+    summary.limitedShare = ThresholdCount{limit->threshold, count, shareOf(count, summary.volumes)};
+  }
+  summary.excesses = excessesOf(summary, options);
   return summary;
 }
 

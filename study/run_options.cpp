@@ -54,6 +54,17 @@ std::string canonicalText(const RunOptions& o) {
   for (const double threshold : o.motion.thresholds) text << number(threshold) << ',';
   text << ";spike-fd=" << number(o.motion.spikeThreshold)
        << ";max-scrubbed=" << number(o.motion.maxFlaggedShare);
+  // The rule and every limit in force, so that a run is done again when either changes.
+  const auto& limits = o.motion.limits;
+  const auto limit = [](const std::optional<double>& value) {
+    return value ? number(*value) : std::string("none");
+  };
+  text << ";motion-rule=" << motionRuleName(limits.rule)
+       << ";max-mean-fd=" << limit(limits.meanDisplacement)
+       << ";max-fd=" << limit(limits.largestDisplacement) << ";max-share-above="
+       << (limits.shareAbove
+               ? number(limits.shareAbove->threshold) + ":" + number(limits.shareAbove->share)
+               : std::string("none"));
   return text.str();
 }
 

@@ -88,7 +88,7 @@ void readAndCheck(CheckedFile& file, CheckRequest& request, FileSystem& files, c
   }
   file.check = checkDesign(file.design, request.thresholds);
   file.motion = checkMotion(motion->fileName, std::move(displacement), request.motion,
-                            request.spikes != SpikeColumns::none, file.check);
+                            request.spikes != SpikeColumns::none, file.design, file.check);
 }
 
 // The contrasts on the checked design; checkContrast's errors pass on.

@@ -72,7 +72,7 @@ TEST(CheckHtmlTest, HeadMotionIsATraceWithItsThresholdsAndFlaggedVolumes) {
   displacement[7] = 0.9;
   displacement[30] = 0.6;
   auto& file = run.files.front();
-  file.motion = checkMotion("run1.par", displacement, run.motion, false, file.check);
+  file.motion = checkMotion("run1.par", displacement, run.motion, false, file.design, file.check);
   const auto page = html(run);
   EXPECT_EQ(occurrences(page, "data-figure=\"fd\""), 1U);
   EXPECT_LT(page.find("data-figure=\"fd\""), page.find("data-figure=\"matrix\""));
@@ -84,7 +84,7 @@ TEST(CheckHtmlTest, HeadMotionIsATraceWithItsThresholdsAndFlaggedVolumes) {
   // Two of 40 volumes is not more than 25 %; one of them is, over 2 %.
   EXPECT_EQ(page.find("<li class=\"high\"><b>high</b> head motion:"), std::string::npos);
   run.motion.maxFlaggedShare = 0.02;
-  file.motion = checkMotion("run1.par", displacement, run.motion, false, file.check);
+  file.motion = checkMotion("run1.par", displacement, run.motion, false, file.design, file.check);
   EXPECT_NE(html(run).find("<li class=\"high\"><b>high</b> head motion: 5.0 % of the volumes move "
                            "more than 0.5 mm (more than 2 %)"),
             std::string::npos);

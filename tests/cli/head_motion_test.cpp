@@ -128,6 +128,137 @@ TEST_F(HeadMotionTest, MotionOptionsThatCannotBeMetAreErrors) {
             "sub01_task.sdm\n");
 }
 
+// The example table: mean FD 0.09 mm, largest 1.45 mm, 2 of 240 volumes above 0.2 mm.
+TEST_F(HeadMotionTest, TheMotionRuleAndOwnLimitsSetTheStatus) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string warning;  // the head-motion warning line, or "" for none
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{"--motion-rule", "lenient"}, ""},
+      {{"--max-mean-fd", "0.05"}, "head motion: mean FD 0.09 mm > 0.05"},
+      {{"--motion-rule", "none", "--max-mean-fd", "0.05"}, "head motion: mean FD 0.09 mm > 0.05"},
+      {{"--motion-rule", "lenient", "--max-fd", "1"}, "head motion: largest FD 1.45 mm > 1"},
+      {{"--max-fd", "1.5"}, ""},
+      {{"--max-share-above", "0.2:0.5"}, "head motion: 1 % of volumes > 0.2 mm"},
+      {{"--max-share-above", "0.2:1"}, ""},
+      {{"--motion-rule", "none", "--max-scrubbed", "0.5"},
+       "head motion: 0.8 % of the volumes move more than 0.5 mm (more than 0 %); scrubbing them "
+       "leaves 231 residual degrees of freedom"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments{"check",       "--fail-on", "high",
+                                       "--confounds", "motion6",   kTable};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const auto result = run(arguments);
+    SCOPED_TRACE(c.options.empty() ? "defaults" : c.options.front() + " " + c.options.back());
+    EXPECT_EQ(result.exitCode, c.warning.empty() ? 0 : 3) << result.err;
+    if (c.warning.empty()) {
+      EXPECT_EQ(result.out.find("HIGH    head motion"), std::string::npos) << result.out;
+    } else {
+      EXPECT_NE(result.out.find("  HIGH    " + c.warning + "\n"), std::string::npos) << result.out;
+    }
+  }
+}
+
+TEST_F(HeadMotionTest, MotionLimitsThatCannotHoldAreUsageErrors) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"--motion-rule", "strict"},
+       "--motion-rule: unknown motion rule \"strict\": one of stringent, lenient, none"},
+      {{"--motion-rule", ""},
+       "--motion-rule: unknown motion rule \"\": one of stringent, lenient, none"},
+      {{"--max-mean-fd", "-0.1"}, "--max-mean-fd: \"-0.1\" is not a number of mm, 0 or more"},
+      {{"--max-mean-fd", "0.2mm"}, "--max-mean-fd: \"0.2mm\" is not a number of mm, 0 or more"},
+      {{"--max-fd", "five"}, "--max-fd: \"five\" is not a number of mm, 0 or more"},
+      {{"--max-share-above", "0.2"}, "--max-share-above: \"0.2\" is not MM:PERCENT (as 0.2:20)"},
+      {{"--max-share-above", "0.2:101"},
+       "--max-share-above: \"0.2:101\": \"101\" is not a percentage from 0 to 100"},
+      {{"--max-share-above", "x:20"},
+       "--max-share-above: \"x:20\": \"x\" is not a number of mm, 0 or more"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    const std::string expected =
+        "Error: " + c.error + "\nRun 'duvendal --help' for more information.\n";
+    std::vector<std::string> check{"check", kTable};
+    check.insert(check.end(), c.options.begin(), c.options.end());
+    const auto checked = run(check);
+    EXPECT_EQ(checked.exitCode, 64);
+    EXPECT_EQ(checked.err, expected);
+    std::vector<std::string> study{"study", "--primary", "examples/study/sub-{sub}/a.sdm",
+                                   "--out-dir", "out"};
+    study.insert(study.end(), c.options.begin(), c.options.end());
+    const auto studied = run(study);
+    EXPECT_EQ(studied.exitCode, 64);
+    EXPECT_EQ(studied.err, expected);
+  }
+  EXPECT_FALSE(exists("out"));
+}
+
+// The motion rule and limits are among the options a run's record keeps.
+TEST_F(HeadMotionTest, AStudyRedoesItsRunsWhenTheMotionLimitsChange) {
+  const auto study = [this](std::vector<std::string> more) {
+    std::vector<std::string> arguments{
+        "study",
+        "--primary",
+        "examples/study/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm",
+        "--confounds-from",
+        "examples/study/derivatives/sub-{sub}/func/"
+        "sub-{sub}_task-{task}_run-{run}_desc-confounds_timeseries.tsv",
+        "--confounds",
+        "motion6",
+        "--only",
+        "sub=01",
+        "--out-dir",
+        "out"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    const auto result = run(arguments);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    return result.out;
+  };
+  const std::string upToDate = "(2 up to date, not done again)";
+  study({});
+  EXPECT_NE(study({"--motion-rule", "stringent"}).find(upToDate), std::string::npos);
+  const std::vector<std::vector<std::string>> changes = {
+      {"--motion-rule", "lenient"},
+      {"--motion-rule", "lenient", "--max-mean-fd", "0.3"},
+      {"--motion-rule", "lenient", "--max-mean-fd", "0.3", "--max-fd", "3"},
+      {"--motion-rule", "lenient", "--max-mean-fd", "0.3", "--max-fd", "3", "--max-share-above",
+       "0.3:10"},
+      {"--motion-rule", "none", "--max-mean-fd", "0.3", "--max-fd", "3", "--max-share-above",
+       "0.3:10"},
+  };
+  for (const auto& options : changes) {
+    SCOPED_TRACE(options.size());
+    EXPECT_EQ(study(options).find("up to date"), std::string::npos);
+    EXPECT_NE(study(options).find(upToDate), std::string::npos);
+  }
+}
+
+// The table's own outlier columns regress out the volumes that moved: scrubbing them would
+// count them twice.
+TEST_F(HeadMotionTest, FlaggedVolumesTheDesignSpikesAlreadyAreCountedOnce) {
+  const auto plain = run({"check", "--confounds", "motion6", kTable});
+  EXPECT_NE(plain.out.find("2 volumes flagged above 0.5 mm, scrubbing them leaves 231 residual "
+                           "degrees of freedom\n"),
+            std::string::npos)
+      << plain.out;
+  // Three more confounds (a non-steady-state volume and the two outliers): 230 left, and
+  // nothing more to scrub.
+  const auto outliers = run({"check", "--confounds", "motion6", "--confounds", "outliers", kTable});
+  EXPECT_NE(outliers.out.find("rank 9 of 9, residual degrees of freedom 230,"), std::string::npos)
+      << outliers.out;
+  EXPECT_NE(outliers.out.find("2 volumes flagged above 0.5 mm, each a spike column, scrubbing "
+                              "them leaves 230 residual degrees of freedom\n"),
+            std::string::npos)
+      << outliers.out;
+}
+
 TEST_F(HeadMotionTest, SpikeColumnsFollowTheirInputsColumnsAndStayIndicators) {
   const auto result =
       run({"merge-sec", "--spikes", "fd:0.5", "--confounds", "motion6", "--ztrans", "--out-dir",
