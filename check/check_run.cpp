@@ -12,16 +12,6 @@ const std::string& nameOf(const DesignCheck& check, std::size_t position) {
   return check.columns[position].name;
 }
 
-// "A", "A and B", "A, B and C".
-std::string listOfNames(const DesignCheck& check, const std::vector<std::size_t>& positions) {
-  std::string text;
-  for (std::size_t i = 0; i < positions.size(); ++i) {
-    if (i > 0) text += i + 1 == positions.size() ? " and " : ", ";
-    text += nameOf(check, positions[i]);
-  }
-  return text;
-}
-
 std::string dependencyText(const DesignCheck& check, const std::vector<std::size_t>& columns) {
   if (columns.size() == 1) return nameOf(check, columns.front()) + ": all zero";
   const bool allConstant = std::all_of(columns.begin(), columns.end(), [&check](std::size_t p) {
@@ -49,6 +39,15 @@ CheckStatus statusOfUnread(const CheckedFile& file) {
 }
 
 }  // namespace
+
+std::string listOfNames(const DesignCheck& check, const std::vector<std::size_t>& positions) {
+  std::string text;
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    if (i > 0) text += i + 1 == positions.size() ? " and " : ", ";
+    text += nameOf(check, positions[i]);
+  }
+  return text;
+}
 
 std::optional<CheckLevel> levelOf(const CheckedFile& file) {
   auto level = file.check.level();

@@ -84,6 +84,9 @@ std::string contrastWarningText(const DesignCheck& check, const ContrastCheck& c
 std::string warningText(const DesignMatrix& design, const DesignCheck& check,
                         const CheckWarning& warning);
 
+// The names of the predictors at `positions`: "A", "A and B", "A, B and C".
+std::string listOfNames(const DesignCheck& check, const std::vector<std::size_t>& positions);
+
 // The predictors a column correlates with most, with r: "B (0.81), C (-0.40)".
 std::string partnersText(const DesignCheck& check, const ColumnCheck& column);
 
