@@ -19,11 +19,13 @@
 #include "study/run_list.h"
 #include "study/run_record_format.h"
 #include "study/run_record_search.h"
+#include "study/skipped_runs.h"
 #include "study/study_manifest.h"
 #include "study/study_outputs.h"
 #include "study/study_pairing.h"
 #include "study/study_pattern.h"
 #include "study/study_runner.h"
+#include "study/study_summary.h"
 
 namespace duv::cli {
 namespace {
@@ -64,6 +66,8 @@ StudyPairing pairingOf(const StudyArguments& arguments) {
                                       options, realFileSystem());
   if (arguments.runList) {
     pairing.runs = keepListedRuns(std::move(pairing.runs), *arguments.runList, realFileSystem());
+    // The runs skipped are no piece's: a list names runs to do.
+    pairing.skipped.clear();
   }
   return pairing;
 }
@@ -82,41 +86,10 @@ void writeGroupOutputs(const std::string& outDir, const std::vector<RunRecord>& 
             [&](std::ostream& out) { writeGroupHtml(records, unreadable, out); });
 }
 
-bool isWarned(const RunRecord& record) { return levelOfStatus(record.status).has_value(); }
-
-// The closing summary: counts, then each failed and each warned run.
-void writeSummary(const std::vector<RunRecord>& records, std::size_t skipped, std::ostream& out) {
-  std::size_t ok = 0;
-  std::size_t warned = 0;
-  std::size_t failed = 0;
-  for (const auto& record : records) {
-    if (record.status == CheckStatus::failed) {
-      ++failed;
-    } else if (isWarned(record)) {
-      ++warned;
-    } else {
-      ++ok;
-    }
-  }
-  out << records.size() << (records.size() == 1 ? " run: " : " runs: ") << ok << " ok, " << warned
-      << " warned, " << failed << " failed";
-  if (skipped > 0) out << " (" << skipped << " up to date, not done again)";
-  out << '\n';
-  const auto line = [&out](const std::string& status, const std::string& text) {
-    out << "  " << status << std::string(8 - status.size(), ' ') << text << '\n';
-  };
-  for (const auto& record : records) {
-    if (record.status == CheckStatus::failed)
-      line("failed", record.name + ": " + record.firstError.value_or(""));
-  }
-  for (const auto& record : records) {
-    if (isWarned(record)) line(statusName(record.status), record.name);
-  }
-}
-
 int exitCodeOf(const std::vector<RunRecord>& records, CheckLevel failOn) {
   bool reached = false;
   for (const auto& record : records) {
+    if (record.skipped) continue;  // --allow-missing let it pass
     if (record.status == CheckStatus::failed) return kFailure;
     const auto level = levelOfStatus(record.status);
     reached = reached || (level && *level >= failOn);
@@ -135,7 +108,7 @@ int groupOnly(const StudyArguments& arguments) {
   }
   for (const auto& error : found.errors) std::cerr << "Error: " << error << '\n';
   writeGroupOutputs(arguments.outDir, found.records, found.errors);
-  writeSummary(found.records, 0, std::cout);
+  writeStudySummary(found.records, 0, std::cout);
   if (!found.errors.empty()) return kFailure;
   return exitCodeOf(found.records, arguments.check.failOn);
 }
@@ -196,6 +169,7 @@ int runStudyCommand(const StudyArguments& arguments) {
     StudyOutputSettings outputs;
     outputs.studyFolder = arguments.outDir;
     outputs.groupOutputs = !isPiece(arguments);
+    for (const auto& skipped : pairing.skipped) outputs.skipped.push_back(skipped.plan);
     if (arguments.manifest) outputs.sources.push_back(*arguments.manifest);
     if (arguments.check.contrastsFile) outputs.sources.push_back(*arguments.check.contrastsFile);
     checkStudyOutputs(pairing.runs, options, outputs, realFileSystem());
@@ -217,7 +191,7 @@ int runStudyCommand(const StudyArguments& arguments) {
   const auto total = pairing.runs.size();
   const InterruptNotice notice(
       [&done, total, progressShown] { return interruptedText(done, total, progressShown); });
-  const auto result = runStudy(
+  auto result = runStudy(
       pairing.runs, options, settings, realFileSystem(),
       [progressShown, &done](const StudyProgress& progress, const RunRecord& record) {
         done = progress.done;
@@ -235,9 +209,17 @@ int runStudyCommand(const StudyArguments& arguments) {
     for (const auto& warning : result.warnings) std::cerr << "Warning: " << warning << '\n';
   }
 
-  if (!isPiece(arguments)) writeGroupOutputs(arguments.outDir, result.records, {});
-  writeSummary(result.records, result.skipped, std::cout);
-  return exitCodeOf(result.records, arguments.check.failOn);
+  const auto records = recordSkippedRuns(std::move(result.records), pairing.skipped, options,
+                                         settings, realFileSystem());
+  if (!isPiece(arguments)) {
+    writeGroupOutputs(arguments.outDir, records, {});
+  } else if (!arguments.only.empty() && !arguments.quiet) {
+    std::cerr << "No group outputs with --only: once every piece is done, duvendal study "
+                 "--group-only --out-dir "
+              << arguments.outDir << " builds them from the runs' records\n";
+  }
+  writeStudySummary(records, result.skipped, std::cout);
+  return exitCodeOf(records, arguments.check.failOn);
 }
 
 }  // namespace duv::cli

@@ -51,8 +51,10 @@ void validateStudyArguments(const StudyArguments& arguments);
 // pairing table on standard output and stops; else does every run not up to date on `jobs`
 // threads, with a progress line on a terminal's standard error (runs done of all, failures so
 // far) and each failure as "Error: <run>: <its first error>", then, unless --only, writes
-// group.tsv and group.html in the output folder from the runs' records, and prints the closing
-// summary on standard output. Interrupted once the runs are known, it says on standard error
+// group.tsv and group.html in the output folder from the runs' records (with --only, says on
+// standard error that it writes none), and prints the closing summary (study/study_summary.h)
+// on standard output. Runs --allow-missing leaves out get a record each (study/skipped_runs.h)
+// and change no exit code. Interrupted once the runs are known, it says on standard error
 //   Interrupted: 12 of 40 runs done; run the same command again to resume.
 // quiet: no problem lines, warnings or progress; errors and the summary still show. groupOnly:
 // only the group outputs, from every record found in the output folder; throws

@@ -24,7 +24,14 @@ std::string plural(std::size_t count, const char* one, const char* many) {
 
 std::string counts(const std::vector<RunRecord>& runs, std::size_t unreadable) {
   std::map<CheckStatus, std::size_t> byStatus;
-  for (const auto& run : runs) ++byStatus[run.status];
+  std::size_t skipped = 0;
+  for (const auto& run : runs) {
+    if (run.skipped) {
+      ++skipped;
+    } else {
+      ++byStatus[run.status];
+    }
+  }
   const std::size_t warned =
       byStatus[CheckStatus::medium] + byStatus[CheckStatus::high] + byStatus[CheckStatus::error];
   const auto chip = [](const char* status, const std::string& text) {
@@ -43,6 +50,7 @@ std::string counts(const std::vector<RunRecord>& runs, std::size_t unreadable) {
     html += "<span class=\"parts\">(" + parts + ")</span>";
   }
   html += chip("failed", std::to_string(byStatus[CheckStatus::failed]) + " failed");
+  if (skipped > 0) html += chip("skipped", std::to_string(skipped) + " skipped");
   if (unreadable > 0) {
     html += chip("unreadable", plural(unreadable, "record", "records") + " unreadable");
   }
@@ -138,7 +146,9 @@ Heading headingOf(const GroupColumn& column) {
   static const std::map<std::string, Heading> kHeadings = {
       {"name", {"run", "the run's primary file; opens its check page"}},
       {"status",
-       {"status", "the run's check: ok, medium, high, error; failed: an error stopped it"}},
+       {"status",
+        "the run's check: ok, medium, high, error; failed: an error stopped it; skipped: an "
+        "input is missing"}},
       {"data_points", {"data points", "of the merged design"}},
       {"predictors", {"predictors", "of the merged design"}},
       {"residual_df", {"residual df", "residual degrees of freedom"}},
@@ -152,6 +162,7 @@ Heading headingOf(const GroupColumn& column) {
       {"max_fd", {"max FD", "largest framewise displacement, mm"}},
       {"spikes", {"spikes", "volumes above the spike threshold"}},
       {"first_error", {"first error", "what stopped the run, or its first error"}},
+      {"reasons", {"reasons", "why the run is not ok, most important first"}},
   };
   if (column.kind == Kind::field) return {nullptr, "pattern field"};
   if (column.kind == Kind::contrastVif) return {nullptr, "contrast VIF; infinite: not estimable"};
@@ -208,6 +219,8 @@ std::string cellHtml(const GroupCell& cell, const GroupColumn& column, const Run
     case Kind::error:
       return "<td class=\"error\" title=\"" + escapedHtml(cell.text) + "\">" +
              escapedHtml(cell.text) + "</td>";
+    case Kind::reasons:
+      return "<td class=\"reasons\">" + escapedHtml(cell.text) + "</td>";
     default:
       break;
   }
@@ -225,7 +238,7 @@ std::string runsTable(const std::vector<RunRecord>& runs) {
   for (const auto& column : table.columns) html += headingCell(column);
   html += "</tr></thead><tbody>";
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    html += "<tr class=\"" + std::string(statusName(runs[r].status)) + "\" data-i=\"" +
+    html += "<tr class=\"" + std::string(runStatusName(runs[r])) + "\" data-i=\"" +
             std::to_string(r) + "\">";
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
       html += cellHtml(table.rows[r][c], table.columns[c], runs[r]);
@@ -243,11 +256,12 @@ p.counts { margin: 6px 0 2px; }
 .count { display: inline-block; font-size: 13px; padding: 2px 10px; margin-right: 8px;
          border-radius: 11px; color: #fff; background: #3a7d44; }
 .count.warned { background: #c98a00; } .count.failed { background: #7a0c1e; }
-.count.unreadable { background: #555; }
+.count.unreadable { background: #555; } .count.skipped { background: #6c757d; }
 .parts { font-size: 12px; color: #555; margin-right: 10px; }
 .badge { font-size: 11px; padding: 0 7px; border-radius: 8px; color: #fff; background: #3a7d44; }
 .badge.medium { background: #a86c00; } .badge.high { background: #d9480f; }
 .badge.error { background: #c0152f; } .badge.failed { background: #7a0c1e; }
+.badge.skipped { background: #6c757d; }
 section.unreadable { border-left: 5px solid #c0152f; background: #fbeef0; padding: 2px 14px;
                      margin: 12px 0; }
 section.unreadable h2 { border: 0; padding: 0; margin: 10px 0 2px; font-size: 15px; }
@@ -294,12 +308,13 @@ table.runs .num { text-align: right; font-variant-numeric: tabular-nums; }
 table.runs td.error { max-width: 420px; overflow: hidden; text-overflow: ellipsis; }
 table.runs tr.ok { background: #eef7ef; } table.runs tr.medium { background: #fdf4dc; }
 table.runs tr.high { background: #fde9de; } table.runs tr.error { background: #fbe2e6; }
-table.runs tr.failed { background: #f0cfd5; }
+table.runs tr.failed { background: #f0cfd5; } table.runs tr.skipped { background: #eceef0; }
 table.runs tr > td:first-child { border-left: 4px solid #3a7d44; }
 table.runs tr.medium > td:first-child { border-left-color: #e0a526; }
 table.runs tr.high > td:first-child { border-left-color: #d9480f; }
 table.runs tr.error > td:first-child { border-left-color: #c0152f; }
 table.runs tr.failed > td:first-child { border-left-color: #7a0c1e; }
+table.runs tr.skipped > td:first-child { border-left-color: #6c757d; }
 table.runs tbody tr:hover { filter: brightness(0.95); }
 a { color: #1f5fa8; }
 )";

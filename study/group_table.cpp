@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <utility>
 
 #include "check/cell_text.h"
+#include "design/text.h"
 #include "study/run_record_format.h"
 
 namespace duv {
@@ -62,6 +64,7 @@ std::vector<GroupColumn> columnsOf(const std::vector<RunRecord>& runs) {
     add(contrast, Kind::contrastVif);
   }
   add("first_error", Kind::error);
+  add("reasons", Kind::reasons);
 
   std::set<std::string> headers;
   for (auto& column : columns) {
@@ -132,12 +135,17 @@ GroupCell cellOf(const RunRecord& run, const GroupColumn& column) {
     case Kind::name:
       return text(run.name);
     case Kind::status: {
+      if (run.skipped) {
+        return {runStatusName(run), static_cast<double>(std::size(run_record_format::kStatuses))};
+      }
       const auto severity = run_record_format::severityOf(run.status);
       return {statusName(run.status),
               severity ? std::optional<double>(static_cast<double>(*severity)) : std::nullopt};
     }
     case Kind::error:
       return run.firstError ? text(*run.firstError) : GroupCell{};
+    case Kind::reasons:
+      return text(joined(run.reasons, "; "));
     case Kind::contrastVif:
       return failed ? GroupCell{} : contrastCell(run, column.name);
     default:

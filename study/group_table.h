@@ -15,7 +15,7 @@ namespace duv {
 enum class GroupColumnKind {
   field,         // a pattern field's value
   name,          // the run's name
-  status,        // ok, medium, high, error, failed
+  status,        // ok, medium, high, error, failed, skipped
   count,         // a whole number
   vif,           // a variance inflation factor
   predictor,     // a predictor's name
@@ -23,6 +23,7 @@ enum class GroupColumnKind {
   displacement,  // framewise displacement, mm
   contrastVif,   // a contrast's VIF, infinite when it is not estimable
   error,         // the first error's text
+  reasons,       // why the run is not ok, "; " between
 };
 
 struct GroupColumn {
@@ -36,7 +37,8 @@ struct GroupColumn {
 struct GroupCell {
   std::string text;  // as group.tsv writes it (before tabs and line breaks become blanks);
                      // empty when the run lacks the value
-  // Numbers' values; a status's severity from 0 (ok) to 4 (failed); nothing when empty or text.
+  // Numbers' values; a status's severity from 0 (ok) to 4 (failed), 5 for skipped; nothing when
+  // empty or text.
   std::optional<double> value;
 };
 
@@ -45,8 +47,8 @@ struct GroupTable {
   std::vector<std::vector<GroupCell>> rows;  // rows[run][column], runs in the order given
 };
 
-// The table of `runs`, in their order. A failed run has only its fields, name, status and first
-// error; a contrast a run does not have is empty.
+// The table of `runs`, in their order. A failed or skipped run has only its fields, name,
+// status, first error and reasons; a contrast a run does not have is empty.
 GroupTable groupTable(const std::vector<RunRecord>& runs);
 
 }  // namespace duv

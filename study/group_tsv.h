@@ -6,8 +6,10 @@
 //   <field>...                  one per pattern field: the union of the runs' field names, in
 //                               first-seen order; empty for a run without that field
 //   name                        the run's name (its primary's file name)
-//   status                      ok, medium, high, error (the status of the run's check), or
-//                               failed (an error stopped the run; see first_error)
+//   status                      ok, medium, high, error (the status of the run's check),
+//                               failed (an error stopped the run; see first_error), or skipped
+//                               (--allow-missing left it out; first_error says which input is
+//                               missing)
 //   data_points                 the merged design's data points
 //   predictors                  its predictors
 //   residual_df                 its residual degrees of freedom (may be negative)
@@ -22,12 +24,15 @@
 //                               first-seen order; the contrast's VIF, "inf" when it is not
 //                               estimable; empty for a run without that contrast
 //   first_error                 the first error of the run, if any
+//   reasons                     why the run is not ok, most important first, "; " between:
+//                               its check's reasons, or a failed or skipped run's first error;
+//                               empty for an ok run
 //
-// A cell is empty where the run lacks the value: every value but the fields, run, status and
-// first_error of a failed run; the task columns of a design without task predictors or
-// confounds; the head motion columns of a run without head motion. Texts never hold tabs or
-// line breaks (they become blanks). Numbers have six significant digits ("0.123457", "1e-09"),
-// "inf" for infinity, whatever the locale. A header that would repeat an earlier one gets
+// A cell is empty where the run lacks the value: every value but the fields, run, status,
+// first_error and reasons of a failed or skipped run; the task columns of a design without task
+// predictors or confounds; the head motion columns of a run without head motion. Texts never
+// hold tabs or line breaks (they become blanks). Numbers have six significant digits ("0.123457",
+// "1e-09"), "inf" for infinity, whatever the locale. A header that would repeat an earlier one gets
 // ".2", ".3", ... appended (a field named "name" keeps it, and the runs' names go to "name.2").
 
 #include <iosfwd>

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "check/check_output.h"
+#include "check/check_reasons.h"
+#include "check/motion_check.h"
 #include "design/file_system.h"
 #include "design/paths.h"
 #include "design/sdm_writer.h"
@@ -56,9 +58,11 @@ std::optional<RunRecord::Pair> strongestTaskConfound(const DesignCheck& check) {
   return strongest;
 }
 
-void recordFigures(RunRecord& record, const CheckedFile& file) {
+void recordFigures(RunRecord& record, const CheckedFile& file, const CheckRun& frame) {
   const auto& check = file.check;
   record.status = statusOf(file);
+  record.reasons = reasonsOf(file, frame);
+  record.failedMotionRule = file.motion && levelOf(*file.motion).has_value();
   record.dataPoints = check.dataPoints;
   record.predictors = check.predictors();
   record.residualDegreesOfFreedom = check.residualDegreesOfFreedom;
@@ -118,11 +122,12 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
   check.motionReading = options.motionReading;
   if (options.spikes) check.spikes = SpikeColumns::alreadyAdded;
   const auto pageName = checkPageNameOf(saved.designs.front());
+  const auto frame = checkRunFor(check);
   const auto file = checkAndWritePage(std::move(check), joinPath(folder, pageName), files,
                                       [](std::string_view, std::string_view) {});
   record.outputs.push_back(joinPath(plan.outputFolder, pageName));
   record.checkPage = record.outputs.back();
-  recordFigures(record, file);
+  recordFigures(record, file, frame);
 }
 
 }  // namespace
@@ -160,6 +165,7 @@ RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
     // The run's own failure: the study goes on, and the record tells it.
     record.status = CheckStatus::failed;
     record.firstError = error.what();
+    record.reasons = {*record.firstError};
   }
   return record;
 }

@@ -3,6 +3,7 @@
 // The plans of a study's runs as its pairing gives them (study/study_pairing.h from patterns,
 // study/study_manifest.h from a manifest), and the problems found on the way.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -34,9 +35,18 @@ struct PairingProblem {
   std::vector<std::string> files;  // the existing files it concerns (none for noMatch)
 };
 
+// A run the problems leave out (a primary that lacks a confound file, a manifest's run whose
+// files are not all there), for the study to account for it.
+struct SkippedRun {
+  RunPlan plan;            // its confounds those found (patterns) or listed (a manifest)
+  std::string why;         // its problems' messages, without what names the run, "; " between
+  std::size_t before = 0;  // where it lies among the runs: before runs[before]
+};
+
 struct StudyPairing {
   std::vector<RunPlan> runs;             // complete runs only; never empty
   std::vector<PairingProblem> problems;  // every problem, also those allowMissing lets pass
+  std::vector<SkippedRun> skipped;       // in the runs' order
 };
 
 // The pairing failed: problems that are errors, or no run left to do. what() is a first line

@@ -3,8 +3,13 @@
 #include <algorithm>
 
 #include "design/paths.h"
+#include "study/run_record_format.h"
 
 namespace duv {
+
+const char* runStatusName(const RunRecord& record) {
+  return record.skipped ? run_record_format::kSkipped : statusName(record.status);
+}
 
 std::vector<RunInput> currentInputs(const std::vector<std::string>& paths, FileSystem& files) {
   std::vector<RunInput> inputs;

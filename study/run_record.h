@@ -52,6 +52,16 @@ struct RunRecord {
   // firstError says which). Never unreadable.
   CheckStatus status = CheckStatus::ok;
   std::optional<std::string> firstError;
+  // The study did not do the run (--allow-missing left it out for want of an input): its status
+  // is failed, firstError says which input is missing, and it has no outputs. Its status's text
+  // is "skipped" (runStatusName), and it changes no exit code.
+  bool skipped = false;
+  // Why the run is not ok, one short line each, most important first: its check's reasons
+  // (reasonsOf, check/check_reasons.h), or a failed or skipped run's first error. Empty for an
+  // ok run, and for a record written before runs kept their reasons.
+  std::vector<std::string> reasons;
+  // Its head motion reached a level that counts toward its status: a motion rule failed.
+  bool failedMotionRule = false;
 
   // What the group outputs show; absent for a failed run.
   std::size_t dataPoints = 0;
@@ -70,6 +80,9 @@ struct RunRecord {
   std::optional<std::size_t> spikes;  // volumes above the spike threshold
   std::vector<RunContrast> contrasts;
 };
+
+// "skipped" for a skipped run, else its status's name (statusName).
+const char* runStatusName(const RunRecord& record);
 
 // Each path's canonical path, size and modification time as they are now; what is not a file
 // (gone, a folder, not to be looked at) gets size 0 and time 0, which no recorded input matches.

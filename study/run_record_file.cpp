@@ -117,8 +117,9 @@ Json recordJson(const RunRecord& record) {
   json["inputs"] = std::move(inputs);
   json["outputs"] = textsJson(record.outputs);
   json["check_page"] = textJson(record.checkPage);
-  json["status"] = statusName(record.status);
+  json["status"] = runStatusName(record);
   json["first_error"] = optionalJson(record.firstError, textJson);
+  json["reasons"] = textsJson(record.reasons);
   json["data_points"] = record.dataPoints;
   json["predictors"] = record.predictors;
   json["residual_df"] = record.residualDegreesOfFreedom;
@@ -140,6 +141,7 @@ Json recordJson(const RunRecord& record) {
   json["mean_fd"] = optionalJson(record.meanDisplacement, numberJson);
   json["max_fd"] = optionalJson(record.maxDisplacement, numberJson);
   json["spikes"] = optionalJson(record.spikes, [](std::size_t spikes) { return Json(spikes); });
+  json["motion_rule_failed"] = record.failedMotionRule;
   Json contrasts = Json::array();
   for (const auto& contrast : record.contrasts) {
     Json entry;
@@ -163,12 +165,18 @@ class RecordReader {
     throw std::runtime_error(path_ + ": " + (where.empty() ? "" : where + ": ") + what);
   }
 
-  // `json` as an object of exactly these keys.
+  // `json` as an object of exactly these keys, but for those of `optional` that it lacks.
   void expectKeys(const Json& json, std::initializer_list<const char*> keys,
-                  const std::string& where) const {
+                  const std::string& where,
+                  std::initializer_list<const char*> optional = {}) const {
     if (!json.is_object()) fail(where, "expected an object");
     for (const char* key : keys) {
-      if (!json.contains(key)) fail(where, "missing key \"" + std::string(key) + "\"");
+      const bool mayLack = std::any_of(optional.begin(), optional.end(), [key](const char* other) {
+        return std::string_view(other) == key;
+      });
+      if (!json.contains(key) && !mayLack) {
+        fail(where, "missing key \"" + std::string(key) + "\"");
+      }
     }
     for (const auto& item : json.items()) {
       if (std::none_of(keys.begin(), keys.end(),
@@ -258,27 +266,20 @@ class RecordReader {
 };
 
 // The record's keys, in the order of the file.
-constexpr std::initializer_list<const char*> kRecordKeys = {"schema",
-                                                            "name",
-                                                            "fields",
-                                                            "primary",
-                                                            "confounds",
-                                                            "tool_version",
-                                                            "options",
-                                                            "inputs",
-                                                            "outputs",
-                                                            "check_page",
-                                                            "status",
-                                                            "first_error",
-                                                            "data_points",
-                                                            "predictors",
-                                                            "residual_df",
-                                                            "highest_task_vif",
-                                                            "strongest_task_confound",
-                                                            "mean_fd",
-                                                            "max_fd",
-                                                            "spikes",
-                                                            "contrasts"};
+constexpr std::initializer_list<const char*> kRecordKeys = {
+    "schema",           "name",
+    "fields",           "primary",
+    "confounds",        "tool_version",
+    "options",          "inputs",
+    "outputs",          "check_page",
+    "status",           "first_error",
+    "reasons",          "data_points",
+    "predictors",       "residual_df",
+    "highest_task_vif", "strongest_task_confound",
+    "mean_fd",          "max_fd",
+    "spikes",           "motion_rule_failed",
+    "contrasts",
+};
 
 Json parsedJson(const std::string& text, const std::string& path) {
   if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
@@ -309,7 +310,8 @@ RunRecord recordOf(const Json& json, const RecordReader& read) {
                       schema.dump(-1, ' ', false, Json::error_handler_t::replace) + ", not \"" +
                       format::kSchema + "\"");
   }
-  read.expectKeys(json, kRecordKeys, "");
+  // Records written before runs kept their reasons lack these.
+  read.expectKeys(json, kRecordKeys, "", {"reasons", "motion_rule_failed"});
 
   RunRecord record;
   record.name = read.text(json["name"], "name");
@@ -337,14 +339,18 @@ RunRecord recordOf(const Json& json, const RecordReader& read) {
   record.outputs = read.texts(json["outputs"], "outputs");
   record.checkPage = read.text(json["check_page"], "check_page");
   const auto& status = json["status"];
-  const auto named = status.is_string() ? statusNamed(status.get<std::string>()) : std::nullopt;
+  record.skipped = status == format::kSkipped;
+  const auto named = record.skipped       ? std::optional(CheckStatus::failed)
+                     : status.is_string() ? statusNamed(status.get<std::string>())
+                                          : std::nullopt;
   if (!named || !format::severityOf(*named)) {
-    read.fail("status", "expected ok, medium, high, error or failed");
+    read.fail("status", "expected ok, medium, high, error, failed or skipped");
   }
   record.status = *named;
   if (!json["first_error"].is_null()) {
     record.firstError = read.text(json["first_error"], "first_error");
   }
+  if (json.contains("reasons")) record.reasons = read.texts(json["reasons"], "reasons");
   record.dataPoints = read.count(json["data_points"], "data_points");
   record.predictors = read.count(json["predictors"], "predictors");
   record.residualDegreesOfFreedom = read.signedNumber(json["residual_df"], "residual_df");
@@ -363,6 +369,9 @@ RunRecord recordOf(const Json& json, const RecordReader& read) {
   if (!json["mean_fd"].is_null()) record.meanDisplacement = read.number(json["mean_fd"], "mean_fd");
   if (!json["max_fd"].is_null()) record.maxDisplacement = read.number(json["max_fd"], "max_fd");
   if (!json["spikes"].is_null()) record.spikes = read.count(json["spikes"], "spikes");
+  if (json.contains("motion_rule_failed")) {
+    record.failedMotionRule = read.boolean(json["motion_rule_failed"], "motion_rule_failed");
+  }
   const auto& contrasts = json["contrasts"];
   if (!contrasts.is_array()) read.fail("contrasts", "expected a list");
   for (std::size_t i = 0; i < contrasts.size(); ++i) {

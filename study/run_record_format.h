@@ -18,8 +18,10 @@
 //                                                      1970-01-01 UTC
 //     "outputs": ["sub-01/run-1/sub-01_run-1_motion.sdm"],
 //     "check_page": "sub-01/run-1/sub-01_run-1.html",
-//     "status": "ok",                                  ok, medium, high, error or failed
+//     "status": "ok",                                  ok, medium, high, error, failed or
+//                                                      skipped
 //     "first_error": null,                             or its text
+//     "reasons": ["Face ~ trans_x r = 0.80"],          empty for an ok run
 //     "data_points": 240,
 //     "predictors": 14,
 //     "residual_df": 226,                              may be negative
@@ -28,13 +30,16 @@
 //     "mean_fd": 0.12,                                 or null
 //     "max_fd": 0.81,                                  or null
 //     "spikes": 3,                                     or null
+//     "motion_rule_failed": false,
 //     "contrasts": [{"name": "A-B", "estimable": false, "vif": "inf"}]
 //   }
 //
 // Doubles are written in a shortest form that reads back to the same bits; the values JSON has
 // no numbers for are the strings "inf", "-inf" and "nan". A text that is not valid UTF-8 (a file
 // name in an older encoding) is the object {"hex": "..."}: its bytes, two lowercase hex digits
-// each. Readers refuse any other schema, a missing or unknown key and a value of the wrong type.
+// each. Readers refuse any other schema, a missing or unknown key and a value of the wrong type;
+// "reasons" and "motion_rule_failed" alone may be missing (records written before runs kept
+// them), and read as no reasons and false.
 
 #include <cstddef>
 #include <iterator>
@@ -53,7 +58,11 @@ constexpr const char* kNegativeInfinity = "-inf";
 constexpr const char* kNotANumber = "nan";
 constexpr const char* kHexText = "hex";
 
-// A run's statuses, in order of severity; in the file by their names (statusName).
+// The status of a run the study skipped (RunRecord::skipped).
+constexpr const char* kSkipped = "skipped";
+
+// A run's statuses, in order of severity; in the file by their names (statusName), but for
+// a skipped run's (a failed status) kSkipped.
 constexpr CheckStatus kStatuses[] = {CheckStatus::ok, CheckStatus::medium, CheckStatus::high,
                                      CheckStatus::error, CheckStatus::failed};
 

@@ -174,8 +174,9 @@ class ManifestParser {
   std::map<std::pair<std::string, std::string>, std::size_t> outputs_;
 };
 
+// Adds the problem of `path` when it is not a file, and why to `missing` ("; " between).
 void checkFile(const std::string& path, const std::string& context, FileSystem& files,
-               std::vector<PairingProblem>& problems) {
+               std::vector<PairingProblem>& problems, std::string& missing) {
   const auto status = files.status(path);
   if (status.kind == FileKind::file) return;
   std::string what = ": no such file";
@@ -185,6 +186,7 @@ void checkFile(const std::string& path, const std::string& context, FileSystem& 
     what = ": not a file";
   }
   problems.push_back({PairingProblemKind::missingFile, context + path + what, {path}});
+  missing += (missing.empty() ? "" : "; ") + path + what;
 }
 
 }  // namespace
@@ -205,12 +207,16 @@ StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOpt
   for (std::size_t r = 0; r < manifest.runs.size(); ++r) {
     auto& run = manifest.runs[r];
     const auto context = manifestPath + ", line " + std::to_string(manifest.lines[r]) + ": ";
-    const auto before = pairing.problems.size();
-    checkFile(run.primary, context, files, pairing.problems);
+    std::string missing;
+    checkFile(run.primary, context, files, pairing.problems, missing);
     for (const auto& confound : run.confounds) {
-      checkFile(confound, context, files, pairing.problems);
+      checkFile(confound, context, files, pairing.problems, missing);
     }
-    if (pairing.problems.size() == before) pairing.runs.push_back(std::move(run));
+    if (missing.empty()) {
+      pairing.runs.push_back(std::move(run));
+    } else {
+      pairing.skipped.push_back({std::move(run), std::move(missing), pairing.runs.size()});
+    }
   }
   return settlePairing(std::move(pairing), options.allowMissing, "the manifest lists no run");
 }

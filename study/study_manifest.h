@@ -60,7 +60,9 @@ StudyManifest parseStudyManifest(std::string_view text, const std::string& manif
 // names is a file, both through `files`. A missing one is a problem (missingFile) naming the
 // manifest's line:
 //   study.tsv, line 3: sub-02/run1.sdm: no such file
-// (or "not a file", or "cannot be looked at (<reason>)"), primary first, then confounds.
+// (or "not a file", or "cannot be looked at (<reason>)"), primary first, then confounds. Such a
+// run is a skipped run (StudyPairing::skipped), its why "sub-02/run1.sdm: no such file" for each
+// file, "; " between.
 // Throws std::invalid_argument "--only cannot select the runs of a manifest: they have no fields"
 // when `options.only` is not empty, OpenFileError (design/errors.h) when the manifest cannot be
 // read, as parseStudyManifest, and StudyPairingError as settlePairing.

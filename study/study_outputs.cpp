@@ -30,6 +30,9 @@ void checkStudyOutputs(const std::vector<RunPlan>& plans, const RunOptions& opti
     }
     outputs.push_back(recordPathOf(settings.studyFolder, plan));
   }
+  for (const auto& plan : settings.skipped) {
+    outputs.push_back(recordPathOf(settings.studyFolder, plan));
+  }
   if (settings.groupOutputs) {
     outputs.push_back(joinPath(settings.studyFolder, "group.tsv"));
     outputs.push_back(joinPath(settings.studyFolder, "group.html"));

@@ -13,9 +13,10 @@
 namespace duv {
 
 struct StudyOutputSettings {
-  std::string studyFolder;           // the output folder
-  bool groupOutputs = true;          // group.tsv and group.html in it
-  std::vector<std::string> sources;  // files the study reads beside the runs' (a manifest...)
+  std::string studyFolder;            // the output folder
+  bool groupOutputs = true;           // group.tsv and group.html in it
+  std::vector<std::string> sources;   // files the study reads beside the runs' (a manifest...)
+  std::vector<RunPlan> skipped = {};  // runs skipped (--allow-missing): only their records
 };
 
 // Throws as checkOutputs (workflow/output_plan.h) when a file of one run (its designs, report
@@ -23,7 +24,7 @@ struct StudyOutputSettings {
 // settings.sources, or another output; and as checkReportsReplaceable when a report or table
 // would replace a file the tool did not write. A run whose outputs cannot be named (an input of
 // an unknown format) has only its record planned: the run fails when it is done, writing nothing
-// else.
+// else. A skipped run has its record planned alone (study/skipped_runs.h).
 void checkStudyOutputs(const std::vector<RunPlan>& plans, const RunOptions& options,
                        const StudyOutputSettings& settings, FileSystem& files);
 

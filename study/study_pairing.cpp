@@ -100,30 +100,37 @@ class FilePairer {
   // their files have a primary.
   void pairPrimary(const PatternFile& file, bool selected) {
     RunPlan run;
-    bool complete = true;
+    std::string missing;  // why the run is skipped
     for (auto& source : sources_) {
-      if (source.files.empty()) {  // reported once, as matching nothing
-        complete = false;
-        continue;
-      }
       FieldValues values;
       for (const auto field : source.primaryField) values.push_back(file.values[field]);
       const auto found = source.byValues.find(values);
-      if (found == source.byValues.end() || found->second.size() > 1) {
-        complete = false;
-        if (selected) pairing_.problems.push_back(partnerProblem(file, source, values));
-        if (found == source.byValues.end()) continue;
+      const bool one = found != source.byValues.end() && found->second.size() == 1;
+      if (found != source.byValues.end()) {
+        for (const auto f : found->second) source.used[f] = true;
       }
-      for (const auto f : found->second) source.used[f] = true;
-      run.confounds.push_back(source.files[found->second.front()].path);
+      if (one) {
+        run.confounds.push_back(source.files[found->second.front()].path);
+        continue;
+      }
+      if (!selected) continue;
+      auto problem = partnerProblem(file, source, values);
+      // Its message without the primary's path that begins it: the skipped run names it.
+      missing += (missing.empty() ? "" : "; ") + problem.message.substr(file.path.size() + 2);
+      // A pattern matching nothing is reported once, not for every primary.
+      if (!source.files.empty()) pairing_.problems.push_back(std::move(problem));
     }
-    if (!complete || !selected) return;
+    if (!selected) return;
     run.name = fileNameOf(file.path, PathStyle::native);
     run.primary = file.path;
     for (std::size_t f = 0; f < primary_.fields.size(); ++f) {
       run.fields.emplace_back(primary_.fields[f], file.values[f]);
     }
     run.outputFolder = file.folder;
+    if (!missing.empty()) {
+      pairing_.skipped.push_back({std::move(run), std::move(missing), pairing_.runs.size()});
+      return;
+    }
     pairing_.runs.push_back(std::move(run));
   }
 

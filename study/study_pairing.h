@@ -44,7 +44,10 @@ struct PairingOptions {
 //                                                               pattern, then path; fields the
 //                                                               confound pattern lacks as written)
 // A confound pattern matching nothing is reported once, not for every primary; when the primary
-// pattern matches nothing, no confound file is reported as lacking its primary.
+// pattern matches nothing, no confound file is reported as lacking its primary. A selected
+// primary that lacks a confound file is a skipped run (StudyPairing::skipped), its why each
+// "no file for --confounds-from 'C' (looked for d/sub-03/c.tsv)", also for a pattern matching
+// nothing; a confound file without its primary is no run.
 //
 // Throws std::invalid_argument, before any folder is read, for usage errors: a pattern that does
 // not parse (parseStudyPattern's messages), and

@@ -72,11 +72,19 @@ TEST_F(StudyTest, OneCommandRunsTheStudyAndItsGroupViewNamesWhatStandsOut) {
   EXPECT_EQ(result.exitCode, 3) << result.err;
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.out.rfind("8 runs: 5 ok, 3 warned, 0 failed\n", 0), 0U) << result.out;
+  // Each warned run with its first reason; the restless subject named.
   for (const char* name :
        {"sub-02_task-faces_run-2_design.sdm", "sub-03_task-faces_run-1_design.sdm",
         "sub-03_task-faces_run-2_design.sdm"}) {
-    EXPECT_NE(result.out.find(std::string("  high    ") + name + "\n"), std::string::npos) << name;
+    EXPECT_NE(result.out.find(std::string("  high    ") + name + ": "), std::string::npos) << name;
   }
+  EXPECT_NE(result.out.find("  high    sub-02_task-faces_run-2_design.sdm: Condition B and "
+                            "trans_x"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("\n  sub 03: every run fails a motion rule (2 runs)\n"),
+            std::string::npos)
+      << result.out;
   const auto group = lines("out/group.tsv");
   ASSERT_EQ(group.size(), 9U);
   EXPECT_EQ(group[0].rfind("sub\ttask\trun\tname\tstatus\t", 0), 0U) << group[0];
@@ -86,6 +94,9 @@ TEST_F(StudyTest, OneCommandRunsTheStudyAndItsGroupViewNamesWhatStandsOut) {
   EXPECT_NE(rowOf["02\tfaces\t2\t"].find("\thigh\t"), std::string::npos);
   EXPECT_NE(rowOf["02\tfaces\t2\t"].find("\tCondition B\ttrans_x\t"), std::string::npos)
       << rowOf["02\tfaces\t2\t"];
+  EXPECT_EQ(group[0].substr(group[0].size() - 20), "\tfirst_error\treasons");
+  EXPECT_NE(rowOf["02\tfaces\t2\t"].find("\tCondition B and trans_x"), std::string::npos);
+  EXPECT_EQ(rowOf["01\tfaces\t1\t"].back(), '\t');  // ok: no reasons
   // The restless subject: more than a quarter of its volumes flagged in both runs.
   EXPECT_NE(rowOf["03\tfaces\t1\t"].find("\thigh\t"), std::string::npos);
   EXPECT_NE(rowOf["03\tfaces\t2\t"].find("\thigh\t"), std::string::npos);
@@ -183,6 +194,11 @@ TEST_F(StudyTest, AFailedRunStaysLocalAndTheStudyCanBeRunInPieces) {
               64);
   }
   EXPECT_FALSE(exists("pieces/group.tsv"));
+  const auto piece = run({"study", "--primary", kPrimary, "--confounds-from", kTables,
+                          "--confounds", "motion6", "--out-dir", "pieces", "--only", "sub=04"});
+  EXPECT_EQ(piece.err,
+            "No group outputs with --only: once every piece is done, duvendal study --group-only "
+            "--out-dir pieces builds them from the runs' records\n");
   const auto group = run({"study", "--group-only", "--out-dir", "pieces"});
   EXPECT_EQ(group.exitCode, 1) << group.err;  // the failed run
   EXPECT_EQ(lines("pieces/group.tsv").size(), 9U);
@@ -206,6 +222,42 @@ TEST_F(StudyTest, PairingProblemsAreNamedAndDryRunsChangeNothing) {
   EXPECT_EQ(std::count(allowed.out.begin(), allowed.out.end(), '\n'), 8);  // header and 7 runs
   EXPECT_NE(allowed.err.find("Skipped: "), std::string::npos);
   EXPECT_FALSE(exists("out"));
+
+  // Allowed, the missing run is a row of its own, skipped, and changes no exit code; so it
+  // stays when the group outputs are built from the records alone.
+  const std::string skippedRow =
+      "04\tfaces\t2\tsub-04_task-faces_run-2_design.sdm\tskipped"
+      // Empty: 11 measures and 4 contrasts.
+      "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t"
+      "no file for --confounds-from '" +
+      kTables +
+      "' (looked for examples/study/derivatives/sub-04/func/"
+      "sub-04_task-faces_run-2_desc-confounds_timeseries.tsv)\t"
+      "no file for --confounds-from '" +
+      kTables +
+      "' (looked for examples/study/derivatives/sub-04/func/"
+      "sub-04_task-faces_run-2_desc-confounds_timeseries.tsv)";
+  for (const auto& arguments :
+       std::vector<std::vector<std::string>>{{"--allow-missing"}, {"--group-only"}}) {
+    const auto done = arguments[0] == "--group-only"
+                          ? run({"study", "--group-only", "--out-dir", "out"})
+                          : study(arguments);
+    SCOPED_TRACE(arguments[0]);
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_EQ(done.out.substr(0, done.out.find('\n')),
+              "8 runs: 4 ok, 3 warned, 0 failed, 1 skipped");
+    EXPECT_NE(done.out.find("\n  skipped sub-04_task-faces_run-2_design.sdm: no file for "
+                            "--confounds-from '" +
+                            kTables + "' (looked for "),
+              std::string::npos)
+        << done.out;
+    const auto group = lines("out/group.tsv");
+    ASSERT_EQ(group.size(), 9U);
+    EXPECT_EQ(group[8], skippedRow);
+    EXPECT_NE(text("out/group.html").find("<span class=\"count skipped\">1 skipped</span>"),
+              std::string::npos);
+  }
+  EXPECT_TRUE(exists("out/sub-04/func/sub-04_task-faces_run-2_design.run.json"));
   for (const auto& arguments : std::vector<std::vector<std::string>>{
            {"study", "--out-dir", "out"},
            {"study", "--primary", kPrimary, "--manifest", "m.tsv", "--out-dir", "out"},

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tests/study/study_records.h"
 #include "tests/support/expect_error.h"
@@ -34,6 +35,9 @@ void expectSameRecord(const RunRecord& read, const RunRecord& written) {
   EXPECT_EQ(read.checkPage, written.checkPage);
   EXPECT_EQ(read.status, written.status);
   EXPECT_EQ(read.firstError, written.firstError);
+  EXPECT_EQ(read.skipped, written.skipped);
+  EXPECT_EQ(read.reasons, written.reasons);
+  EXPECT_EQ(read.failedMotionRule, written.failedMotionRule);
   EXPECT_EQ(read.dataPoints, written.dataPoints);
   EXPECT_EQ(read.predictors, written.predictors);
   EXPECT_EQ(read.residualDegreesOfFreedom, written.residualDegreesOfFreedom);
@@ -93,9 +97,19 @@ TEST(RunRecordFileTest, StatusesAreWrittenByNameAndReadBack) {
     EXPECT_NE(text.find("\n  \"status\": \"" + std::string(c.text) + "\",\n"), std::string::npos)
         << c.text;
     EXPECT_EQ(parseRunRecord(text, kPath).status, c.status) << c.text;
+    EXPECT_FALSE(parseRunRecord(text, kPath).skipped) << c.text;
     EXPECT_EQ(statusNamed(c.text), c.status) << c.text;
     EXPECT_STREQ(statusName(c.status), c.text);
   }
+  // A skipped run: a failed status, by a name of its own.
+  record = testing::failedRun("01", 1, "no file for --confounds-from 'c.tsv'");
+  record.skipped = true;
+  const auto text = runRecordText(record);
+  EXPECT_NE(text.find("\n  \"status\": \"skipped\",\n"), std::string::npos);
+  const auto read = parseRunRecord(text, kPath);
+  EXPECT_EQ(read.status, CheckStatus::failed);
+  EXPECT_TRUE(read.skipped);
+  EXPECT_STREQ(runStatusName(read), "skipped");
   EXPECT_EQ(statusNamed("unreadable"), CheckStatus::unreadable);
   EXPECT_FALSE(statusNamed("warned"));
   EXPECT_FALSE(statusNamed("OK"));
@@ -126,6 +140,7 @@ TEST(RunRecordFileTest, TextHasEveryKeyInItsOrder) {
             "  \"check_page\": \"\",\n"
             "  \"status\": \"failed\",\n"
             "  \"first_error\": \"stopped\",\n"
+            "  \"reasons\": [\n    \"stopped\"\n  ],\n"
             "  \"data_points\": 0,\n"
             "  \"predictors\": 0,\n"
             "  \"residual_df\": 0,\n"
@@ -134,6 +149,7 @@ TEST(RunRecordFileTest, TextHasEveryKeyInItsOrder) {
             "  \"mean_fd\": null,\n"
             "  \"max_fd\": null,\n"
             "  \"spikes\": null,\n"
+            "  \"motion_rule_failed\": false,\n"
             "  \"contrasts\": [\n    {\n      \"name\": \"A-B\",\n      \"estimable\": false,\n"
             "      \"vif\": \"inf\"\n    }\n  ]\n"
             "}\n");
@@ -184,7 +200,16 @@ TEST(RunRecordFileTest, EveryValueReadsBackExactly) {
   noFirstError.strongestTaskConfound.reset();
   noFirstError.contrasts.clear();
 
+  RunRecord skipped = testing::failedRun("04", 1, "no file for --confounds-from 'c.tsv'");
+  skipped.skipped = true;
+  RunRecord moving = testing::completeRun("05", 1);
+  moving.status = CheckStatus::high;
+  moving.failedMotionRule = true;
+  moving.reasons = {"mean FD 0.41 mm > 0.25", "tab\there", "", "\xff"};
+
   const Case cases[] = {{"every value", testing::completeRun("01", 1)},
+                        {"a skipped run", skipped},
+                        {"a motion rule failed, odd reasons", moving},
                         {"extremes and infinities", extremes},
                         {"odd characters and bytes", odd},
                         {"a failed run, nothing optional", sparse},
@@ -194,6 +219,32 @@ TEST(RunRecordFileTest, EveryValueReadsBackExactly) {
     expectSameRecord(roundTrip(c.record), c.record);
     // Read back and written again: the same text.
     EXPECT_EQ(runRecordText(roundTrip(c.record)), runRecordText(c.record));
+  }
+}
+
+// Records written before runs kept their reasons lack two keys: read as no reasons and no
+// motion rule failed; any other key missing stays an error.
+TEST(RunRecordFileTest, RecordsWithoutReasonsReadAsNone) {
+  using Json = nlohmann::ordered_json;
+  RunRecord record = testing::completeRun("01", 1);
+  record.failedMotionRule = true;
+  struct Case {
+    std::vector<const char*> removed;
+    bool hasReasons;
+    bool failedMotionRule;
+  };
+  const Case cases[] = {{{}, true, true},
+                        {{"reasons"}, false, true},
+                        {{"motion_rule_failed"}, true, false},
+                        {{"reasons", "motion_rule_failed"}, false, false}};
+  for (const auto& c : cases) {
+    auto json = Json::parse(runRecordText(record));
+    for (const char* key : c.removed) json.erase(key);
+    SCOPED_TRACE(json.dump());
+    const auto read = parseRunRecord(json.dump(2), kPath);
+    EXPECT_EQ(read.reasons, c.hasReasons ? record.reasons : std::vector<std::string>{});
+    EXPECT_EQ(read.failedMotionRule, c.failedMotionRule);
+    EXPECT_EQ(read.status, record.status);
   }
 }
 
@@ -236,7 +287,7 @@ TEST(RunRecordFileTest, DamagedRecordsAreErrorsNamingTheFileAndTheKey) {
       {" \n\t", at + "empty"},
       {"{\n  \"schema\": \"duvendal-run/1\",\n", line(3, "ends early")},
       {"{\"schema\": \"duvendal-run/1\",\n  \"name\": x}", line(2, "not valid JSON")},
-      {valid + "{}", line(68, "not valid JSON")},  // after the record's 67 lines
+      {valid + "{}", line(73, "not valid JSON")},  // after the record's 72 lines
       {"{\"schema\": \"duvendal-run/1\",\n\"name\": \"m\xe9\"}", line(2, "not valid JSON")},
       {"{\"schema\": \"duvendal-run/1\", \"data_points\": 1e400}",
        at + "not valid JSON (a number out of range)"},
@@ -266,7 +317,11 @@ TEST(RunRecordFileTest, DamagedRecordsAreErrorsNamingTheFileAndTheKey) {
       {with("/inputs/0/path", removed), at + "inputs[0]: missing key \"path\""},
       {with("/inputs/0", "p.sdm"), at + "inputs[0]: expected an object"},
       {with("/outputs/0", nullptr), at + "outputs[0]: expected a text"},
-      {with("/status", "warned"), at + "status: expected ok, medium, high, error or failed"},
+      {with("/status", "warned"),
+       at + "status: expected ok, medium, high, error, failed or skipped"},
+      {with("/status", "unreadable"),
+       at + "status: expected ok, medium, high, error, failed or skipped"},
+      {with("/status", true), at + "status: expected ok, medium, high, error, failed or skipped"},
       {with("/first_error", false), at + "first_error: expected a text"},
       {with("/data_points", -240), at + "data_points: expected a whole number from 0"},
       {with("/residual_df", "226"), at + "residual_df: expected a whole number"},
@@ -278,6 +333,11 @@ TEST(RunRecordFileTest, DamagedRecordsAreErrorsNamingTheFileAndTheKey) {
       {with("/mean_fd", Json::array()), at + "mean_fd: expected a number"},
       {with("/max_fd", "0.81"), at + "max_fd: expected a number"},
       {with("/spikes", -3), at + "spikes: expected a whole number from 0"},
+      {with("/reasons", "mean FD 0.41 mm > 0.25"), at + "reasons: expected a list of texts"},
+      {with("/reasons/1", 2), at + "reasons[1]: expected a text"},
+      {with("/reasons", nullptr), at + "reasons: expected a list of texts"},
+      {with("/motion_rule_failed", 1), at + "motion_rule_failed: expected true or false"},
+      {with("/motion_rule_failed", nullptr), at + "motion_rule_failed: expected true or false"},
       {with("/contrasts", 7), at + "contrasts: expected a list"},
       {with("/contrasts/0/estimable", 1), at + "contrasts[0].estimable: expected true or false"},
       {with("/contrasts/1/vif", removed), at + "contrasts[1]: missing key \"vif\""},

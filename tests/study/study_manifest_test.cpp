@@ -241,6 +241,15 @@ TEST(StudyManifestTest, AManifestsFilesMustBeThere) {
   // A rooted primary inside the manifest's folder has its folder there as its output folder.
   EXPECT_EQ(pairingText(options),
             "s1/r.sdm + s1/c.tsv -> s1\ns3/r.sdm + s3/c.tsv + s3/p.txt -> s3\n" + problems + "\n");
+  // The runs left out, with what they lack and their places among the others.
+  std::string skipped;
+  for (const auto& run : pairStudyManifest(manifest, options, realFileSystem()).skipped) {
+    skipped += run.plan.name + " @" + std::to_string(run.before) + " -> " + run.plan.outputFolder +
+               ": " + replaced(run.why, folder, "") + "\n";
+  }
+  EXPECT_EQ(skipped,
+            "r.sdm @1 -> s2: s2/c.tsv: not a file\n"
+            "r.sdm @2 -> s4: s4/r.sdm: no such file; s4/c.tsv: no such file\n");
 
   options.only = parseRunSelection({"sub=01"});
   testing::expectError<std::invalid_argument>(

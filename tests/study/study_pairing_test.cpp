@@ -317,5 +317,102 @@ TEST(StudyPairingTest, UsageErrorsComeBeforeAnyFolderIsRead) {
   }
 }
 
+// The runs --allow-missing leaves out are kept, each with what it lacks and its place among the
+// runs paired, so that the study can account for it; a confound file without a primary is no
+// run, and a run --only rules out is not skipped.
+TEST(StudyPairingTest, RunsLeftOutAreKeptWithWhatTheyLack) {
+  const std::string table = "no file for --confounds-from 'd/sub-{sub}/s{sub}_r{run}.tsv'";
+  const std::string motion = "no file for --confounds-from 'rp/s{sub}.par'";
+  struct Case {
+    const char* title;
+    Texts files;
+    Texts options;
+    Texts skipped;  // "name @before [fields] -> folder + confounds: why"
+  };
+  const Case cases[] = {
+      {"none missing", kStudy, {"allow-missing"}, {}},
+      {"the last run's table",
+       without(kStudy, "d/sub-02/s02_r2.tsv"),
+       {"allow-missing"},
+       {"s02_r2.sdm @3 [sub=02 run=2] -> sub-02/func + rp/s02.par: " + table +
+        " (looked for d/sub-02/s02_r2.tsv)"}},
+      {"the first run's table",
+       without(kStudy, "d/sub-01/s01_r1.tsv"),
+       {"allow-missing"},
+       {"s01_r1.sdm @0 [sub=01 run=1] -> sub-01/func + rp/s01.par: " + table +
+        " (looked for d/sub-01/s01_r1.tsv)"}},
+      {"a subject's head motion: both its runs, at one place",
+       without(kStudy, "rp/s01.par"),
+       {"allow-missing"},
+       {"s01_r1.sdm @0 [sub=01 run=1] -> sub-01/func + d/sub-01/s01_r1.tsv: " + motion +
+            " (looked for rp/s01.par)",
+        "s01_r2.sdm @0 [sub=01 run=2] -> sub-01/func + d/sub-01/s01_r2.tsv: " + motion +
+            " (looked for rp/s01.par)"}},
+      {"both inputs of a run: each named",
+       without(without(kStudy, "d/sub-02/s02_r1.tsv"), "rp/s02.par"),
+       {"allow-missing"},
+       {"s02_r1.sdm @2 [sub=02 run=1] -> sub-02/func: " + table +
+            " (looked for d/sub-02/s02_r1.tsv); " + motion + " (looked for rp/s02.par)",
+        "s02_r2.sdm @2 [sub=02 run=2] -> sub-02/func + d/sub-02/s02_r2.tsv: " + motion +
+            " (looked for rp/s02.par)"}},
+      {"a pattern matching nothing leaves no run to do",
+       without(without(kStudy, "rp/s01.par"), "rp/s02.par"),
+       {"allow-missing"},
+       {}},
+      {"a confound file without primary is no run",
+       with(kStudy, kExtraSubject),
+       {"allow-missing"},
+       {}},
+      {"--only rules out the run",
+       without(kStudy, "d/sub-02/s02_r2.tsv"),
+       {"allow-missing", "sub=01"},
+       {}},
+      {"--only keeps it",
+       without(kStudy, "d/sub-02/s02_r2.tsv"),
+       {"allow-missing", "sub=02"},
+       {"s02_r2.sdm @1 [sub=02 run=2] -> sub-02/func + rp/s02.par: " + table +
+        " (looked for d/sub-02/s02_r2.tsv)"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    testing::TempDir dir;
+    for (const auto& file : c.files) {
+      std::filesystem::create_directories((dir.path() / file).parent_path());
+      testing::writeText(dir.file(file), "x\n");
+    }
+    const std::string root = dir.path().string();
+    PairingOptions options;
+    Texts only;
+    for (const auto& option : c.options) {
+      if (option == "allow-missing") {
+        options.allowMissing = true;
+      } else {
+        only.push_back(option);
+      }
+    }
+    options.only = parseRunSelection(only);
+    Texts confounds;
+    for (std::size_t p = 1; p < kPatterns.size(); ++p) confounds.push_back(kPatterns[p]);
+    Texts skipped;
+    try {
+      const auto pairing = pairStudyFiles(root, kPatterns[0], confounds, options, realFileSystem());
+      for (const auto& run : pairing.skipped) {
+        Texts fields;
+        for (const auto& [name, value] : run.plan.fields) fields.push_back(name + "=" + value);
+        std::string line = run.plan.name + " @" + std::to_string(run.before) + " [" +
+                           joined(fields, " ") + "] -> " + run.plan.outputFolder;
+        for (const auto& confound : run.plan.confounds) line += " + " + confound;
+        EXPECT_LE(run.before, pairing.runs.size());
+        EXPECT_EQ(run.plan.primary, joinPath(root, run.plan.outputFolder + "/" + run.plan.name));
+        skipped.push_back(replaced(line + ": " + run.why, root + "/", ""));
+      }
+    } catch (const StudyPairingError& error) {
+      // Every run skipped: no run to do.
+      EXPECT_EQ(std::string(error.what()).rfind("no run to do", 0), 0U) << error.what();
+    }
+    EXPECT_EQ(skipped, c.skipped);
+  }
+}
+
 }  // namespace
 }  // namespace duv

@@ -40,6 +40,7 @@ RunRecord completeRun(const std::string& subject, int run) {
   record.maxDisplacement = 0.81;
   record.spikes = 3;
   record.contrasts = {{"A-B", true, 1.25}, {"C", true, 2.5}};
+  record.reasons = {"Condition A ~ tx r = -0.41", "contrast A-B cVIF 1.25"};
   return record;
 }
 
@@ -47,6 +48,7 @@ RunRecord failedRun(const std::string& subject, int run, const std::string& erro
   RunRecord record = namedRun(subject, run);
   record.status = CheckStatus::failed;
   record.firstError = error;
+  record.reasons = {error};
   return record;
 }
 

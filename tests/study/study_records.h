@@ -12,10 +12,12 @@
 namespace duv::testing {
 
 // A run that went through, with every value set: fields sub and run, two confounds, two
-// inputs, a highest task VIF, a task ~ confound pair, head motion and two contrasts.
+// inputs, a highest task VIF, a task ~ confound pair, head motion, two contrasts and two
+// reasons.
 RunRecord completeRun(const std::string& subject, int run);
 
-// A run an error stopped: its fields, name, inputs, status "failed" and first error only.
+// A run an error stopped: its fields, name, inputs, status "failed" and first error only (its
+// one reason).
 RunRecord failedRun(const std::string& subject, int run, const std::string& error);
 
 // A study of `runs` runs (four per subject, subjects "01", "02", ...) with values drawn from
