@@ -78,7 +78,7 @@ TEST_F(StudyTest, OneCommandRunsTheStudyAndItsGroupViewNamesWhatStandsOut) {
         "sub-03_task-faces_run-2_design.sdm"}) {
     EXPECT_NE(result.out.find(std::string("  high    ") + name + ": "), std::string::npos) << name;
   }
-  EXPECT_NE(result.out.find("  high    sub-02_task-faces_run-2_design.sdm: Condition B and "
+  EXPECT_NE(result.out.find("  high    sub-02_task-faces_run-2_design.sdm: Condition B ~ "
                             "trans_x"),
             std::string::npos)
       << result.out;
@@ -95,7 +95,7 @@ TEST_F(StudyTest, OneCommandRunsTheStudyAndItsGroupViewNamesWhatStandsOut) {
   EXPECT_NE(rowOf["02\tfaces\t2\t"].find("\tCondition B\ttrans_x\t"), std::string::npos)
       << rowOf["02\tfaces\t2\t"];
   EXPECT_EQ(group[0].substr(group[0].size() - 20), "\tfirst_error\treasons");
-  EXPECT_NE(rowOf["02\tfaces\t2\t"].find("\tCondition B and trans_x"), std::string::npos);
+  EXPECT_NE(rowOf["02\tfaces\t2\t"].find("\tCondition B ~ trans_x"), std::string::npos);
   EXPECT_EQ(rowOf["01\tfaces\t1\t"].back(), '\t');  // ok: no reasons
   // The restless subject: more than a quarter of its volumes flagged in both runs.
   EXPECT_NE(rowOf["03\tfaces\t1\t"].find("\thigh\t"), std::string::npos);

@@ -113,9 +113,9 @@ TEST(RunReasonsTest, EachRunKeepsItsChecksReasons) {
   };
   const Expected expected[] = {
       {"01", "1", "", false},
-      {"02", "2", "Condition B and trans_x: r = ", false},
-      {"03", "1", "head motion: ", true},
-      {"03", "2", "head motion: ", true},
+      {"02", "2", "Condition B ~ trans_x r = ", false},
+      {"03", "1", "mean FD ", true},
+      {"03", "2", "mean FD ", true},
       {"04", "1", "s/sub-04/func/sub-04_task-faces_run-1_design.sdm", false},
   };
   for (const auto& e : expected) {
