@@ -66,6 +66,36 @@ std::string colourScale(double x, double y, double height, const CheckThresholds
   return svg;
 }
 
+// The columns (indices into the figure's columns) whose names are written above them: every
+// one where the cells leave room for a name; in a rectangle of narrower cells (a few task
+// predictors by many confounds), those a row reaches the medium |r| with, left to right, each
+// at least a label's height from the one before (the cells' titles name every pair).
+template <typename CorrelationAt>
+std::vector<std::size_t> labelledColumns(bool square, double cell, std::size_t down,
+                                         std::size_t across, const CorrelationAt& rAt,
+                                         const CheckThresholds& thresholds) {
+  constexpr double kLabelHeight = 11;
+  std::vector<std::size_t> labelled;
+  if (cell >= 8) {
+    for (std::size_t j = 0; j < across; ++j) labelled.push_back(j);
+    return labelled;
+  }
+  if (square) return labelled;
+  double lastAt = -kLabelHeight;
+  for (std::size_t j = 0; j < across; ++j) {
+    const double at = static_cast<double>(j) * cell;
+    if (at - lastAt < kLabelHeight) continue;
+    for (std::size_t i = 0; i < down; ++i) {
+      if (std::abs(rAt(i, j)) >= thresholds.mediumCorrelation) {
+        labelled.push_back(j);
+        lastAt = at;
+        break;
+      }
+    }
+  }
+  return labelled;
+}
+
 }  // namespace
 
 // |r| of every row predictor with every column predictor (positions of varying columns): a
@@ -95,8 +125,15 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
   // A rectangle with few rows gives them room for their names.
   const double rowCell =
       square ? cell : std::max(cell, std::min(16.0, std::floor(480.0 / static_cast<double>(down))));
+  const auto rAt = [&](std::size_t i, std::size_t j) {
+    return check.correlationOf(rows[i], columns[j]);
+  };
+  const auto labelled = labelledColumns(square, cell, rows.size(), columns.size(), rAt, thresholds);
+  std::vector<std::size_t> labelledPositions;
+  for (const auto j : labelled) labelledPositions.push_back(columns[j]);
   const double rowLabels = rowCell >= 8 ? labelLength(check, rows, labels) : 0;
-  const double columnLabels = cell >= 8 ? labelLength(check, columns, labels) : 0;
+  const double columnLabels =
+      labelledPositions.empty() ? 0 : labelLength(check, labelledPositions, labels);
   const double left = rowLabels + 4;
   const double top = columnLabels + 4;
   const double sideAcross = cell * static_cast<double>(across);
@@ -118,17 +155,16 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
     }
   }
   if (columnLabels > 0) {
-    for (std::size_t j = 0; j < across; ++j) {
+    for (const std::size_t j : labelled) {
       const double centre = static_cast<double>(j) * cell + cell / 2 + 4;
       svg += "<text class=\"label\" transform=\"translate(" + px(left + centre) + "," +
              px(top - 4) + ") rotate(-90)\" " + labelText(columns[j]);
     }
   }
-  const auto rAt = [&](std::size_t i, std::size_t j) {
-    return check.correlationOf(rows[i], columns[j]);
-  };
   std::string raster;
-  if (larger <= kLargestVectorHeatmap) {
+  // As many cells as a square of kLargestVectorHeatmap a side: a few task predictors by many
+  // confounds stay cells of their own, each with its pair and r.
+  if (down * across <= kLargestVectorHeatmap * kLargestVectorHeatmap) {
     svg += "<g data-figure=\"" + figureName + "\">";
     for (std::size_t i = 0; i < down; ++i) {
       for (std::size_t j = 0; j < across; ++j) {

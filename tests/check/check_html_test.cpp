@@ -83,11 +83,59 @@ TEST(CheckHtmlTest, HeadMotionIsATraceWithItsThresholdsAndFlaggedVolumes) {
   EXPECT_NE(page.find(">0.20</text>"), std::string::npos);
   // Two of 40 volumes is not more than 25 %; one of them is, over 2 %.
   EXPECT_EQ(page.find("<li class=\"high\"><b>high</b> head motion:"), std::string::npos);
+  // The levels' note of a page with head motion names its rule; a page without none.
+  EXPECT_NE(page.find(" mm, head motion beyond the stringent motion rule (mean FD &gt; 0.25 mm, "
+                      "more than 20 % of the volumes above 0.2 mm or an FD &gt; 5 mm)) &gt; "
+                      "medium"),
+            std::string::npos);
+  EXPECT_EQ(html(runOf(randomDesign(40, 6, 4))).find("motion rule"), std::string::npos);
+  EXPECT_EQ(page.find("<ul class=\"reasons\""), std::string::npos);
   run.motion.maxFlaggedShare = 0.02;
   file.motion = checkMotion("run1.par", displacement, run.motion, false, file.design, file.check);
   EXPECT_NE(html(run).find("<li class=\"high\"><b>high</b> head motion: 5.0 % of the volumes move "
                            "more than 0.5 mm (more than 2 %)"),
             std::string::npos);
+  // Its reason comes first, under the file's heading and before its facts.
+  const auto warned = html(run);
+  const auto heading = warned.find("<h2>study/run1.sdm");
+  const auto reasons = warned.find(
+      "<ul class=\"reasons\" style=\"margin:6px 0 10px;font-weight:bold\"><li>5 % of volumes "
+      "&gt; 0.5 mm, scrubbing leaves 31 df</li></ul>");
+  ASSERT_NE(reasons, std::string::npos);
+  EXPECT_LT(heading, reasons);
+  EXPECT_EQ(warned.find("data points", heading), warned.find("data points", reasons));
+}
+
+// 3 task predictors and 150 confounds: the task rows stay cells of their own, named, and the
+// confounds a task predictor follows are named above their columns.
+TEST(CheckHtmlTest, TaskPairsOfALargeDesignStayLabelled) {
+  auto design = randomDesign(200, 153, 4);
+  const auto follow = [&design](std::size_t confound, std::size_t task) {
+    auto& values = design.values[confound];
+    for (std::size_t t = 0; t < values.size(); ++t) {
+      values[t] = design.values[task][t] + 0.5F * values[t];
+    }
+  };
+  follow(12, 0);  // Predictor 13 follows Predictor 1,
+  follow(13, 0);  // and so does its neighbour, too close to be named beside it
+  follow(99, 2);  // Predictor 100 follows Predictor 3
+  const auto page = html(runOf(design));
+  const auto start = page.find("aria-label=\"|r| of the task predictors with the confounds\"");
+  ASSERT_NE(start, std::string::npos);
+  const auto figure = page.substr(start, page.find("</figure>", start) - start);
+  EXPECT_EQ(occurrences(figure, "<title>Predictor 1 ~ "), 150U);
+  EXPECT_EQ(occurrences(figure, "<title>Predictor 3 ~ "), 150U);
+  EXPECT_EQ(occurrences(figure, "<title>"), 450U);
+  EXPECT_NE(figure.find("<title>Predictor 1 ~ Predictor 13: r = 0."), std::string::npos);
+  EXPECT_EQ(figure.find("class=\"raster\""), std::string::npos);
+  for (const char* name :
+       {"Predictor 1", "Predictor 2", "Predictor 3", "Predictor 13", "Predictor 100"}) {
+    EXPECT_EQ(occurrences(figure, std::string(">") + name + "</text>"), 1U) << name;
+  }
+  EXPECT_EQ(occurrences(figure, ">Predictor 14</text>"), 0U);
+  EXPECT_EQ(occurrences(figure, "class=\"label\""), 5U);
+  // The map of all pairs, 153 a side, stays an image.
+  EXPECT_NE(page.find("class=\"raster\" data-figure=\"heatmap\""), std::string::npos);
 }
 
 TEST(CheckHtmlTest, NamesAndPathsAreEscaped) {
