@@ -8,6 +8,7 @@
 
 #include "check/cell_text.h"
 #include "check/check_figures.h"
+#include "check/check_reasons.h"
 #include "check/page_kit.h"
 
 namespace duv {
@@ -106,6 +107,13 @@ std::string fileSection(const CheckedFile& file, std::size_t index, const CheckR
            "</p></section>";
   }
   const auto& check = file.check;
+  // Why, before the details: what a reader acts on. Styled in place, so that the pages of
+  // designs without reasons stay as they were.
+  if (const auto reasons = reasonsOf(file, run); !reasons.empty()) {
+    html += "<ul class=\"reasons\" style=\"margin:6px 0 10px;font-weight:bold\">";
+    for (const auto& reason : reasons) html += "<li>" + escapedHtml(reason) + "</li>";
+    html += "</ul>";
+  }
   html += facts(check);
   // The contrasts' and head motion's warnings follow the design's own.
   std::string besides;
@@ -191,6 +199,36 @@ std::string summaryTable(const CheckRun& run) {
   return html + "</table>";
 }
 
+// The motion rule's limits, for the levels' note of a page that shows head motion: pages of
+// designs without it say nothing of motion rules.
+std::string motionRuleNote(const CheckRun& run) {
+  const bool anyMotion =
+      std::any_of(run.files.begin(), run.files.end(),
+                  [](const CheckedFile& file) { return file.motion.has_value(); });
+  if (!anyMotion) return "";
+  const auto& limits = run.motion.limits;
+  std::vector<std::string> parts;
+  if (limits.meanDisplacement) {
+    parts.push_back("mean FD &gt; " + shortestDigits(*limits.meanDisplacement) + " mm");
+  }
+  if (limits.shareAbove) {
+    parts.push_back("more than " + shortestDigits(limits.shareAbove->share * 100.0) +
+                    " % of the volumes above " + shortestDigits(limits.shareAbove->threshold) +
+                    " mm");
+  }
+  if (limits.largestDisplacement) {
+    parts.push_back("an FD &gt; " + shortestDigits(*limits.largestDisplacement) + " mm");
+  }
+  std::string text =
+      ", head motion beyond the " + std::string(motionRuleName(limits.rule)) + " motion rule";
+  if (parts.empty()) return text + " (no limits)";
+  text += " (";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == parts.size() ? " or " : ", ") + parts[i];
+  }
+  return text + ")";
+}
+
 // After the kit's base rules (check/page_kit.h).
 constexpr const char* kStyle = R"(
 .badge { font-size: 12px; padding: 1px 8px; border-radius: 9px; color: #fff; background: #3a7d44;
@@ -243,10 +281,10 @@ void writeCheckHtml(const CheckRun& run, std::ostream& out) {
       << fixedDecimals(t.highCorrelation, 2) << ", VIF &ge; " << fixedDecimals(t.highVif, 1)
       << ", contrast VIF &ge; " << fixedDecimals(c.highVif, 1) << ", more than "
       << fixedDecimals(run.motion.maxFlaggedShare * 100.0, 0) << " % of the volumes above "
-      << fixedDecimals(run.motion.spikeThreshold, 2) << " mm) &gt; medium (|r| &ge; "
-      << fixedDecimals(t.mediumCorrelation, 2) << ", VIF &ge; " << fixedDecimals(t.mediumVif, 1)
-      << ", contrast VIF &ge; " << fixedDecimals(c.mediumVif, 1) << ")"
-      << (t.hideConfoundPairs ? "; pairs of two confounds hidden unless identical" : "")
+      << fixedDecimals(run.motion.spikeThreshold, 2) << " mm" << motionRuleNote(run)
+      << ") &gt; medium (|r| &ge; " << fixedDecimals(t.mediumCorrelation, 2) << ", VIF &ge; "
+      << fixedDecimals(t.mediumVif, 1) << ", contrast VIF &ge; " << fixedDecimals(c.mediumVif, 1)
+      << ")" << (t.hideConfoundPairs ? "; pairs of two confounds hidden unless identical" : "")
       << ". Computed in double precision; the correlation report's single-precision R&sup2; "
          "may differ slightly.</p>\n";
   if (run.files.size() > 1) out << summaryTable(run) << '\n';

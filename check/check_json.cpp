@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "check/check_output.h"
+#include "check/check_reasons.h"
 
 namespace duv {
 namespace {
@@ -16,6 +17,15 @@ const std::string& nameOf(const DesignCheck& check, std::size_t position) {
 
 // JSON has no infinity: an infinite value is null.
 Json number(double value) { return std::isfinite(value) ? Json(value) : Json(nullptr); }
+
+Json optionalNumber(const std::optional<double>& value) {
+  return value ? Json(*value) : Json(nullptr);
+}
+
+Json shareLimitJson(const std::optional<ShareLimit>& limit) {
+  if (!limit) return nullptr;
+  return {{"fd", limit->threshold}, {"share", limit->share}};
+}
 
 Json namesOf(const DesignCheck& check, const std::vector<std::size_t>& positions) {
   Json names = Json::array();
@@ -124,10 +134,12 @@ Json contrastJson(const CheckedFile& file, std::size_t index) {
           {"message", contrast.level ? Json(contrastWarningText(check, contrast)) : Json(nullptr)}};
 }
 
-Json fileJson(const CheckedFile& file, const CheckThresholds& thresholds) {
+Json fileJson(const CheckedFile& file, const CheckRun& run) {
+  const auto& thresholds = run.thresholds;
   Json json;
   json["file"] = file.path;
   json["status"] = statusName(statusOf(file));
+  json["reasons"] = reasonsOf(file, run);
   if (file.readError) {
     json["error"] = *file.readError;
     json["status_all"] = statusName(statusOfAll(file));
@@ -176,6 +188,7 @@ void writeCheckJson(const CheckRun& run, std::ostream& out) {
   Json json;
   json["schema"] = "duvendal-check/2";
   const auto& t = run.thresholds;
+  const auto& limits = run.motion.limits;
   json["thresholds"] = {{"identical_r", kIdenticalCorrelation},
                         {"high_r", t.highCorrelation},
                         {"medium_r", t.mediumCorrelation},
@@ -187,11 +200,15 @@ void writeCheckJson(const CheckRun& run, std::ostream& out) {
                         {"spike_fd", run.motion.spikeThreshold},
                         {"max_scrubbed", run.motion.maxFlaggedShare},
                         {"high_cvif", run.contrastThresholds.highVif},
-                        {"medium_cvif", run.contrastThresholds.mediumVif}};
+                        {"medium_cvif", run.contrastThresholds.mediumVif},
+                        {"motion_rule", motionRuleName(limits.rule)},
+                        {"max_mean_fd", optionalNumber(limits.meanDisplacement)},
+                        {"max_fd", optionalNumber(limits.largestDisplacement)},
+                        {"max_share_above", shareLimitJson(limits.shareAbove)}};
   const auto worst = worstLevel(run);
   json["status"] = worst ? levelName(*worst) : "ok";
   Json files = Json::array();
-  for (const auto& file : run.files) files.push_back(fileJson(file, run.thresholds));
+  for (const auto& file : run.files) files.push_back(fileJson(file, run));
   json["files"] = std::move(files);
   // Names come from files of any encoding: bytes that are not UTF-8 become U+FFFD.
   out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

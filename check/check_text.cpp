@@ -4,6 +4,7 @@
 
 #include "check/cell_text.h"
 #include "check/check_output.h"
+#include "check/check_reasons.h"
 
 namespace duv {
 namespace {
@@ -119,6 +120,8 @@ void writeFileDetails(const CheckedFile& file, const CheckRun& run, std::ostream
         << warningCount(file, CheckLevel::high) << " high, "
         << warningCount(file, CheckLevel::medium) << " medium)\n";
   }
+  // Why, before the details: what a reader acts on.
+  for (const auto& reason : reasonsOf(file, run)) out << "  reason: " << reason << '\n';
   out << "  " << check.dataPoints << " data points, " << check.predictors() << " predictors ("
       << check.mainPredictors << " main, " << check.confounds << " confounds, " << check.constants
       << " constant)\n";

@@ -2,6 +2,7 @@
 
 #include "check/cell_text.h"
 #include "check/check_output.h"
+#include "check/check_reasons.h"
 
 namespace duv {
 namespace {
@@ -12,7 +13,8 @@ constexpr const char* kTsvColumns[] = {
     "position", "predictor", "role", "kind", "r2", "vif", "level", "partner", "partner_r",
     "row", "task", "counted_level",
     "motion_file", "mean_fd", "max_fd", "fd_above", "flagged", "flagged_share", "scrubbed_df",
-    "contrast", "expression", "estimable", "contrast_vif", "efficiency"};
+    "contrast", "expression", "estimable", "contrast_vif", "efficiency",
+    "reasons"};
 // clang-format on
 
 // The fields of the columns added after the first sixteen, by name.
@@ -67,12 +69,22 @@ std::vector<std::string> contrastRow(std::vector<std::string> row, const Contras
 void writeCheckTsv(const CheckRun& run, std::ostream& out) {
   writeTsvRow({std::begin(kTsvColumns), std::end(kTsvColumns)}, out);
   for (const auto& file : run.files) {
+    // Every row of a file carries its reasons, as it carries its status.
+    std::string reasons;
+    for (const auto& reason : reasonsOf(file, run)) {
+      reasons += (reasons.empty() ? "" : "; ") + reason;
+    }
+    const auto writeRow = [&reasons, &out](std::vector<std::string> row) {
+      row.resize(std::size(kTsvColumns));
+      row[kTsvColumn("reasons")] = reasons;
+      writeTsvRow(row, out);
+    };
     if (file.readError) {
       std::vector<std::string> row(std::size(kTsvColumns));
       row[0] = file.path;
       row[1] = statusName(statusOf(file));
       row[kTsvColumn("row")] = "file";
-      writeTsvRow(row, out);
+      writeRow(row);
       continue;
     }
     const auto& check = file.check;
@@ -87,7 +99,7 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
       auto row = design;
       row.resize(std::size(kTsvColumns));
       row[kTsvColumn("row")] = "file";
-      writeTsvRow(row, out);
+      writeRow(row);
     }
     const auto levels = columnLevels(check);
     const auto countedLevels = columnLevels(check, true);
@@ -106,12 +118,11 @@ void writeCheckTsv(const CheckRun& run, std::ostream& out) {
       row.push_back("predictor");
       row.push_back(column.task ? "yes" : "no");
       row.push_back(countedLevels[p] ? levelName(*countedLevels[p]) : "ok");
-      row.resize(std::size(kTsvColumns));
-      writeTsvRow(row, out);
+      writeRow(row);
     }
-    if (file.motion) writeTsvRow(motionRow(design, *file.motion), out);
+    if (file.motion) writeRow(motionRow(design, *file.motion));
     for (std::size_t i = 0; i < file.contrasts.size(); ++i) {
-      writeTsvRow(contrastRow(design, file.contrasts[i], file.contrastDefinitions[i]), out);
+      writeRow(contrastRow(design, file.contrasts[i], file.contrastDefinitions[i]));
     }
   }
 }

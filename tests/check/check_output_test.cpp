@@ -58,14 +58,14 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
             "file\tstatus\tdata_points\tpredictors\trank\tresidual_df\tcondition_number\t"
             "position\tpredictor\trole\tkind\tr2\tvif\tlevel\tpartner\tpartner_r\trow\ttask\t"
             "counted_level\tmotion_file\tmean_fd\tmax_fd\tfd_above\tflagged\tflagged_share\t"
-            "scrubbed_df\tcontrast\texpression\testimable\tcontrast_vif\tefficiency");
+            "scrubbed_df\tcontrast\texpression\testimable\tcontrast_vif\tefficiency\treasons");
   for (const auto& line : lines)
-    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 31U) << line;
+    EXPECT_EQ(splitLines(line, '\t').size() + (line.back() == '\t'), 32U) << line;
   const auto row = [&lines](std::size_t i) { return splitLines(lines[i], '\t'); };
   // The task design's constant, then the broken design's duplicated condition and constant.
   EXPECT_EQ(lines[5], "examples/sub01_task.sdm\tok\t240\t5\t5\t235\t" + row(5)[6] +
                           "\t5\tConstant\tconfound\tconstant\t\t\tok\t\t\tpredictor\tno\tok" +
-                          std::string(12, '\t'));
+                          std::string(13, '\t'));
   const auto again = row(11);
   EXPECT_EQ(again[0], "examples/bad/sub01_task_motion_broken.sdm");
   EXPECT_EQ(again[1], "error");
@@ -80,8 +80,13 @@ TEST(CheckOutputTest, TsvHasTheDocumentedColumnsAndOneRowPerPredictor) {
   EXPECT_EQ(again[16], "predictor");
   EXPECT_EQ(again[17], "yes");
   EXPECT_EQ(again[18], "error");
+  EXPECT_EQ(again[31],
+            "Condition A, Condition B and Conditions A+B linearly dependent; Condition D ~ "
+            "Condition D (again) identical; Condition C ~ Translation Z [mm] r = 0.76; Condition "
+            "A ~ Conditions A+B r = 0.64; Condition B ~ Conditions A+B r = 0.64");
   EXPECT_EQ(lines.back(), "examples/missing.sdm\tunreadable" + std::string(15, '\t') + "file" +
-                              std::string(14, '\t'));
+                              std::string(15, '\t') +
+                              "Failed opening for reading: examples/missing.sdm");
 }
 
 TEST(CheckOutputTest, TsvFieldsNeverHoldTabsOrLineBreaks) {
@@ -106,11 +111,15 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   EXPECT_EQ(keysOf(json["thresholds"]),
             (std::vector<std::string>{"identical_r", "high_r", "medium_r", "high_vif", "medium_vif",
                                       "hide_confound_pairs", "nuisance", "fd_thresholds",
-                                      "spike_fd", "max_scrubbed", "high_cvif", "medium_cvif"}));
+                                      "spike_fd", "max_scrubbed", "high_cvif", "medium_cvif",
+                                      "motion_rule", "max_mean_fd", "max_fd", "max_share_above"}));
+  EXPECT_EQ(json["thresholds"]["motion_rule"], "stringent");
+  EXPECT_EQ(json["thresholds"]["max_share_above"], (Json{{"fd", 0.2}, {"share", 0.2}}));
   ASSERT_EQ(json["files"].size(), 3U);
   const auto& broken = json["files"][1];
   EXPECT_EQ(keysOf(broken), (std::vector<std::string>{"file",
                                                       "status",
+                                                      "reasons",
                                                       "data_points",
                                                       "predictors",
                                                       "main",
@@ -156,7 +165,11 @@ TEST(CheckOutputTest, JsonHasTheDocumentedKeysInOrder) {
   EXPECT_EQ(keysOf(column["partners"][0]), (std::vector<std::string>{"name", "position", "r"}));
   EXPECT_EQ(broken["columns"][12]["kind"], "constant");
   EXPECT_EQ(keysOf(json["files"][2]),
-            (std::vector<std::string>{"file", "status", "error", "status_all"}));
+            (std::vector<std::string>{"file", "status", "reasons", "error", "status_all"}));
+  EXPECT_EQ(json["files"][2]["reasons"],
+            (Json{"Failed opening for reading: examples/missing.sdm"}));
+  EXPECT_EQ(json["files"][0]["reasons"], Json::array());
+  EXPECT_EQ(broken["reasons"][1], "Condition D ~ Condition D (again) identical");
   EXPECT_EQ(json["files"][2]["status"], "unreadable");
   EXPECT_EQ(json["files"][0]["status"], "ok");
 }
@@ -194,6 +207,16 @@ TEST(CheckOutputTest, TextStartsWithOneSummaryRowPerFileThenTheDetails) {
   }
   EXPECT_EQ(lines[4], "");
   EXPECT_EQ(lines[5], "examples/sub01_task.sdm: ok (no warnings)");
+  // The reasons come first, right under the file's heading.
+  EXPECT_NE(text.find("(2 error, 1 high, 2 medium)\n"
+                      "  reason: Condition A, Condition B and Conditions A+B linearly dependent\n"
+                      "  reason: Condition D ~ Condition D (again) identical\n"
+                      "  reason: Condition C ~ Translation Z [mm] r = 0.76\n"
+                      "  reason: Condition A ~ Conditions A+B r = 0.64\n"
+                      "  reason: Condition B ~ Conditions A+B r = 0.64\n"
+                      "  240 data points"),
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("examples/bad/sub01_task_motion_broken.sdm: error (2 error, "),
             std::string::npos);
   EXPECT_NE(text.find("\n  rank 11 of 13, residual degrees of freedom 229, condition number inf\n"),
