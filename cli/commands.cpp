@@ -48,6 +48,8 @@ MergeRequest mergeRequest(const MergeArguments& arguments, MergeKind kind) {
   request.confounds = confoundOptionsFor(arguments.secondaries, arguments.confounds);
   request.baseline = arguments.baseline;
   request.zTransform = arguments.zTransform;
+  request.keepIndicators = true;
+  request.keepDecimals = true;
   request.reports = arguments.allCorrelations;
   request.spikes = spikeOptionsFor(arguments.confounds);
   request.workers = workerCount();
@@ -78,6 +80,19 @@ void saveHtml(ToolLog& log, const std::string& designPath, DesignMatrix design,
   request.design = std::move(design);
   checkAndWritePage(std::move(request), path, realFileSystem(), log.sink());
   log.log(texts::kSavedLog, path);
+}
+
+// The inputs as the user named them, and what to do where a confound file is one of them.
+std::string mismatchMessage(const DataPointMismatch& mismatch) {
+  auto message = mismatch.differingInput + " has " + std::to_string(mismatch.differingCount) +
+                 " data points, " + mismatch.referenceInput + " has " +
+                 std::to_string(mismatch.referenceCount) + ": every input needs as many";
+  if (isConfoundFile(mismatch.differingInput) || isConfoundFile(mismatch.referenceInput)) {
+    message +=
+        " (--skip-volumes N and --skip-last-volumes N drop the first or last N rows of "
+        ".tsv, .txt, .par and .1D inputs)";
+  }
+  return message;
 }
 
 void reportError(ToolLog& log, const std::exception& error) {
@@ -114,7 +129,7 @@ int runMerge(const MergeArguments& arguments, MergeKind kind) {
       log.sink());
   log.finishProgress();
   if (outcome.mismatch) {
-    std::cerr << outcome.mismatch->message() << '\n';
+    std::cerr << mismatchMessage(*outcome.mismatch) << '\n';
     return kDataPointMismatch;
   }
   if (arguments.htmlDir) {

@@ -45,9 +45,13 @@ constexpr const char* kConfoundFiles =
     "Confound files of other tools: a confound table (.tsv: a header row of column names, "
     "tab-separated, \"n/a\" for no value) gives the columns chosen with --confounds; a motion "
     "text file (.txt, .par, .1D: numbers separated by blanks, lines starting with # ignored) "
-    "gives all its columns, named <file name>_1, <file name>_2, ... All become confounds. "
-    "Leading \"n/a\" cells of *_derivative1 columns, framewise_displacement and dvars become "
-    "0 (logged); any other \"n/a\" is an error.";
+    "gives all its columns, named <file name>_1, <file name>_2, ... (a .1D file of nine or ten "
+    "columns, as 3dvolreg -dfile writes it, is read for motion from its index first). All "
+    "become confounds. In every column of a table the leading \"n/a\" cells, those before its "
+    "first number, become 0 (logged); an \"n/a\" after it is an error. The outliers preset "
+    "leaves out columns that are all zero or repeat another chosen column (logged). A merge's "
+    "confounds that six decimals would flatten or distort in the .sdm are multiplied by a power "
+    "of ten (logged); --ztrans leaves columns that flag one volume 0 and 1.";
 
 // An option's text checked by `parse` when the arguments are parsed: a usage error names it.
 template <typename Parse>
@@ -76,6 +80,11 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
       .add_option("--skip-volumes", arguments.skipVolumes,
                   "Drop the first N rows of every .tsv, .txt, .par and .1D input")
       ->check(CLI::NonNegativeNumber);
+  command
+      .add_option("--skip-last-volumes", arguments.skipLastVolumes,
+                  "Drop the last N rows of every .tsv, .txt, .par and .1D input (a pipeline's "
+                  "table one row longer than the design)")
+      ->check(CLI::NonNegativeNumber);
   command.add_flag("--derivatives", arguments.derivatives,
                    "Add to .txt, .par and .1D inputs the backward difference of each column "
                    "(first row 0), named <column>_derivative1");
@@ -87,7 +96,8 @@ void addConfoundOptions(CLI::App& command, duv::cli::ConfoundArguments& argument
                   "fd:<mm>: one confound per volume whose framewise displacement lies above "
                   "<mm>, 1 there and 0 elsewhere, named motion_outlier00, motion_outlier01, ... "
                   "after the other columns of the motion input that flags it (motion designs, "
-                  ".par, .txt, .1D files and confound tables); --ztrans leaves them as they are")
+                  ".par, .txt, .1D files and confound tables; a table's framewise_displacement "
+                  "compared with all its decimals); --ztrans leaves them as they are")
       ->type_name("fd:MM")
       ->check(parsedBy(duv::parseSpikeCriterion, ""));
   command
@@ -262,7 +272,8 @@ void addMergeShapeOptions(CLI::App& command, MergeArguments& arguments) {
       "Remove a constant last predictor from every result");
   baseline->excludes(noBaseline);
   command.add_flag("--ztrans", arguments.zTransform,
-                   "z-transform every non-constant confound of every result");
+                   "z-transform every non-constant confound of every result, but for columns "
+                   "that flag one volume (0 everywhere but one 1), which stay 0 and 1");
   command.add_flag("--allcorr", arguments.allCorrelations,
                    "Write a correlation report (.txt) and table (.csv) beside every result");
   addConfoundOptions(command, arguments.confounds);
@@ -529,6 +540,8 @@ int runTool(int argc, char** argv) {
     if (studyCommand->parsed()) return duv::cli::runStudyCommand(study);
     if (designCommand->parsed()) return duv::cli::runDesign(design);
     return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
+  } catch (const duv::UnknownSelectionError& error) {
+    return usageError(error.what());
   } catch (const std::exception& error) {
     std::cerr << "Error: " << error.what() << '\n';
     return duv::cli::kFailure;

@@ -41,6 +41,7 @@ RunOptions runOptionsOf(const StudyArguments& arguments) {
     options.confounds.selection.push_back(parseConfoundSelector(text));
   }
   options.confounds.skipVolumes = merge.confounds.skipVolumes;
+  options.confounds.skipLastVolumes = merge.confounds.skipLastVolumes;
   options.confounds.derivatives = merge.confounds.derivatives;
   options.confounds.squares = merge.confounds.squares;
   options.spikes = spikeOptionsFor(merge.confounds);

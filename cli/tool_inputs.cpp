@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "design/confound_table.h"
 #include "design/file_system.h"
 #include "design/motion_options.h"
 
@@ -12,6 +13,22 @@ namespace {
 bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_view)) {
   return std::any_of(paths.begin(), paths.end(),
                      [isKind](const std::string& path) { return isKind(path); });
+}
+
+// A selection that no table has is the command line's mistake: it is told before anything is
+// merged or checked, from the tables' header rows.
+void requireKnownSelections(const std::vector<std::string>& inputs,
+                            const std::vector<ConfoundSelector>& selection) {
+  if (std::none_of(selection.begin(), selection.end(), [](const ConfoundSelector& selector) {
+        return selector.kind == ConfoundSelector::Kind::name;
+      })) {
+    return;
+  }
+  for (const auto& path : inputs) {
+    if (!isConfoundTable(path)) continue;
+    const auto names = readConfoundTableHeader(realFileSystem().readFile(path), path);
+    duv::requireKnownSelections(names, path, selection);
+  }
 }
 
 }  // namespace
@@ -41,11 +58,17 @@ ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
     throw std::runtime_error(
         "--skip-volumes drops rows of .tsv, .txt, .par and .1D files, and no input is one");
   }
+  if (arguments.skipLastVolumes != 0 && !anyInput(inputs, isConfoundFile)) {
+    throw std::runtime_error(
+        "--skip-last-volumes drops rows of .tsv, .txt, .par and .1D files, and no input is one");
+  }
   ConfoundOptions options;
   for (const auto& text : arguments.selection) {
     options.selection.push_back(parseConfoundSelector(text));
   }
+  requireKnownSelections(inputs, options.selection);
   options.skipVolumes = arguments.skipVolumes;
+  options.skipLastVolumes = arguments.skipLastVolumes;
   options.derivatives = arguments.derivatives;
   options.squares = arguments.squares;
   return options;
@@ -55,6 +78,7 @@ MotionReading motionReadingFor(const ConfoundArguments& arguments) {
   MotionReading reading;
   if (arguments.motionLayout) reading.textLayout = parseMotionLayout(*arguments.motionLayout);
   reading.skipVolumes = arguments.skipVolumes;
+  reading.skipLastVolumes = arguments.skipLastVolumes;
   return reading;
 }
 

@@ -21,13 +21,14 @@ namespace duv::cli {
 struct ConfoundArguments {
   std::vector<std::string> selection;  // --confounds, in order
   std::size_t skipVolumes = 0;
+  std::size_t skipLastVolumes = 0;  // --skip-last-volumes
   bool derivatives = false;
   bool squares = false;
   std::optional<std::string> spikes;        // --spikes fd:<mm>
   std::optional<std::string> motionLayout;  // --motion-layout, for motion text files
 };
 
-// How motion inputs are read: --motion-layout and --skip-volumes.
+// How motion inputs are read: --motion-layout, --skip-volumes and --skip-last-volumes.
 MotionReading motionReadingFor(const ConfoundArguments& arguments);
 
 // The spike columns --spikes asks for; none without it. Throws std::invalid_argument when the
@@ -45,7 +46,9 @@ std::vector<InputFile> toolInputs(const std::vector<std::string>& paths);
 
 // Throws std::runtime_error naming the option for a confound option that none of `inputs` takes
 // (a selection without a table, expansions without a text file, skipped volumes without
-// either). Returns the options for the readers.
+// either), and UnknownSelectionError (requireKnownSelections) for a name selection that a table
+// among `inputs` does not have, read from its header row (its errors pass on). Returns the
+// options for the readers.
 ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
                                    const ConfoundArguments& arguments);
 

@@ -33,7 +33,7 @@ Cell readCell(std::string_view text) {
   if (number.status == NumberScan::outOfRange || beyondFloat(number.value)) {
     return {CellKind::outOfRange};
   }
-  return {CellKind::number, static_cast<float>(number.value)};
+  return {CellKind::number, static_cast<float>(number.value), number.value};
 }
 
 void throwCellError(CellKind kind, std::string_view text, const std::string& context) {

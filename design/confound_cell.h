@@ -12,6 +12,7 @@ enum class CellKind { number, notAvailable, notANumber, outOfRange };
 struct Cell {
   CellKind kind = CellKind::notANumber;
   float value = 0.0F;  // for a number only
+  double exact = 0.0;  // the number as written, before narrowing to float
 };
 
 // Reads `text` whole as SDM values are read: a decimal number (optional sign, digits with an

@@ -1,5 +1,6 @@
 #include "design/confound_file.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -28,10 +29,17 @@ DesignMatrix confoundMatrix(const std::string& path, std::vector<std::string> na
 }
 
 ConfoundInput fromTable(ConfoundTable table, const ConfoundOptions& options) {
-  if (options.skipVolumes != 0) skipRows(table, options.skipVolumes);
-  const auto chosen = selectConfounds(table, options.selection);
+  skipRows(table, options.skipVolumes, options.skipLastVolumes);
+  auto chosen = selectConfounds(table, options.selection);
   ConfoundInput input;
   input.zeroedColumns = zeroLeadingNotAvailable(table, chosen);
+  input.leftOutColumns = leaveOutEmptyAndRepeatedOutliers(table, options.selection, chosen);
+  // A column left out is not one of the matrix's, so its zeroed cells are not told either.
+  for (const auto& column : input.leftOutColumns) {
+    const auto named =
+        std::find(input.zeroedColumns.begin(), input.zeroedColumns.end(), column.name);
+    if (named != input.zeroedColumns.end()) input.zeroedColumns.erase(named);
+  }
   std::vector<std::string> names;
   std::vector<std::vector<float>> columns;
   names.reserve(chosen.size());
@@ -45,7 +53,7 @@ ConfoundInput fromTable(ConfoundTable table, const ConfoundOptions& options) {
 }
 
 ConfoundInput fromText(ConfoundTable table, const ConfoundOptions& options) {
-  if (options.skipVolumes != 0) skipRows(table, options.skipVolumes);
+  skipRows(table, options.skipVolumes, options.skipLastVolumes);
   expandMotion(table, options.derivatives, options.squares);
   ConfoundInput input;
   input.matrix =

@@ -19,6 +19,7 @@ class FileSystem;
 struct ConfoundOptions {
   std::vector<ConfoundSelector> selection;  // the columns taken from a table, in order
   std::size_t skipVolumes = 0;              // rows dropped first, from tables and text files
+  std::size_t skipLastVolumes = 0;          // rows dropped at the end, from both as well
   bool derivatives = false;                 // text files: add the backward differences
   bool squares = false;                     // text files: add the squares
 };
@@ -34,11 +35,15 @@ struct ConfoundInput {
   DesignMatrix matrix;
   // The columns in which leading "n/a" cells became 0, in predictor order (tables only).
   std::vector<std::string> zeroedColumns;
+  // The columns the outliers preset left out (leaveOutEmptyAndRepeatedOutliers), tables only.
+  std::vector<LeftOutColumn> leftOutColumns;
 };
 
-// Reads a confound file by its extension. A table: its first skipVolumes rows dropped, the
+// Reads a confound file by its extension. A table: its first skipVolumes and last
+// skipLastVolumes rows dropped (skipRows), the
 // columns of `selection` taken (selectConfounds) and the "n/a" rule applied to them
-// (zeroLeadingNotAvailable). A text file: its first skipVolumes rows dropped, then the
+// (zeroLeadingNotAvailable), then the outliers preset's empty and repeated columns left out
+// (leaveOutEmptyAndRepeatedOutliers). A text file: its rows dropped as a table's, then the
 // variants asked for added (expandMotion); `selection` does not apply. Throws the errors of
 // those steps and of the readers (confound_table.h, motion_text.h), and OpenFileError when the
 // file cannot be opened; a path that is neither kind is std::invalid_argument.

@@ -110,10 +110,58 @@ std::vector<std::size_t> columnsOf(const ConfoundTable& table, const ConfoundSel
                              "\" columns, the table has " + std::to_string(columns.size()));
   }
   if (selector.kind == Kind::name && columns.empty()) {
-    throw std::runtime_error(table.fileName + ": no column matches \"" + selector.text +
-                             "\"; its columns: " + joined(table.names, ", "));
+    requireKnownSelections(table.names, table.fileName, {selector});
   }
   return columns;
+}
+
+char lowered(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Levenshtein distance, letter case aside, in one row of the table.
+std::size_t editDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const std::size_t substitution = diagonal + (lowered(a[i - 1]) == lowered(b[j - 1]) ? 0 : 1);
+      row[j] = std::min({above + 1, row[j - 1] + 1, substitution});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+bool beginsWithLowered(std::string_view name, std::string_view text) {
+  if (name.size() < text.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (lowered(name[i]) != lowered(text[i])) return false;
+  }
+  return true;
+}
+
+constexpr std::size_t kMostShown = 5;
+
+// The candidates close to `text`, nearest first, at most kMostShown; "none" when none is.
+std::string closeOnes(std::string_view text, const std::vector<std::string>& candidates) {
+  const std::size_t bound = std::clamp<std::size_t>(text.size() / 3, 1, 3);
+  std::vector<std::pair<std::size_t, std::size_t>> close;  // distance, index
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const auto distance = editDistance(text, candidates[i]);
+    if (distance <= bound || (text.size() >= 3 && beginsWithLowered(candidates[i], text))) {
+      close.emplace_back(distance, i);
+    }
+  }
+  if (close.empty()) return "none";
+  std::stable_sort(close.begin(), close.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> shown;
+  for (std::size_t k = 0; k < close.size() && k < kMostShown; ++k) {
+    shown.push_back(candidates[close[k].second]);
+  }
+  return joined(shown, ", ");
 }
 
 }  // namespace
@@ -156,6 +204,65 @@ std::vector<std::size_t> selectConfounds(const ConfoundTable& table,
     }
   }
   return chosen;
+}
+
+void requireKnownSelections(const std::vector<std::string>& names, const std::string& fileName,
+                            const std::vector<ConfoundSelector>& selectors) {
+  for (const auto& selector : selectors) {
+    if (selector.kind != Kind::name) continue;
+    if (std::any_of(names.begin(), names.end(),
+                    [&](const std::string& name) { return matchesPattern(name, selector.text); })) {
+      continue;
+    }
+    std::vector<std::string> presets;
+    for (const auto& preset : kPresets) presets.emplace_back(preset.text);
+    presets.insert(presets.begin() + 5, std::string(kACompCorPreset));
+    throw UnknownSelectionError(
+        fileName + ": --confounds \"" + selector.text +
+        "\" is neither a preset nor a column; close presets: " + closeOnes(selector.text, presets) +
+        "; close columns: " + closeOnes(selector.text, names));
+  }
+}
+
+std::vector<LeftOutColumn> leaveOutEmptyAndRepeatedOutliers(
+    const ConfoundTable& table, const std::vector<ConfoundSelector>& selectors,
+    std::vector<std::size_t>& chosen) {
+  std::vector<bool> byOutliersOnly(table.names.size(), false);
+  for (const auto& selector : selectors) {
+    if (selector.kind != Kind::outliers) continue;
+    for (const auto c : columnsOf(table, selector)) byOutliersOnly[c] = true;
+  }
+  for (const auto& selector : selectors) {
+    if (selector.kind == Kind::outliers) continue;
+    for (const auto c : columnsOf(table, selector)) byOutliersOnly[c] = false;
+  }
+  std::vector<LeftOutColumn> leftOut;
+  std::vector<std::size_t> kept;
+  kept.reserve(chosen.size());
+  for (const auto c : chosen) {
+    const auto& column = table.columns[c];
+    if (!byOutliersOnly[c]) {
+      kept.push_back(c);
+      continue;
+    }
+    if (std::all_of(column.begin(), column.end(), [](float x) { return x == 0.0F; })) {
+      leftOut.push_back({table.names[c], "all zero"});
+      continue;
+    }
+    // Compared with every column that stays, also those chosen after it by other selectors.
+    const auto same = std::find_if(chosen.begin(), chosen.end(), [&](std::size_t other) {
+      if (other == c || table.columns[other] != column) return false;
+      const bool keptBefore = std::find(kept.begin(), kept.end(), other) != kept.end();
+      return keptBefore || !byOutliersOnly[other];
+    });
+    if (same != chosen.end()) {
+      leftOut.push_back({table.names[c], "repeats " + table.names[*same]});
+      continue;
+    }
+    kept.push_back(c);
+  }
+  chosen = std::move(kept);
+  return leftOut;
 }
 
 bool matchesPattern(std::string_view name, std::string_view pattern) {

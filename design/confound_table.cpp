@@ -49,6 +49,14 @@ std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 void readHeader(std::string_view line, ConfoundTable& table) {
   if (isBlankLine(line)) throw lineError(table.fileName, 1, "the header row is empty");
+  // Read as one column, a comma-separated file would fail at its first value with a message
+  // that says nothing of the cause.
+  if (line.find(tsv::kSeparator) == std::string_view::npos &&
+      line.find(tsv::kCommaSeparator) != std::string_view::npos) {
+    throw lineError(table.fileName, 1,
+                    "the columns are separated by commas; a .tsv confound table separates them "
+                    "by tabs");
+  }
   std::map<std::string_view, std::size_t> seen;
   forEachCell(line, [&](std::size_t index, std::string_view name) {
     const auto column = "column " + std::to_string(index + 1);
@@ -76,7 +84,8 @@ void readHeader(std::string_view line, ConfoundTable& table) {
 
 // The number of cells is checked first: a row whose cells are separated by blanks is a
 // miscounted row, not a cell that is not a number.
-void readRow(std::string_view line, std::size_t lineNumber, ConfoundTable& table) {
+void readRow(std::string_view line, std::size_t lineNumber, ConfoundTable& table,
+             std::size_t exactIndex) {
   const std::size_t expected = table.names.size();
   const auto found =
       static_cast<std::size_t>(std::count(line.begin(), line.end(), tsv::kSeparator)) + 1;
@@ -90,10 +99,14 @@ void readRow(std::string_view line, std::size_t lineNumber, ConfoundTable& table
     switch (cell.kind) {
       case CellKind::number:
         table.columns[index].push_back(cell.value);
+        if (index == exactIndex) table.exactValues.push_back(cell.exact);
         return;
       case CellKind::notAvailable:
         // Held until the rule for its column is known (zeroLeadingNotAvailable).
         table.columns[index].push_back(std::numeric_limits<float>::quiet_NaN());
+        if (index == exactIndex) {
+          table.exactValues.push_back(std::numeric_limits<double>::quiet_NaN());
+        }
         return;
       case CellKind::notANumber:
       case CellKind::outOfRange:
@@ -106,16 +119,26 @@ void readRow(std::string_view line, std::size_t lineNumber, ConfoundTable& table
   ++table.rows;
 }
 
-}  // namespace
-
-ConfoundTable readConfoundTable(std::string_view text, const std::string& name) {
-  ConfoundTable table;
-  table.fileName = name;
+// The text without its byte-order mark, refused when that leaves nothing.
+std::string_view nonEmptyText(std::string_view text, const std::string& name) {
   text = withoutByteOrderMark(text);
   if (text.empty()) throw std::runtime_error(name + ": the file is empty");
-  TextCursor cursor(text, name);
+  return text;
+}
+
+}  // namespace
+
+ConfoundTable readConfoundTable(std::string_view text, const std::string& name,
+                                std::string_view exactColumn) {
+  ConfoundTable table;
+  table.fileName = name;
+  TextCursor cursor(nonEmptyText(text, name), name);
   readHeader(withoutCarriageReturn(cursor.restOfLine()), table);
   table.firstDataLine = 2;
+  const auto exact = std::find(table.names.begin(), table.names.end(), exactColumn);
+  const auto exactIndex = exactColumn.empty() || exact == table.names.end()
+                              ? table.names.size()
+                              : static_cast<std::size_t>(exact - table.names.begin());
 
   std::size_t lineNumber = 1;
   std::size_t emptyLine = 0;  // the first empty line after the last row, if any
@@ -131,36 +154,43 @@ ConfoundTable readConfoundTable(std::string_view text, const std::string& name) 
       throw lineError(name, lineNumber,
                       "more data rows than the limit of " + std::to_string(sdm::kMaxDataPoints));
     }
-    readRow(line, lineNumber, table);
+    readRow(line, lineNumber, table, exactIndex);
   }
   if (table.rows == 0) throw std::runtime_error(name + ": the table has no data rows");
   return table;
+}
+
+std::vector<std::string> readConfoundTableHeader(std::string_view text, const std::string& name) {
+  ConfoundTable table;
+  table.fileName = name;
+  TextCursor cursor(nonEmptyText(text, name), name);
+  readHeader(withoutCarriageReturn(cursor.restOfLine()), table);
+  return std::move(table.names);
 }
 
 ConfoundTable readConfoundTableFile(const std::string& path, FileSystem& files) {
   return readConfoundTable(files.readFile(path), path);
 }
 
-void skipRows(ConfoundTable& table, std::size_t count) {
-  if (count >= table.rows) {
-    throw std::runtime_error(table.fileName + ": skipping " + std::to_string(count) +
-                             " volumes leaves none of its " + std::to_string(table.rows) + " rows");
+void skipRows(ConfoundTable& table, std::size_t first, std::size_t last) {
+  if (first >= table.rows || last >= table.rows - first) {
+    const auto skipping = last == 0    ? std::to_string(first) + " volumes"
+                          : first == 0 ? "the last " + std::to_string(last) + " volumes"
+                                       : std::to_string(first) + " first and " +
+                                             std::to_string(last) + " last volumes";
+    throw std::runtime_error(table.fileName + ": skipping " + skipping + " leaves none of its " +
+                             std::to_string(table.rows) + " rows");
   }
-  for (auto& column : table.columns) {
-    column.erase(column.begin(), column.begin() + static_cast<std::ptrdiff_t>(count));
-  }
-  table.rows -= count;
-  table.firstDataLine += count;
+  const auto drop = [&](auto& column) {
+    if (column.empty()) return;
+    column.erase(column.end() - static_cast<std::ptrdiff_t>(last), column.end());
+    column.erase(column.begin(), column.begin() + static_cast<std::ptrdiff_t>(first));
+  };
+  for (auto& column : table.columns) drop(column);
+  drop(table.exactValues);
+  table.rows -= first + last;
+  table.firstDataLine += first;
 }
-
-namespace {
-
-bool mayStartWithoutValue(std::string_view name) {
-  return name.find(tsv::kDerivativeSuffix) != std::string_view::npos ||
-         name == tsv::kFramewiseDisplacement || name == tsv::kDvars;
-}
-
-}  // namespace
 
 std::vector<std::string> zeroLeadingNotAvailable(ConfoundTable& table,
                                                  const std::vector<std::size_t>& indexes) {
@@ -169,10 +199,8 @@ std::vector<std::string> zeroLeadingNotAvailable(ConfoundTable& table,
     auto& column = table.columns[index];
     const auto& name = table.names[index];
     std::size_t t = 0;
-    if (mayStartWithoutValue(name)) {
-      for (; t < column.size() && std::isnan(column[t]); ++t) column[t] = 0.0F;
-      if (t != 0) zeroed.push_back(name);
-    }
+    for (; t < column.size() && std::isnan(column[t]); ++t) column[t] = 0.0F;
+    if (t != 0) zeroed.push_back(name);
     const auto other = std::find_if(column.begin() + static_cast<std::ptrdiff_t>(t), column.end(),
                                     [](float value) { return std::isnan(value); });
     if (other != column.end()) {

@@ -29,6 +29,9 @@ struct ReadDesign {
   DesignMatrix matrix;
   // The columns in which leading "n/a" cells became 0, in predictor order (confound tables).
   std::vector<std::string> zeroedColumns;
+  // The columns the outliers preset left out (confound tables). Initialized so that formats
+  // without any may leave it out of their braces.
+  std::vector<LeftOutColumn> leftOutColumns = {};
 };
 
 struct DesignFormat {

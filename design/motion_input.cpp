@@ -1,6 +1,7 @@
 #include "design/motion_input.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
@@ -119,7 +120,8 @@ std::string_view columnOrder(MotionLayout layout) {
     case MotionLayout::txt:
       return "three translations (mm) then three rotations (rad)";
     case MotionLayout::afni1D:
-      return "roll, pitch and yaw (degrees) then three displacements (mm)";
+      return "roll, pitch and yaw (degrees) then three displacements (mm), or nine or ten as "
+             "3dvolreg -dfile writes them (the volume's index first)";
     case MotionLayout::sdm:
     case MotionLayout::table:
       break;
@@ -127,18 +129,55 @@ std::string_view columnOrder(MotionLayout layout) {
   return "";
 }
 
+// 3dvolreg's -dfile layout: the volume's index (0, 1, 2, ...), the six parameters of a 1d
+// file, then two or three measures of fit that are not motion.
+constexpr std::size_t kIndexedColumns[] = {9, 10};
+
+bool isIndexed(const ConfoundTable& table) {
+  return std::find(std::begin(kIndexedColumns), std::end(kIndexedColumns), table.columns.size()) !=
+         std::end(kIndexedColumns);
+}
+
+std::string shortest(float value) {
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, written.ptr);
+}
+
+// An index column counts up by one from its first value (skipped volumes are gone from it):
+// nine or ten columns of anything else are not taken for motion.
+std::optional<std::string> notAnIndex(const ConfoundTable& table) {
+  const auto& index = table.columns.front();
+  for (std::size_t t = 1; t < index.size(); ++t) {
+    const float expected = index[0] + static_cast<float>(t);
+    if (index[t] != expected) {
+      return "a 1d file of " + std::to_string(table.columns.size()) +
+             " columns is read as 3dvolreg -dfile writes it, the volume's index first, but "
+             "volume " +
+             std::to_string(t + 1) + " has the index " + shortest(index[t]) + " where " +
+             shortest(expected) + " follows";
+    }
+  }
+  return std::nullopt;
+}
+
 MotionRead fromText(std::string_view text, const std::string& path, MotionLayout layout,
-                    std::size_t skipVolumes) {
+                    std::size_t skipVolumes, std::size_t skipLastVolumes) {
   auto table = readMotionText(text, path);
-  if (skipVolumes != 0) skipRows(table, skipVolumes);
-  if (table.columns.size() != kParameters) {
+  skipRows(table, skipVolumes, skipLastVolumes);
+  const bool indexed = layout == MotionLayout::afni1D && isIndexed(table);
+  if (table.columns.size() != kParameters && !indexed) {
     return "a " + std::string(layoutName(layout)) + " file holds six columns, " +
            std::string(columnOrder(layout)) + "; this one holds " +
            std::to_string(table.columns.size());
   }
+  if (indexed) {
+    if (auto why = notAnIndex(table)) return *std::move(why);
+  }
+  const std::size_t first = indexed ? 1 : 0;
   // par and 1d give the rotations first, txt the translations.
-  const std::size_t firstTranslation = layout == MotionLayout::txt ? 0 : 3;
-  const std::size_t firstRotation = 3 - firstTranslation;
+  const std::size_t firstTranslation = first + (layout == MotionLayout::txt ? 0 : 3);
+  const std::size_t firstRotation = first + (layout == MotionLayout::txt ? 3 : 0);
   const double radiansPerUnit = layout == MotionLayout::afni1D ? kRadiansPerDegree : 1.0;
   SixColumns six;
   for (std::size_t k = 0; k < 3; ++k) {
@@ -160,9 +199,15 @@ std::optional<std::size_t> columnIndex(const ConfoundTable& table, std::string_v
   return static_cast<std::size_t>(found - table.names.begin());
 }
 
+// The column as the file writes it, in double precision: a spike threshold compares the file's
+// own decimals (0.50000001 lies above 0.5, though single precision makes it 0.5).
 std::vector<double> displacementColumn(ConfoundTable& table, std::size_t index) {
   zeroLeadingNotAvailable(table, {index});
-  std::vector<double> column(table.columns[index].begin(), table.columns[index].end());
+  std::vector<double> column = table.exactValues;
+  // zeroLeadingNotAvailable left no "n/a" but the leading ones, which count as 0.
+  for (double& value : column) {
+    if (std::isnan(value)) value = 0.0;
+  }
   for (std::size_t t = 0; t < column.size(); ++t) {
     if (!std::isfinite(column[t])) {
       throw std::runtime_error(table.fileName + ", volume " + std::to_string(t + 1) +
@@ -179,9 +224,10 @@ std::vector<double> displacementColumn(ConfoundTable& table, std::size_t index) 
   return column;
 }
 
-MotionRead fromTable(std::string_view text, const std::string& path, std::size_t skipVolumes) {
-  auto table = readConfoundTable(text, path);
-  if (skipVolumes != 0) skipRows(table, skipVolumes);
+MotionRead fromTable(std::string_view text, const std::string& path, std::size_t skipVolumes,
+                     std::size_t skipLastVolumes) {
+  auto table = readConfoundTable(text, path, tsv::kFramewiseDisplacement);
+  skipRows(table, skipVolumes, skipLastVolumes);
   MotionInput input;
   input.fileName = path;
   input.layout = MotionLayout::table;
@@ -216,16 +262,16 @@ MotionRead fromTable(std::string_view text, const std::string& path, std::size_t
 }
 
 MotionRead readAnyMotion(std::string_view text, const std::string& path, MotionLayout layout,
-                         std::size_t skipVolumes) {
+                         std::size_t skipVolumes, std::size_t skipLastVolumes) {
   switch (layout) {
     case MotionLayout::sdm:
       return fromSdm(text, path);
     case MotionLayout::par:
     case MotionLayout::txt:
     case MotionLayout::afni1D:
-      return fromText(text, path, layout, skipVolumes);
+      return fromText(text, path, layout, skipVolumes, skipLastVolumes);
     case MotionLayout::table:
-      return fromTable(text, path, skipVolumes);
+      return fromTable(text, path, skipVolumes, skipLastVolumes);
   }
   throw std::invalid_argument("unknown motion layout");
 }
@@ -235,15 +281,16 @@ MotionRead readAnyMotion(std::string_view text, const std::string& path, MotionL
 bool namesMotionParameter(std::string_view name) { return motionPredictor(name, 0).has_value(); }
 
 std::optional<MotionInput> findMotionInput(std::string_view text, const std::string& path,
-                                           MotionLayout layout, std::size_t skipVolumes) {
-  auto read = readAnyMotion(text, path, layout, skipVolumes);
+                                           MotionLayout layout, std::size_t skipVolumes,
+                                           std::size_t skipLastVolumes) {
+  auto read = readAnyMotion(text, path, layout, skipVolumes, skipLastVolumes);
   if (std::holds_alternative<std::string>(read)) return std::nullopt;
   return std::get<MotionInput>(std::move(read));
 }
 
 MotionInput readMotionInput(std::string_view text, const std::string& path, MotionLayout layout,
-                            std::size_t skipVolumes) {
-  auto read = readAnyMotion(text, path, layout, skipVolumes);
+                            std::size_t skipVolumes, std::size_t skipLastVolumes) {
+  auto read = readAnyMotion(text, path, layout, skipVolumes, skipLastVolumes);
   if (const auto* none = std::get_if<std::string>(&read)) {
     throw std::runtime_error(path + ": no motion parameters: " + *none);
   }
@@ -251,8 +298,9 @@ MotionInput readMotionInput(std::string_view text, const std::string& path, Moti
 }
 
 MotionInput readMotionInputFile(const std::string& path, MotionLayout layout,
-                                std::size_t skipVolumes, FileSystem& files) {
-  return readMotionInput(files.readFile(path), path, layout, skipVolumes);
+                                std::size_t skipVolumes, FileSystem& files,
+                                std::size_t skipLastVolumes) {
+  return readMotionInput(files.readFile(path), path, layout, skipVolumes, skipLastVolumes);
 }
 
 }  // namespace duv

@@ -18,6 +18,9 @@
 //          trans_x  trans_y  trans_z (mm)   rot_x  rot_y  rot_z (rad)
 //   1d   a motion text file of six columns:
 //          roll  pitch  yaw (degrees)   dS  dL  dP (mm)
+//        or of nine or ten, as 3dvolreg -dfile writes them: the volume's index (0, 1, 2, ...),
+//        the same six, then measures of fit (rmsold, rmsnew, ...) that are not motion:
+//          n  roll  pitch  yaw  dS  dL  dP  rmsold  rmsnew
 //   tsv  a confound table (confound_table_format.h) with the columns trans_x, trans_y, trans_z
 //        (mm) and rot_x, rot_y, rot_z (rad), wherever they stand; a table without all six gives
 //        its framewise_displacement column instead.

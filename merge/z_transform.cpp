@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "numerics/column_statistics.h"
@@ -34,6 +35,23 @@ void zTransformColumn(std::vector<float>& column, const DesignMatrix& matrix, st
 }
 
 }  // namespace
+
+bool isIndicatorColumn(const std::vector<float>& column) {
+  const auto ones = std::count(column.begin(), column.end(), 1.0F);
+  const auto zeros = std::count(column.begin(), column.end(), 0.0F);
+  return ones == 1 && ones + zeros == static_cast<std::ptrdiff_t>(column.size());
+}
+
+void zTransformConfoundsButIndicators(DesignMatrix& matrix) {
+  if (matrix.firstConfoundPredictor.value <= 0) return;
+  std::vector<std::pair<std::size_t, std::vector<float>>> indicators;
+  for (auto c = static_cast<std::size_t>(matrix.firstConfoundPredictor.value - 1);
+       c < matrix.values.size(); ++c) {
+    if (isIndicatorColumn(matrix.values[c])) indicators.emplace_back(c, matrix.values[c]);
+  }
+  zTransformConfounds(matrix);
+  for (auto& [c, values] : indicators) matrix.values[c] = std::move(values);
+}
 
 void zTransformConfounds(DesignMatrix& matrix) {
   // Tested before subtracting so that the lowest header value cannot overflow.

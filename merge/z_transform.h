@@ -4,10 +4,20 @@
 // scaled to unit sample standard deviation, in single precision, in place.
 
 #include <cstdint>
+#include <vector>
 
 #include "design/design_matrix.h"
 
 namespace duv {
+
+// Whether the column indicates one volume: 1 at exactly one data point and 0 at every other (a
+// spike or outlier column).
+bool isIndicatorColumn(const std::vector<float>& column);
+
+// zTransformConfounds, but every confound that is an indicator column (isIndicatorColumn) stays
+// 0 and 1: scaling would turn its one volume into a large value among small ones. Throws as
+// zTransformFrom.
+void zTransformConfoundsButIndicators(DesignMatrix& matrix);
 
 // zTransformFrom(matrix, firstConfoundPredictor - 1): every confound; nothing when
 // firstConfoundPredictor is 0 or less. Main predictors are never changed. Throws as

@@ -36,6 +36,8 @@ MergeRequest mergeRequestOf(const RunPlan& plan, const RunOptions& options, File
   request.confounds = options.confounds;
   request.baseline = options.baseline;
   request.zTransform = options.zTransform;
+  request.keepIndicators = true;
+  request.keepDecimals = true;
   request.reports = options.reports;
   request.spikes = options.spikes;
   request.workers = 1;  // the runs share the cores

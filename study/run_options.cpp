@@ -30,8 +30,8 @@ std::string canonicalText(const RunOptions& o) {
   text << "baseline=" << o.baseline << ";ztrans=" << o.zTransform << ";reports=" << o.reports;
   text << ";confounds=";
   for (const auto& selector : o.confounds.selection) text << quoted(selector.text) << ',';
-  text << ";skip=" << o.confounds.skipVolumes << ";derivatives=" << o.confounds.derivatives
-       << ";squares=" << o.confounds.squares;
+  text << ";skip=" << o.confounds.skipVolumes << ";skip-last=" << o.confounds.skipLastVolumes
+       << ";derivatives=" << o.confounds.derivatives << ";squares=" << o.confounds.squares;
   text << ";spikes=" << (o.spikes ? number(o.spikes->criterion.displacementThreshold) : "none");
   text << ";motion-layout="
        << (o.motionReading.textLayout ? std::string(layoutName(*o.motionReading.textLayout))

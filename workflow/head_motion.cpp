@@ -23,8 +23,10 @@ std::optional<MotionInput> readHeadMotion(const std::string& path, MotionLayout 
                                           const MotionReading& reading, bool required,
                                           FileSystem& files) {
   const auto text = files.readFile(path);
-  if (required) return readMotionInput(text, path, layout, reading.skipVolumes);
-  return findMotionInput(text, path, layout, reading.skipVolumes);
+  if (required) {
+    return readMotionInput(text, path, layout, reading.skipVolumes, reading.skipLastVolumes);
+  }
+  return findMotionInput(text, path, layout, reading.skipVolumes, reading.skipLastVolumes);
 }
 
 void requireOneVolumePerDataPoint(const DesignMatrix& design, const std::string& motionPath,

@@ -24,7 +24,8 @@ struct MotionReading {
   // The layout of motion text files (".txt", ".par", ".1D"), which their extension only
   // guesses (a ".txt" may come from any tool); none: by the extension.
   std::optional<MotionLayout> textLayout;
-  std::size_t skipVolumes = 0;  // as ConfoundOptions::skipVolumes: not for design matrices
+  std::size_t skipVolumes = 0;      // as ConfoundOptions::skipVolumes: not for design matrices
+  std::size_t skipLastVolumes = 0;  // as ConfoundOptions::skipLastVolumes
 };
 
 // Spike columns for the merges: one confound per volume that the criterion flags, after the

@@ -1,6 +1,7 @@
 #include "workflow/input_files.h"
 
 #include <utility>
+#include <vector>
 
 #include "design/text.h"
 #include "workflow/workflow_texts.h"
@@ -19,6 +20,13 @@ DesignMatrix readInputFile(const InputFile& input, const ConfoundOptions& confou
                            FileSystem& files, const LogSink& log) {
   auto read = readDesign(input.path, *input.format, confounds, files);
   if (!read.zeroedColumns.empty()) log(texts::kZeroedLog, joined(read.zeroedColumns, ", "));
+  if (!read.leftOutColumns.empty()) {
+    std::vector<std::string> named;
+    for (const auto& column : read.leftOutColumns) {
+      named.push_back(column.name + " (" + column.reason + ")");
+    }
+    log(texts::kLeftOutLog, joined(named, ", ") + ": " + input.path);
+  }
   return std::move(read.matrix);
 }
 

@@ -34,7 +34,9 @@ std::string designNameOf(const InputFile& input);
 
 // Reads one input in its format: an SDM file as it is; a time-course file converted to a matrix
 // of confounds; a confound file with `confounds` (readConfoundFile), logging through `log` the
-// columns whose leading "n/a" cells became 0 (texts::kZeroedLog with the names joined by ", ").
+// columns whose leading "n/a" cells became 0 (texts::kZeroedLog with the names joined by ", ")
+// and the columns the outliers preset left out (texts::kLeftOutLog with "<name> (<reason>)"
+// joined by ", ", then ": <path>").
 // Throws the readers' errors, which name the file.
 DesignMatrix readInputFile(const InputFile& input, const ConfoundOptions& confounds,
                            FileSystem& files, const LogSink& log);

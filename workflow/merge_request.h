@@ -5,6 +5,7 @@
 // neither knows how the other asks.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -37,6 +38,14 @@ struct MergeRequest {
   bool baseline = true;
   // Every non-constant confound of every result, but for the spike columns, which stay 0 and 1.
   bool zTransform = false;
+  // With zTransform, every confound that indicates one volume (isIndicatorColumn: a table's own
+  // outlier columns too) stays 0 and 1. The tool's choice; the plug-in's results are
+  // z-transformed as its host expects.
+  bool keepIndicators = false;
+  // Before a result is saved as an SDM file (six decimals), each confound that six decimals
+  // would flatten or distort is scaled by a power of ten, and each main predictor they would is
+  // warned of (keepInSixDecimals), logged. The tool's choice.
+  bool keepDecimals = false;
   bool reports = false;  // a correlation report and table beside every saved result
   // The formats every saved result is written in, at least one, each one that writes: the
   // first at the path the destination answers, the others beside it (resultFilesAt).
@@ -63,7 +72,13 @@ struct MergedResult {
 struct DataPointMismatch {
   std::string differing;  // the file name (no folder) of the matrix that differs
   std::string reference;  // the file name of the first secondary matrix
-  // "<differing> does not have the same number of data points as <reference>".
+  // The two inputs as the user named them: a file's path as given (a confound table's, not its
+  // converted name), a matrix's fileName.
+  std::string differingInput;
+  std::string referenceInput;
+  std::int32_t differingCount = 0;  // their numbers of data points
+  std::int32_t referenceCount = 0;
+  // "<differing> does not have the same number of data points as <reference>" (the plug-in's).
   std::string message() const;
 };
 

@@ -1,6 +1,7 @@
 #include "workflow/merge_workflow.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "design/sdm_reader.h"
 #include "merge/constant_predictor.h"
 #include "merge/predictors.h"
+#include "merge/six_decimals.h"
 #include "merge/z_transform.h"
 #include "numerics/framewise_displacement.h"
 #include "numerics/motion_spikes.h"
@@ -20,8 +22,64 @@
 namespace duv {
 namespace {
 
-DataPointMismatch mismatchOf(const DesignMatrix& differing, const DesignMatrix& reference) {
-  return {fileNameOf(differing.fileName), fileNameOf(reference.fileName)};
+DataPointMismatch mismatchOf(const DesignMatrix& differing, const std::string& differingInput,
+                             const DesignMatrix& reference, const std::string& referenceInput) {
+  return {fileNameOf(differing.fileName),
+          fileNameOf(reference.fileName),
+          differingInput,
+          referenceInput,
+          differing.nrOfDataPoints.value,
+          reference.nrOfDataPoints.value};
+}
+
+// The secondary inputs as the user named them: a file by its path, a matrix by its fileName.
+std::vector<std::string> inputNamesOf(const std::vector<SecondaryInput>& inputs) {
+  std::vector<std::string> names;
+  names.reserve(inputs.size());
+  for (const auto& input : inputs) {
+    const auto* file = std::get_if<InputFile>(&input);
+    names.push_back(file != nullptr ? file->path : std::get<DesignMatrix>(input).fileName);
+  }
+  return names;
+}
+
+bool writesSdm(const std::vector<const DesignFormat*>& formats) {
+  return std::find(formats.begin(), formats.end(), &kSdmFormat) != formats.end();
+}
+
+std::string percentText(double fraction) {
+  char text[64];
+  const auto written =
+      std::to_chars(text, text + sizeof text, fraction * 100.0, std::chars_format::fixed, 1);
+  return std::string(text, written.ptr);
+}
+
+// "flatten <what> to a constant", "distort <what> (a rounding error of 35.2 % of its standard
+// deviation)".
+std::string lossText(const DecimalLossOf& loss, const std::string& what) {
+  if (loss.loss == DecimalLoss::flattened) return "flatten " + what + " to a constant";
+  return "distort " + what + " (a rounding error of " + percentText(loss.relativeError) +
+         " % of its standard deviation)";
+}
+
+// A confound's scale changes no fit: it is scaled and the scaling logged. A main predictor's
+// scale is its coefficient's unit, so it is left to its own design, with a warning.
+void keepDecimalsLogged(DesignMatrix& result, const LogSink& log) {
+  for (const auto& remedy : keepInSixDecimals(result)) {
+    const auto factor = "1e" + std::to_string(remedy.exponent);
+    if (remedy.confound && remedy.exponent != 0) {
+      log(texts::kScaledLog, remedy.name + " by " + factor + ": six decimals would " +
+                                 lossText(remedy.loss, "it") +
+                                 "; a confound's scale changes no fit");
+      continue;
+    }
+    const auto what = (remedy.confound ? "the confound " : "the main predictor ") + remedy.name +
+                      " of " + fileNameOf(result.fileName);
+    const auto remedyText =
+        remedy.exponent == 0 ? std::string("; no power of ten keeps it")
+                             : "; multiply it by " + factor + " in its own design before merging";
+    log(texts::kWarningLog, "six decimals " + lossText(remedy.loss, what) + remedyText);
+  }
 }
 
 std::vector<DesignMatrix> buildResults(const std::optional<DesignMatrix>& primary,
@@ -48,9 +106,7 @@ bool isSpikeColumn(const std::string& name, const std::vector<float>& values) {
                    [](char c) { return c >= '0' && c <= '9'; })) {
     return false;
   }
-  const auto ones = std::count(values.begin(), values.end(), 1.0F);
-  const auto zeros = std::count(values.begin(), values.end(), 0.0F);
-  return ones == 1 && ones + zeros == static_cast<std::ptrdiff_t>(values.size());
+  return isIndicatorColumn(values);
 }
 
 // The confounds z-transformed but for the spike columns: a spike is an indicator of one
@@ -85,12 +141,15 @@ MergedResult finishResult(DesignMatrix result, const MergeRequest& request, File
     removeConstant(result);
   }
   if (request.zTransform) {
-    if (request.spikes) {
+    if (request.keepIndicators) {
+      zTransformConfoundsButIndicators(result);
+    } else if (request.spikes) {
       zTransformConfoundsButSpikes(result);
     } else {
       zTransformConfounds(result);
     }
   }
+  if (request.keepDecimals && writesSdm(request.formats)) keepDecimalsLogged(result, log);
   auto path = destination(result.fileName);
   if (!path) return {std::move(result), std::nullopt};
   result.fileName = *path;
@@ -132,7 +191,8 @@ std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
     }
     matrices.push_back(readInputFile(*file, confounds, files, log));
     if (!spikes) continue;
-    const MotionReading reading{spikes->motionTextLayout, confounds.skipVolumes};
+    const MotionReading reading{spikes->motionTextLayout, confounds.skipVolumes,
+                                confounds.skipLastVolumes};
     const auto motion = spikeMotionOf(*file, reading, files);
     if (!motion) continue;
     anyMotion = true;
@@ -147,9 +207,17 @@ std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
 }
 
 std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<DesignMatrix>& matrices) {
-  for (const auto& matrix : matrices) {
-    if (matrix.nrOfDataPoints.value != matrices.front().nrOfDataPoints.value) {
-      return mismatchOf(matrix, matrices.front());
+  std::vector<std::string> names;
+  names.reserve(matrices.size());
+  for (const auto& matrix : matrices) names.push_back(matrix.fileName);
+  return firstDataPointMismatch(matrices, names);
+}
+
+std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<DesignMatrix>& matrices,
+                                                        const std::vector<std::string>& inputs) {
+  for (std::size_t i = 0; i < matrices.size(); ++i) {
+    if (matrices[i].nrOfDataPoints.value != matrices.front().nrOfDataPoints.value) {
+      return mismatchOf(matrices[i], inputs[i], matrices.front(), inputs.front());
     }
   }
   return std::nullopt;
@@ -159,15 +227,17 @@ MergeOutcome mergeDesigns(MergeRequest request, FileSystem& files,
                           const ResultDestination& destination, const LogSink& log) {
   requireWrittenFormats(request.formats);
   MergeOutcome outcome;
+  const auto inputs = inputNamesOf(request.secondaries);
   auto secondaries = readSecondaries(std::move(request.secondaries), request.confounds,
                                      request.spikes, files, log);
-  if ((outcome.mismatch = firstDataPointMismatch(secondaries))) return outcome;
+  if ((outcome.mismatch = firstDataPointMismatch(secondaries, inputs))) return outcome;
 
   std::optional<DesignMatrix> primary;
   if (request.primary) {
     primary = readSdmFile(*request.primary, files);
     if (primary->nrOfDataPoints.value != secondaries.front().nrOfDataPoints.value) {
-      outcome.mismatch = mismatchOf(*primary, secondaries.front());
+      outcome.mismatch =
+          mismatchOf(*primary, *request.primary, secondaries.front(), inputs.front());
       return outcome;
     }
   }

@@ -39,8 +39,12 @@ std::vector<DesignMatrix> readSecondaries(std::vector<SecondaryInput> inputs,
                                           const std::optional<SpikeOptions>& spikes,
                                           FileSystem& files, const LogSink& log);
 
-// The first matrix whose number of data points differs from the first one's, in order.
+// The first matrix whose number of data points differs from the first one's, in order; the
+// inputs are named by their fileName.
 std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<DesignMatrix>& matrices);
+// As above, the inputs named by `inputs` (one per matrix, as the user named them).
+std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<DesignMatrix>& matrices,
+                                                        const std::vector<std::string>& inputs);
 
 // Runs the merge of `request`:
 //  1. reads the secondary inputs (readSecondaries) and stops at the first whose number of data
@@ -50,7 +54,14 @@ std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<Design
 //     the first secondary with every further one's appended; each result's fileName is its
 //     suggested name (mergedFileName);
 //  3. for each result in order: the constant predictor added or removed, the confounds
-//     z-transformed if asked, the destination asked; when it answers, the result is saved there
+//     z-transformed if asked (keepIndicators: but for the indicator columns), with keepDecimals
+//     the six decimals of an SDM file kept (keepInSixDecimals: each confound scaled logged as
+//     texts::kScaledLog "<name> by 1e<k>: six decimals would flatten it to a constant; a
+//     confound's scale changes no fit" or "... would distort it (a rounding error of <p> % of
+//     its standard deviation); ...", each predictor left as it is as texts::kWarningLog "six
+//     decimals flatten the main predictor <name> of <file name> to a constant; multiply it by
+//     1e<k> in its own design before merging" or "...; no power of ten keeps it"), the
+//     destination asked; when it answers, the result is saved there
 //     (atomically) in each of the request's formats (resultFilesAt), texts::kSavedLog is logged
 //     with each file's path, and with `reports` the correlation report and then the table are
 //     written beside it.

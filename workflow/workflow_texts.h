@@ -14,6 +14,8 @@ inline constexpr const char* kSavedLog = ">  Saved ";
 inline constexpr const char* kSavedCorrelationsLog = ">  Saved Correlatios to ";
 inline constexpr const char* kZeroedLog = ">  Set leading n/a to 0 in: ";
 inline constexpr const char* kFlaggedLog = ">  Flagged ";
+inline constexpr const char* kLeftOutLog = ">  Left out of outliers: ";
+inline constexpr const char* kScaledLog = ">  Scaled ";
 inline constexpr const char* kWarningLog = ">  Warning: ";
 
 // Messages.

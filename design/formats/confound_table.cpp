@@ -10,7 +10,7 @@ namespace {
 ReadDesign readTable(std::string_view text, const std::string& path,
                      const ConfoundOptions& options) {
   auto input = confoundsOfTable(text, path, options);
-  return {std::move(input.matrix), std::move(input.zeroedColumns)};
+  return {std::move(input.matrix), std::move(input.zeroedColumns), std::move(input.leftOutColumns)};
 }
 
 }  // namespace

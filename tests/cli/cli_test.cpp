@@ -100,8 +100,8 @@ TEST_F(CliTest, DataPointMismatchPrintsTheMessageAloneAndExits2) {
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_EQ(result.err,
             "Duvendal>  Start merging process of primary with every secondary sdm\n"
-            "sub01_motion_short.sdm does not have the same number of data points as "
-            "sub01_motion_run1.sdm\n");
+            "examples/bad/sub01_motion_short.sdm has 200 data points, "
+            "examples/sub01_motion_run1.sdm has 240: every input needs as many\n");
   EXPECT_FALSE(exists("out/sub01_task_motion_run1.sdm"));
 }
 

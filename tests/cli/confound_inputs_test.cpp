@@ -70,6 +70,22 @@ TEST_F(ConfoundInputsTest, MergeAllTakesTheChosenColumnsOfATableInOrderBeforeThe
             "trans_z_derivative1_power2, rot_x_derivative1, rot_x_derivative1_power2, "
             "rot_y_derivative1, rot_y_derivative1_power2, rot_z_derivative1, "
             "rot_z_derivative1_power2\n"
+            // Squared rotations in radians lose their variation in six decimals.
+            "Duvendal>  Scaled rot_x_derivative1_power2 by 1e2: six decimals would distort it (a "
+            "rounding error of 18.5 % of its standard deviation); a confound's scale changes no "
+            "fit\n"
+            "Duvendal>  Scaled rot_x_power2 by 1e2: six decimals would distort it (a rounding "
+            "error of 16.6 % of its standard deviation); a confound's scale changes no fit\n"
+            "Duvendal>  Scaled rot_y_derivative1_power2 by 1e3: six decimals would distort it (a "
+            "rounding error of 52.7 % of its standard deviation); a confound's scale changes no "
+            "fit\n"
+            "Duvendal>  Scaled rot_y_power2 by 1e1: six decimals would distort it (a rounding "
+            "error of 2.4 % of its standard deviation); a confound's scale changes no fit\n"
+            "Duvendal>  Scaled rot_z_derivative1_power2 by 1e2: six decimals would distort it (a "
+            "rounding error of 11.4 % of its standard deviation); a confound's scale changes no "
+            "fit\n"
+            "Duvendal>  Scaled rot_z_power2 by 1e1: six decimals would distort it (a rounding "
+            "error of 3.6 % of its standard deviation); a confound's scale changes no fit\n"
             "Duvendal>  Saved out/sub01_task_desc-confounds_timeseries.sdm\n");
   for (const char* extension : {".sdm", ".txt", ".csv"}) {
     EXPECT_TRUE(exists(std::string("out/sub01_task_desc-confounds_timeseries") + extension))
@@ -113,7 +129,9 @@ TEST_F(ConfoundInputsTest, SkippedVolumesLeaveNoValueToSetAndCountBeforeTheDataP
   EXPECT_EQ(mismatch.exitCode, 2);
   EXPECT_EQ(mismatch.err,
             "Duvendal>  Start merging process of primary with every secondary sdm\n"
-            "sub01_task.sdm does not have the same number of data points as sub01_bold_mcf.sdm\n");
+            "examples/sub01_task.sdm has 240 data points, examples/sub01_bold_mcf.par has 238: "
+            "every input needs as many (--skip-volumes N and --skip-last-volumes N drop the first "
+            "or last N rows of .tsv, .txt, .par and .1D inputs)\n");
 
   const auto result =
       run({"merge-sec", "--out-dir", "out", "--skip-volumes", "1", "--confounds", "motion12",
@@ -194,6 +212,31 @@ TEST_F(ConfoundInputsTest, OptionsThatNoInputTakesAndMistypedSelectionsAreRefuse
        "Error: --confounds: \"acompcor:0\": acompcor needs a count from 1, as in acompcor:5\n"
        "Run 'duvendal --help' for more information.\n"},
       {{"merge-sec", "--skip-volumes", "-1", kTable, kPar}, 64, ""},
+      {{"merge-all", "--primary", "examples/sub01_task.sdm", "--skip-last-volumes", "1",
+        "examples/sub01_physio.rtc"},
+       1,
+       "Error: --skip-last-volumes drops rows of .tsv, .txt, .par and .1D files, and no input "
+       "is one\n"},
+      {{"merge-sec", "--skip-last-volumes", "-1", kTable, kPar}, 64, ""},
+      // A selection that is neither a preset nor a column is a usage error, told before
+      // anything is read but the tables' header rows, by every command that takes tables.
+      {{"merge-sec", "--confounds", "motion36", kTable, kPar},
+       64,
+       std::string("Error: ") + kTable +
+           ": --confounds \"motion36\" is neither a preset nor a column; close presets: motion6, "
+           "motion12, motion24; close columns: none\nRun 'duvendal --help' for more "
+           "information.\n"},
+      {{"check", "--confounds", "csf", "--confounds", "trans_x_deriv", kTable},
+       64,
+       std::string("Error: ") + kTable +
+           ": --confounds \"trans_x_deriv\" is neither a preset nor a column; close presets: "
+           "none; close columns: trans_x_derivative1, trans_x_derivative1_power2\nRun 'duvendal "
+           "--help' for more information.\n"},
+      {{"merge-all", "--primary", "examples/sub01_task.sdm", "--confounds", "globl", kTable},
+       64,
+       std::string("Error: ") + kTable +
+           ": --confounds \"globl\" is neither a preset nor a column; close presets: global; "
+           "close columns: none\nRun 'duvendal --help' for more information.\n"},
   };
   for (const auto& c : cases) {
     const auto result = run(c.arguments);
@@ -203,6 +246,63 @@ TEST_F(ConfoundInputsTest, OptionsThatNoInputTakesAndMistypedSelectionsAreRefuse
     }
   }
   EXPECT_FALSE(exists("out"));
+}
+
+// A pipeline's table one row longer than the design: the mismatch names both files as given
+// with their counts, and --skip-last-volumes drops the extra row, from the table and from the
+// motion its spikes are flagged in.
+TEST_F(ConfoundInputsTest, TrailingRowsAreDroppedAsLeadingOnesAre) {
+  const auto table = testing::readText(file(kTable));
+  const auto lastRow = table.substr(table.rfind('\n', table.size() - 2) + 1);
+  testing::writeText(file("examples/long.tsv"), table + lastRow);
+  const auto mismatch = run({"merge-all", "-q", "--primary", "examples/sub01_task.sdm",
+                             "--confounds", "motion6", "examples/long.tsv"});
+  EXPECT_EQ(mismatch.exitCode, 2);
+  EXPECT_EQ(mismatch.err,
+            "examples/sub01_task.sdm has 240 data points, examples/long.tsv has 241: every input "
+            "needs as many (--skip-volumes N and --skip-last-volumes N drop the first or last N "
+            "rows of .tsv, .txt, .par and .1D inputs)\n");
+  const auto result = run({"merge-all", "--primary", "examples/sub01_task.sdm", "--confounds",
+                           "motion6", "--skip-last-volumes", "1", "--spikes", "fd:0.5", "--out-dir",
+                           "out", "examples/long.tsv"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const auto merged = readSdmFile(file("out/sub01_task_long.sdm"), realFileSystem());
+  EXPECT_EQ(merged.nrOfDataPoints.value, 240);
+  EXPECT_NEAR(merged.values[4][239], std::strtod(cell("trans_x", 239).c_str(), nullptr), 1e-6);
+}
+
+TEST_F(ConfoundInputsTest, PipelineTablesAsPipelinesWriteThem) {
+  // Separated by commas.
+  testing::writeText(file("examples/commas.tsv"), "csf,white_matter\n1,2\n");
+  const auto commas = run({"merge-sec", "-q", "--confounds", "wm_csf", "examples/commas.tsv",
+                           "examples/sub01_motion_run1.sdm"});
+  EXPECT_EQ(commas.exitCode, 1);
+  EXPECT_EQ(commas.err,
+            "Error: examples/commas.tsv, line 1: the columns are separated by commas; a .tsv "
+            "confound table separates them by tabs\n");
+  // The outliers preset: the first volume flagged twice, a column flagging nothing.
+  std::string outliers =
+      "non_steady_state_outlier00\tmotion_outlier00\tmotion_outlier01\tmotion_outlier02\n";
+  for (int t = 0; t < 240; ++t) {
+    outliers += t == 0 ? "1\t1\t0\t0\n" : t == 5 ? "0\t0\t0\t1\n" : "0\t0\t0\t0\n";
+  }
+  testing::writeText(file("examples/outliers.tsv"), outliers);
+  const auto result = run({"merge-all", "--primary", "examples/sub01_task.sdm", "--confounds",
+                           "outliers", "--ztrans", "--out-dir", "out", "examples/outliers.tsv"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err,
+            "Duvendal>  Start merging process of primary with every secondary sdm\n"
+            "Duvendal>  Left out of outliers: motion_outlier00 (repeats "
+            "non_steady_state_outlier00), motion_outlier01 (all zero): examples/outliers.tsv\n"
+            "Duvendal>  Saved out/sub01_task_outliers.sdm\n");
+  // --ztrans leaves them 0 and 1.
+  const auto merged = readSdmFile(file("out/sub01_task_outliers.sdm"), realFileSystem());
+  ASSERT_EQ(merged.nrOfPredictors.value, 4 + 2 + 1);
+  for (const std::size_t p : {4U, 5U}) {
+    const auto& column = merged.values[p];
+    EXPECT_EQ(std::count(column.begin(), column.end(), 1.0F), 1) << merged.predictorNames[p];
+    EXPECT_EQ(std::count(column.begin(), column.end(), 0.0F), 239) << merged.predictorNames[p];
+  }
 }
 
 TEST_F(ConfoundInputsTest, ConvertedNamesTakePartInTheOutputPlan) {

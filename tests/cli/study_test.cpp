@@ -171,6 +171,9 @@ TEST_F(StudyTest, RunsUpToDateAreNotDoneAgain) {
   EXPECT_EQ(study({"--ztrans"}).out.find("up to date"), std::string::npos);
   EXPECT_EQ(study({"--ztrans", "--force"}).out.find("up to date"), std::string::npos);
   EXPECT_NE(study({"--ztrans"}).out.find("(8 up to date"), std::string::npos);
+  // The trailing rows dropped are one of the run's options too.
+  EXPECT_EQ(study({"--ztrans", "--skip-last-volumes", "1"}).out.find("up to date"),
+            std::string::npos);
 }
 
 TEST_F(StudyTest, AFailedRunStaysLocalAndTheStudyCanBeRunInPieces) {

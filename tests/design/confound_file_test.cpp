@@ -105,10 +105,105 @@ TEST(ConfoundFileTest, ErrorsOfEveryStepNameTheFile) {
   expectError<std::runtime_error>([&] { readConfounds("1\n", "m.txt", tooMany); },
                                   "m.txt: skipping 3 volumes leaves none of its 1 rows");
   expectError<std::runtime_error>(
-      [&] { readConfounds("csf\tcsf_power2\n1\tn/a\n", "t.tsv", choosing({"csf*"})); },
-      "t.tsv, line 2, column csf_power2: n/a");
+      [&] {
+        readConfounds("csf\tcsf_power2\n1\tn/a\n1\t2\n1\tn/a\n", "t.tsv", choosing({"csf*"}));
+      },
+      "t.tsv, line 4, column csf_power2: n/a");
   expectError<std::invalid_argument>([&] { readConfounds("1\n", "m.sdm", {}); },
                                      "m.sdm is neither a confound table nor a motion text file");
+}
+
+TEST(ConfoundFileTest, OutliersPresetLeavesOutEmptyAndRepeatedColumnsAndSaysWhich) {
+  // Volume 1 is flagged both as non-steady and as a motion outlier; volume 3 by the motion
+  // outliers alone; motion_outlier02 flags nothing (all zero) and motion_outlier03 repeats
+  // motion_outlier01.
+  const std::string table =
+      "csf\tnon_steady_state_outlier00\tmotion_outlier00\tmotion_outlier01\tmotion_outlier02\t"
+      "motion_outlier03\n"
+      "1\t1\t1\t0\t0\t0\n"
+      "2\t0\t0\t0\t0\t0\n"
+      "4\t0\t0\t1\t0\t1\n"
+      "3\t0\t0\t0\t0\t0\n";
+  struct Case {
+    std::vector<std::string> selection;
+    std::vector<std::string> names;
+    std::vector<std::string> leftOut;  // "<name> (<reason>)"
+  };
+  const Case cases[] = {
+      {{"outliers"},
+       {"non_steady_state_outlier00", "motion_outlier01"},
+       {"motion_outlier00 (repeats non_steady_state_outlier00)", "motion_outlier02 (all zero)",
+        "motion_outlier03 (repeats motion_outlier01)"}},
+      // A column another selector names stays, even when it repeats one or is all zero; the
+      // outliers' own copy of it goes, wherever that stands.
+      {{"outliers", "motion_outlier00", "motion_outlier02"},
+       {"motion_outlier00", "motion_outlier01", "motion_outlier02"},
+       {"non_steady_state_outlier00 (repeats motion_outlier00)",
+        "motion_outlier03 (repeats motion_outlier01)"}},
+      {{"motion_outlier03", "outliers"},
+       {"motion_outlier03", "non_steady_state_outlier00"},
+       {"motion_outlier00 (repeats non_steady_state_outlier00)",
+        "motion_outlier01 (repeats motion_outlier03)", "motion_outlier02 (all zero)"}},
+      // Without the preset nothing is left out.
+      {{"motion_outlier*"},
+       {"motion_outlier00", "motion_outlier01", "motion_outlier02", "motion_outlier03"},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.selection));
+    const auto input = readConfounds(table, "t.tsv", choosing(c.selection));
+    EXPECT_EQ(input.matrix.predictorNames, c.names);
+    EXPECT_EQ(input.matrix.nrOfPredictors.value, static_cast<std::int32_t>(c.names.size()));
+    EXPECT_EQ(input.matrix.values.size(), c.names.size());
+    std::vector<std::string> leftOut;
+    for (const auto& column : input.leftOutColumns) {
+      leftOut.push_back(column.name + " (" + column.reason + ")");
+    }
+    EXPECT_EQ(leftOut, c.leftOut);
+  }
+}
+
+TEST(ConfoundFileTest, LeadingAndTrailingRowsAreDroppedFromTablesAndTextFiles) {
+  struct Case {
+    const char* path;
+    const char* text;
+    std::size_t first;
+    std::size_t last;
+    std::vector<float> values;  // of the first column
+  };
+  const Case cases[] = {
+      {"t.tsv", "csf\n1\n2\n3\n4\n", 0, 1, {1, 2, 3}},
+      {"t.tsv", "csf\n1\n2\n3\n4\n", 1, 2, {2}},
+      {"m.par", "1\n2\n3\n4\n", 2, 1, {3}},
+      {"m.par", "1\n2\n3\n4\n", 0, 0, {1, 2, 3, 4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.first) + "/" +
+                 std::to_string(c.last));
+    auto options = choosing({"csf"});
+    options.skipVolumes = c.first;
+    options.skipLastVolumes = c.last;
+    const auto input = readConfounds(c.text, c.path, options);
+    EXPECT_EQ(input.matrix.values.front(), c.values);
+    EXPECT_EQ(input.matrix.nrOfDataPoints.value, static_cast<std::int32_t>(c.values.size()));
+  }
+  const struct {
+    std::size_t first;
+    std::size_t last;
+    const char* message;
+  } none[] = {
+      {0, 4, "t.tsv: skipping the last 4 volumes leaves none of its 4 rows"},
+      {1, 3, "t.tsv: skipping 1 first and 3 last volumes leaves none of its 4 rows"},
+      {4, 0, "t.tsv: skipping 4 volumes leaves none of its 4 rows"},
+      {5, 1, "t.tsv: skipping 5 first and 1 last volumes leaves none of its 4 rows"},
+  };
+  for (const auto& c : none) {
+    auto options = choosing({"csf"});
+    options.skipVolumes = c.first;
+    options.skipLastVolumes = c.last;
+    expectError<std::runtime_error>([&] { readConfounds("csf\n1\n2\n3\n4\n", "t.tsv", options); },
+                                    c.message);
+  }
 }
 
 TEST(ConfoundFileTest, FilesAreReadThroughTheFileSystem) {

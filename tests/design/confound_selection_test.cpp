@@ -135,16 +135,60 @@ TEST(ConfoundSelectionTest, WhatIsAskedForAndMissingIsAnErrorNamingTheFile) {
       {{"global"}, "d/t.tsv: global needs columns the table does not have: global_signal"},
       {{"acompcor:3"}, "d/t.tsv: acompcor:3 asks for 3 \"a_comp_cor_\" columns, the table has 2"},
       {{"CSF"},
-       "d/t.tsv: no column matches \"CSF\"; its columns: trans_x, trans_y, trans_z, rot_x, "
-       "rot_y, rot_z, csf, a_comp_cor_00, a_comp_cor_01"},
+       "d/t.tsv: --confounds \"CSF\" is neither a preset nor a column; close presets: none; "
+       "close columns: csf"},
       {{"t_comp_cor_*"},
-       "d/t.tsv: no column matches \"t_comp_cor_*\"; its columns: trans_x, trans_y, trans_z, "
-       "rot_x, rot_y, rot_z, csf, a_comp_cor_00, a_comp_cor_01"},
+       "d/t.tsv: --confounds \"t_comp_cor_*\" is neither a preset nor a column; close presets: "
+       "none; close columns: a_comp_cor_00, a_comp_cor_01"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     expectError<std::runtime_error>([&] { selected(table, c.selectors); }, c.message);
   }
+}
+
+// A typo names what is close to it, never the whole list of a pipeline's columns.
+TEST(ConfoundSelectionTest, ASelectionNeitherPresetNorColumnNamesTheCloseOnes) {
+  const auto table = pipelineTable();
+  struct Case {
+    const char* text;
+    const char* presets;
+    const char* columns;
+  };
+  const Case cases[] = {
+      {"motion36", "motion6, motion12, motion24", "none"},
+      {"Motion6x", "motion6, motion12, motion24", "none"},
+      {"acompcor5", "acompcor", "none"},
+      {"globl", "global", "none"},
+      {"outlier", "outliers", "none"},
+      {"trans_x_deriv", "none", "trans_x_derivative1, trans_x_derivative1_power2"},
+      {"a_comp_cor_0", "none", "a_comp_cor_00, a_comp_cor_01, a_comp_cor_02, t_comp_cor_00"},
+      // At most five, nearest first; names beginning with the text count from three letters.
+      {"trans", "none", "trans_x, trans_y, trans_z, trans_x_power2, trans_y_power2"},
+      {"Trans_X", "none", "trans_x, trans_y, trans_z, trans_x_power2, trans_x_derivative1"},
+      {"wm", "none", "none"},
+      {"x", "none", "none"},
+      {"white_matter_*", "none", "white_matter"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    expectError<UnknownSelectionError>(
+        [&] {
+          selected(table, {"motion6", c.text});
+        },
+        std::string("sub01_desc-confounds_timeseries.tsv: --confounds \"") + c.text +
+            "\" is neither a preset nor a column; close presets: " + c.presets +
+            "; close columns: " + c.columns);
+    expectError<UnknownSelectionError>(
+        [&] {
+          requireKnownSelections(table.names, table.fileName, selectors({"csf", c.text}));
+        },
+        std::string("sub01_desc-confounds_timeseries.tsv: --confounds \"") + c.text +
+            "\" is neither a preset nor a column; close presets: " + c.presets +
+            "; close columns: " + c.columns);
+  }
+  EXPECT_NO_THROW(requireKnownSelections(table.names, table.fileName,
+                                         selectors({"motion24", "csf", "cosine*", "wm_csf"})));
 }
 
 TEST(ConfoundSelectionTest, SelectorsAreParsedStrictly) {

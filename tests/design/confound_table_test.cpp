@@ -75,6 +75,16 @@ TEST(ConfoundTableTest, MalformedTablesAreErrorsNamingFileAndLine) {
       {"a\tb\n1\tNaN\n",
        "invalid stof argument: bad.tsv, line 2, column b: \"NaN\" is not a number"},
       {"a\tb\n1e400\t2\n", "stof argument out of range: bad.tsv, line 2, column a: 1e400"},
+      // Separated by commas: told at the header, whatever the rows hold.
+      {"a,b\n1,2\n",
+       "bad.tsv, line 1: the columns are separated by commas; a .tsv confound table separates "
+       "them by tabs"},
+      {"\xEF\xBB\xBFtrans_x, trans_y\r\n",
+       "bad.tsv, line 1: the columns are separated by commas; a .tsv confound table separates "
+       "them by tabs"},
+      // A tab makes it a table of tabs, whose names may hold commas.
+      {"a,b\tc\n1\t2,5\n",
+       "invalid stof argument: bad.tsv, line 2, column c: \"2,5\" is not a number"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -147,12 +157,10 @@ TEST(ConfoundTableTest, NotAvailableAnywhereElseIsAnErrorAtItsLine) {
     const char* message;
   };
   const Case cases[] = {
-      // Not a difference column.
+      // Not leading, whatever the column.
       {"csf\tdvars\n1\tn/a\nn/a\t2\n", 0, "t.tsv, line 3, column csf: n/a"},
-      {"global_signal\nn/a\n1\n", 0, "t.tsv, line 2, column global_signal: n/a"},
-      {"std_dvars\nn/a\n1\n", 0, "t.tsv, line 2, column std_dvars: n/a"},
-      {"dvars_x\nn/a\n1\n", 0, "t.tsv, line 2, column dvars_x: n/a"},
-      // Not leading.
+      {"std_dvars\nn/a\n1\nn/a\n", 0, "t.tsv, line 4, column std_dvars: n/a"},
+      {"rmsd\n0.1\nn/a\n", 0, "t.tsv, line 3, column rmsd: n/a"},
       {"x_derivative1\nn/a\n1\nn/a\n", 0, "t.tsv, line 4, column x_derivative1: n/a"},
       {"dvars\n1\nn/a\n2\n", 0, "t.tsv, line 3, column dvars: n/a"},
       // Lines are physical lines of the file, also after skipped rows.
@@ -170,6 +178,57 @@ TEST(ConfoundTableTest, EveryLeadingNotAvailableCellBecomesZero) {
   auto table = readConfoundTable("a_derivative1\nn/a\nn/a\n3\n", "t.tsv");
   EXPECT_EQ(zeroLeadingNotAvailable(table, {0}), (std::vector<std::string>{"a_derivative1"}));
   EXPECT_EQ(column(table, 0), (std::vector<float>{0, 0, 3}));
+}
+
+TEST(ConfoundTableTest, LeadingNotAvailableBecomesZeroInEveryKindOfColumn) {
+  struct Case {
+    const char* text;
+    std::size_t skip;
+    std::vector<float> values;
+    bool zeroed;
+  };
+  const Case cases[] = {
+      // Differences, the measures pipelines start later, and any other column alike.
+      {"x_derivative1\nn/a\n1\n", 0, {0, 1}, true},
+      {"framewise_displacement\nn/a\n0.5\n", 0, {0, 0.5F}, true},
+      {"dvars\nn/a\n20\n", 0, {0, 20}, true},
+      {"std_dvars\nn/a\n1.5\n", 0, {0, 1.5F}, true},
+      {"rmsd\nn/a\nn/a\n0.25\n", 0, {0, 0, 0.25F}, true},
+      {"global_signal\nn/a\n1\n", 0, {0, 1}, true},
+      {"trans_x\nn/a\n0.1\n", 0, {0, 0.1F}, true},
+      // A column without a number: all its cells are leading.
+      {"csf\nn/a\nn/a\n", 0, {0, 0}, true},
+      // Rows skipped first are gone: what leads is what remains.
+      {"std_dvars\nn/a\n1.5\n2\n", 1, {1.5F, 2}, false},
+      {"std_dvars\nn/a\nn/a\n2\n", 1, {0, 2}, true},
+      {"csf\n1\n2\n", 0, {1, 2}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto table = readConfoundTable(c.text, "t.tsv");
+    skipRows(table, c.skip);
+    const auto zeroed = zeroLeadingNotAvailable(table, {0});
+    EXPECT_EQ(zeroed.size(), c.zeroed ? 1U : 0U);
+    EXPECT_EQ(column(table, 0), c.values);
+  }
+}
+
+TEST(ConfoundTableTest, TheHeaderAloneGivesTheNamesAndItsErrors) {
+  EXPECT_EQ(readConfoundTableHeader("a\tb\n1\tx\n", "t.tsv"), (std::vector<std::string>{"a", "b"}));
+  expectError<std::runtime_error>([] { readConfoundTableHeader("a\ta\n", "t.tsv"); },
+                                  "t.tsv, line 1: column \"a\" is named twice (columns 1 and 2)");
+  expectError<std::runtime_error>([] { readConfoundTableHeader("", "t.tsv"); },
+                                  "t.tsv: the file is empty");
+}
+
+TEST(ConfoundTableTest, AnExactColumnKeepsTheFilesDecimalsThroughSkippedRows) {
+  auto table = readConfoundTable("a\tfd\n1\tn/a\n2\t0.50000001\n3\t0.25\n4\t1\n", "t.tsv", "fd");
+  skipRows(table, 1, 1);
+  ASSERT_EQ(table.exactValues.size(), 2U);
+  EXPECT_EQ(table.exactValues[0], 0.50000001);
+  EXPECT_EQ(table.columns[1][0], 0.5F);  // single precision rounds it to 0.5
+  EXPECT_EQ(table.exactValues[1], 0.25);
+  EXPECT_TRUE(readConfoundTable("a\n1\n", "t.tsv", "fd").exactValues.empty());
 }
 
 TEST(ConfoundTableTest, SkippingTheRowsWithoutValueLeavesNothingToSetOrLog) {

@@ -13,6 +13,7 @@
 #include "design/design_matrix.h"
 #include "design/sdm_writer.h"
 #include "numerics/framewise_displacement.h"
+#include "numerics/motion_summary.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/memory_file_system.h"
 
@@ -83,6 +84,20 @@ std::string sdmText(const std::string& translationLabel, const std::string& rota
 }
 
 const std::string kPar = rows("", {3, 4, 5, 0, 1, 2}, false, "  ");
+
+// As 3dvolreg -dfile writes it: each 1d row after its volume's index (counted from `first`),
+// followed by `fit`.
+std::string dfile(int first, const std::string& fit) {
+  const auto plain = rows("", {5, 3, 4, 2, 0, 1}, true, " ");
+  std::string text;
+  int index = first;
+  for (std::size_t start = 0; start < plain.size();) {
+    const auto end = plain.find('\n', start);
+    text += std::to_string(index++) + "  " + plain.substr(start, end - start) + fit + "\n";
+    start = end + 1;
+  }
+  return text;
+}
 const std::string kTable =
     rows("rot_z\ttrans_x\ttrans_y\tframewise_displacement\trot_x\ttrans_z\trot_y\tdvars\n",
          {5, 0, 1, -1, 3, 2, 4, -1}, false, "\t");
@@ -97,6 +112,7 @@ TEST(MotionInputTest, EveryLayoutGivesTheDisplacementComputedByHand) {
     std::string text;
     std::size_t skip;
     std::vector<double> expected;
+    std::size_t skipLast = 0;
   };
   const std::vector<double> afterTwo = {0, 0.05, 1.0};
   const std::string fd = "framewise_displacement";
@@ -125,10 +141,19 @@ TEST(MotionInputTest, EveryLayoutGivesTheDisplacementComputedByHand) {
        0,
        {0, 0, 0.75}},
       {"fd.tsv", MotionLayout::table, fd + "\nn/a\n0.25\n0.5\n0.125\n", 1, {0, 0.5, 0.125}},
+      // 3dvolreg -dfile: the index, the six of a 1d file, then two or three measures of fit.
+      {"d.1D", MotionLayout::afni1D, dfile(0, " 88.46 87.39"), 0, kDisplacement},
+      {"d.1D", MotionLayout::afni1D, dfile(0, " 88.46 87.39 0.5"), 0, kDisplacement},
+      {"d.1D", MotionLayout::afni1D, dfile(4, " 88.46 87.39"), 2, afterTwo},
+      // The last rows dropped, from every layout but the design's.
+      {"mc.par", MotionLayout::par, kPar, 0, {0, 0.1, 0.35, 0.05}, 1},
+      {"c.tsv", MotionLayout::table, kTable, 1, {0, 0.35}, 2},
+      {"fd.tsv", MotionLayout::table, fd + "\nn/a\n0.25\n0.5\n0.125\n", 0, {0, 0.25}, 2},
+      {"deg.sdm", MotionLayout::sdm, sdmText("Translation ", " [deg]"), 0, kDisplacement, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path + ", skipping " + std::to_string(c.skip));
-    const auto input = readMotionInput(c.text, c.path, c.layout, c.skip);
+    const auto input = readMotionInput(c.text, c.path, c.layout, c.skip, c.skipLast);
     EXPECT_EQ(input.fileName, c.path);
     EXPECT_EQ(input.volumes, c.expected.size());
     EXPECT_EQ(input.parameters.empty(), c.path == "fd.tsv");
@@ -177,6 +202,7 @@ TEST(MotionInputTest, InputsWithoutMotionParametersAreErrorsNamingTheFileAndWhat
     std::string text;
     std::size_t skip;
     std::string message;
+    std::size_t skipLast = 0;
   };
   const std::string names =
       ": no motion parameters: expected three predictors named \"Translation ... [mm]\", then "
@@ -212,7 +238,25 @@ TEST(MotionInputTest, InputsWithoutMotionParametersAreErrorsNamingTheFileAndWhat
        "three rotations (rad); this one holds 7"},
       {"m.1D", MotionLayout::afni1D, "1 2 3\n", 0,
        "m.1D: no motion parameters: a 1d file holds six columns, roll, pitch and yaw (degrees) "
-       "then three displacements (mm); this one holds 3"},
+       "then three displacements (mm), or nine or ten as 3dvolreg -dfile writes them (the "
+       "volume's index first); this one holds 3"},
+      {"m.1D", MotionLayout::afni1D, "0 1 2 3 4 5 6 7\n", 0,
+       "m.1D: no motion parameters: a 1d file holds six columns, roll, pitch and yaw (degrees) "
+       "then three displacements (mm), or nine or ten as 3dvolreg -dfile writes them (the "
+       "volume's index first); this one holds 8"},
+      {"m.1D", MotionLayout::afni1D, "0 1 2 3 4 5 6 7 8\n1 1 2 3 4 5 6 7 8\n5 1 2 3 4 5 6 7 8\n", 0,
+       "m.1D: no motion parameters: a 1d file of 9 columns is read as 3dvolreg -dfile writes it, "
+       "the volume's index first, but volume 3 has the index 5 where 2 follows"},
+      {"m.1D", MotionLayout::afni1D, "0 1 2 3 4 5 6 7 8 9 10\n1 1 2 3 4 5 6 7 8 9 10\n", 0,
+       "m.1D: no motion parameters: a 1d file holds six columns, roll, pitch and yaw (degrees) "
+       "then three displacements (mm), or nine or ten as 3dvolreg -dfile writes them (the "
+       "volume's index first); this one holds 11"},
+      // Nine columns of a par file are no -dfile: only 1d files have that layout.
+      {"mc.par", MotionLayout::par, "0 1 2 3 4 5 6 7 8\n", 0,
+       "mc.par: no motion parameters: a par file holds six columns, three rotations (rad) then "
+       "three translations (mm); this one holds 9"},
+      {"c.tsv", MotionLayout::table, "framewise_displacement\nn/a\n0.5\n", 1,
+       "c.tsv: skipping 1 first and 1 last volumes leaves none of its 2 rows", 1},
       {"c.tsv", MotionLayout::table, "trans_x\ttrans_y\tdvars\n0\t0\tn/a\n", 0,
        "c.tsv: no motion parameters: the columns trans_z, rot_x, rot_y, rot_z are missing, and "
        "so is framewise_displacement"},
@@ -235,18 +279,32 @@ TEST(MotionInputTest, InputsWithoutMotionParametersAreErrorsNamingTheFileAndWhat
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path + ": " + c.text);
-    expectError<std::runtime_error>([&] { readMotionInput(c.text, c.path, c.layout, c.skip); },
-                                    c.message);
+    expectError<std::runtime_error>(
+        [&] { readMotionInput(c.text, c.path, c.layout, c.skip, c.skipLast); }, c.message);
     // Telling motion inputs among other files: a file without motion parameters is none; every
     // other error is still one.
     if (c.message.find(": no motion parameters: ") != std::string::npos) {
-      EXPECT_FALSE(findMotionInput(c.text, c.path, c.layout, c.skip));
+      EXPECT_FALSE(findMotionInput(c.text, c.path, c.layout, c.skip, c.skipLast));
     } else {
-      expectError<std::runtime_error>([&] { findMotionInput(c.text, c.path, c.layout, c.skip); },
-                                      c.message);
+      expectError<std::runtime_error>(
+          [&] { findMotionInput(c.text, c.path, c.layout, c.skip, c.skipLast); }, c.message);
     }
   }
   EXPECT_TRUE(findMotionInput(kTable, "c.tsv", MotionLayout::table, 0));
+}
+
+// A threshold compares the file's own decimals: single precision would make 0.50000001 and
+// 0.500000001 the threshold itself, which is not above it.
+TEST(MotionInputTest, ATablesDisplacementColumnKeepsTheFilesDecimals) {
+  const auto input =
+      readMotionInput("framewise_displacement\nn/a\n0.5000001\n0.50000001\n0.5\n0.4999999999\n",
+                      "fd.tsv", MotionLayout::table, 0);
+  EXPECT_EQ(input.displacementColumn,
+            (std::vector<double>{0, 0.5000001, 0.50000001, 0.5, 0.4999999999}));
+  MotionSummaryOptions options;
+  options.spikeThreshold = 0.5;
+  EXPECT_EQ(summarizeMotion(framewiseDisplacement(input), options).flaggedVolumes,
+            (std::vector<std::size_t>{1, 2}));
   for (const char* name : {"Translation X [mm]", "Rotation XY-Z [deg]", "Rotation [rad]"}) {
     EXPECT_TRUE(namesMotionParameter(name)) << name;
   }

@@ -153,20 +153,46 @@ TEST(MergeWorkflowTest, StopsAtTheFirstDataPointMismatchNamingBothMatrices) {
     std::optional<std::string> primary;
     Lines secondaries;
     std::string message;
+    // The inputs as the user named them, and their counts.
+    std::string differingInput;
+    std::int32_t differingCount;
+    std::string referenceInput;
+    std::int32_t referenceCount;
   };
   const Case cases[] = {
       {"a secondary",
        "study/missing.sdm",
        {"study/sub01_motion_run1.sdm", "study/sub01_motion_run2.sdm", "study/short.sdm"},
-       "short.sdm does not have the same number of data points as sub01_motion_run1.sdm"},
+       "short.sdm does not have the same number of data points as sub01_motion_run1.sdm",
+       "study/short.sdm",
+       3,
+       "study/sub01_motion_run1.sdm",
+       4},
       {"the primary, named first",
        "study/short.sdm",
        {"other/physio.rtc"},
-       "short.sdm does not have the same number of data points as physio.sdm"},
+       "short.sdm does not have the same number of data points as physio.sdm",
+       "study/short.sdm",
+       3,
+       "other/physio.rtc",
+       4},
       {"a time-course file, by its converted name",
        std::nullopt,
        {"study/short.sdm", "other/physio.rtc"},
-       "physio.sdm does not have the same number of data points as short.sdm"},
+       "physio.sdm does not have the same number of data points as short.sdm",
+       "other/physio.rtc",
+       4,
+       "study/short.sdm",
+       3},
+      {"a confound table, by its own path",
+       std::nullopt,
+       {"study/short.sdm", "conf/sub01_desc-confounds_timeseries.tsv"},
+       "sub01_desc-confounds_timeseries.sdm does not have the same number of data points as "
+       "short.sdm",
+       "conf/sub01_desc-confounds_timeseries.tsv",
+       4,
+       "study/short.sdm",
+       3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.description);
@@ -176,9 +202,14 @@ TEST(MergeWorkflowTest, StopsAtTheFirstDataPointMismatchNamingBothMatrices) {
     for (const auto& path : c.secondaries) {
       request.secondaries.emplace_back(inputFileAt(path, "the tool", files));
     }
+    request.confounds = tableColumns();
     const auto run = runMerge(request, files, [](const std::string& s) { return s; });
     ASSERT_TRUE(run.outcome.mismatch);
     EXPECT_EQ(run.outcome.mismatch->message(), c.message);
+    EXPECT_EQ(run.outcome.mismatch->differingInput, c.differingInput);
+    EXPECT_EQ(run.outcome.mismatch->differingCount, c.differingCount);
+    EXPECT_EQ(run.outcome.mismatch->referenceInput, c.referenceInput);
+    EXPECT_EQ(run.outcome.mismatch->referenceCount, c.referenceCount);
     EXPECT_TRUE(run.outcome.results.empty());
     EXPECT_TRUE(run.asked.empty());
     EXPECT_EQ(files.files.size(), study().files.size());
@@ -209,6 +240,67 @@ TEST(MergeWorkflowTest, ASkippedResultIsNeitherSavedNorReportedAndTheNextOneStil
   // The table's leading n/a in a difference column is told while it is read, before any save.
   EXPECT_EQ(run.logged,
             (Lines{">  Set leading n/a to 0 in: trans_x_derivative1", ">  Saved out/b.sdm"}));
+}
+
+// The tool's choices: z-transformation leaves every one-volume column 0/1, and confounds that six
+// decimals would lose are scaled, logged; without them (the plug-in) neither happens.
+TEST(MergeWorkflowTest, TheToolKeepsIndicatorsAndDecimalsThePlugInDoesNot) {
+  const std::string table =
+      "csf\trot_x_power2\tnon_steady_state_outlier00\tmotion_outlier00\n"
+      "1\t0.0000001\t1\t0\n"
+      "3\t0.00000025\t0\t0\n"
+      "2\t0.00000012\t0\t1\n"
+      "5\t0.00000033\t0\t0\n";
+  struct Case {
+    const char* description;
+    bool zTransform;
+    bool tool;
+    Lines logged;
+    std::vector<std::vector<float>> indicators;  // of the saved result, as read back
+  };
+  const Case cases[] = {
+      // Z-transformation only centres a column of a deviation below 0.0001.
+      {"the tool, z-transforming",
+       true,
+       true,
+       {">  Scaled rot_x_power2 by 1e2: six decimals would flatten it to a constant; a "
+        "confound's scale changes no fit",
+        ">  Saved out/r.sdm"},
+       {{1, 0, 0, 0}, {0, 0, 1, 0}}},
+      {"the tool, not z-transforming",
+       false,
+       true,
+       {">  Scaled rot_x_power2 by 1e2: six decimals would flatten it to a constant; a "
+        "confound's scale changes no fit",
+        ">  Saved out/r.sdm"},
+       {{1, 0, 0, 0}, {0, 0, 1, 0}}},
+      {"the plug-in, z-transforming",
+       true,
+       false,
+       {">  Saved out/r.sdm"},
+       {{1.5F, -0.5F, -0.5F, -0.5F}, {-0.5F, -0.5F, 1.5F, -0.5F}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.description);
+    MemoryFileSystem files;
+    files.files = {{"conf/t.tsv", table}};
+    MergeRequest request;
+    request.secondaries = {InputFile{"conf/t.tsv", &kConfoundTableFormat}};
+    request.confounds.selection = {parseConfoundSelector("csf"),
+                                   parseConfoundSelector("rot_x_power2"),
+                                   parseConfoundSelector("outliers")};
+    request.zTransform = c.zTransform;
+    request.keepIndicators = c.tool;
+    request.keepDecimals = c.tool;
+    const auto run = runMerge(request, files, [](const std::string&) { return "out/r.sdm"; });
+    EXPECT_EQ(run.logged, c.logged);
+    const auto saved = readSdm(*files.contents("out/r.sdm"), "out/r.sdm");
+    ASSERT_EQ(saved.predictorNames, (Lines{"csf", "rot_x_power2", "non_steady_state_outlier00",
+                                           "motion_outlier00", "Constant"}));
+    EXPECT_EQ((std::vector<std::vector<float>>{saved.values[2], saved.values[3]}), c.indicators);
+    // Whatever the scale, the tool's squares are no constant; the plug-in's lose their values.
+    EXPECT_EQ(saved.values[1][0] != saved.values[1][1], c.tool);
+  }
 }
 
 // A written format of the test's own: the predictor names, one a line.
