@@ -165,6 +165,10 @@ int runStudyCommand(const StudyArguments& arguments) {
       std::cerr << "Skipped: " << problem.message << '\n';
     }
   }
+  // A mistyped selection would fail every run: the first run's tables tell it as a usage error.
+  if (!pairing.runs.empty()) {
+    requireSelectionsInTables(pairing.runs.front().confounds, options.confounds.selection);
+  }
   // A dry run without an output folder only lists the runs: there is nothing to clash with.
   if (!arguments.outDir.empty()) {
     StudyOutputSettings outputs;

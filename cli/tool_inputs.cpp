@@ -15,10 +15,10 @@ bool anyInput(const std::vector<std::string>& paths, bool (*isKind)(std::string_
                      [isKind](const std::string& path) { return isKind(path); });
 }
 
-// A selection that no table has is the command line's mistake: it is told before anything is
-// merged or checked, from the tables' header rows.
-void requireKnownSelections(const std::vector<std::string>& inputs,
-                            const std::vector<ConfoundSelector>& selection) {
+}  // namespace
+
+void requireSelectionsInTables(const std::vector<std::string>& inputs,
+                               const std::vector<ConfoundSelector>& selection) {
   if (std::none_of(selection.begin(), selection.end(), [](const ConfoundSelector& selector) {
         return selector.kind == ConfoundSelector::Kind::name;
       })) {
@@ -30,8 +30,6 @@ void requireKnownSelections(const std::vector<std::string>& inputs,
     duv::requireKnownSelections(names, path, selection);
   }
 }
-
-}  // namespace
 
 InputFile toolInput(const std::string& path) {
   return inputFileAt(path, kToolReader, realFileSystem());
@@ -66,7 +64,7 @@ ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
   for (const auto& text : arguments.selection) {
     options.selection.push_back(parseConfoundSelector(text));
   }
-  requireKnownSelections(inputs, options.selection);
+  requireSelectionsInTables(inputs, options.selection);
   options.skipVolumes = arguments.skipVolumes;
   options.skipLastVolumes = arguments.skipLastVolumes;
   options.derivatives = arguments.derivatives;

@@ -44,11 +44,16 @@ InputFile toolInput(const std::string& path);
 // toolInput of each path, in order.
 std::vector<InputFile> toolInputs(const std::vector<std::string>& paths);
 
+// A name selection that a table among `inputs` does not have is the command line's mistake:
+// throws UnknownSelectionError (requireKnownSelections), before anything is merged or checked,
+// reading only the tables' header rows (their errors pass on). Nothing is read when
+// `selection` holds presets alone.
+void requireSelectionsInTables(const std::vector<std::string>& inputs,
+                               const std::vector<ConfoundSelector>& selection);
+
 // Throws std::runtime_error naming the option for a confound option that none of `inputs` takes
 // (a selection without a table, expansions without a text file, skipped volumes without
-// either), and UnknownSelectionError (requireKnownSelections) for a name selection that a table
-// among `inputs` does not have, read from its header row (its errors pass on). Returns the
-// options for the readers.
+// either), and requireSelectionsInTables' errors. Returns the options for the readers.
 ConfoundOptions confoundOptionsFor(const std::vector<std::string>& inputs,
                                    const ConfoundArguments& arguments);
 

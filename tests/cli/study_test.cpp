@@ -289,6 +289,17 @@ TEST_F(StudyTest, AnInterruptedStudyResumesWhereItStopped) {
   EXPECT_EQ(lines("out/group.tsv").size(), 9U);
 }
 
+TEST_F(StudyTest, ASelectionNeitherPresetNorColumnIsAUsageErrorBeforeAnyRun) {
+  const auto result = study({"--confounds", "motion36"});
+  EXPECT_EQ(result.exitCode, 64);
+  EXPECT_EQ(result.err,
+            "Error: examples/study/derivatives/sub-01/func/"
+            "sub-01_task-faces_run-1_desc-confounds_timeseries.tsv: --confounds \"motion36\" is "
+            "neither a preset nor a column; close presets: motion6, motion12, motion24; close "
+            "columns: none\nRun 'duvendal --help' for more information.\n");
+  EXPECT_FALSE(exists("out"));
+}
+
 TEST_F(StudyTest, MoreRunsAtATimeThanAllowedIsAUsageError) {
   const auto result = study({"-j", "257"});
   EXPECT_EQ(result.exitCode, 64);
