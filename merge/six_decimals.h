@@ -20,11 +20,16 @@ namespace duv {
 // variation (1 % of the deviation is 0.01 % of its variance).
 inline constexpr double kDistortionBound = 0.01;
 
+// A column whose deviation is at least this loses nothing in six decimals: its rounding errors
+// stay below 1e-6, within kDistortionBound of the deviation.
+inline constexpr double kNeverLostDeviation = 1e-6 / kDistortionBound;
+
 enum class DecimalLoss { none, flattened, distorted };
 
 struct DecimalLossOf {
   DecimalLoss loss = DecimalLoss::none;
-  // The rounding error relative to the standard deviation (0 for a column that is not judged).
+  // The rounding error relative to the standard deviation (0 for a column that is not judged
+  // or whose deviation is at least kNeverLostDeviation).
   double relativeError = 0.0;
 };
 

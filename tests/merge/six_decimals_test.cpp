@@ -41,6 +41,10 @@ TEST(SixDecimalsTest, LossIsJudgedOnTheColumnsReadBackValuesAtTheBound) {
        0.7453560},
       {"six decimals exactly", {0.25F, -0.125F, 0.000001F}, DecimalLoss::none, 0},
       {"large values", {830.5F, 831.25F, 829.75F}, DecimalLoss::none, 0},
+      {"just varied enough to be judged without its read-back values",
+       {0, 0.00015F},
+       DecimalLoss::none,
+       0},
       // Not judged: nothing varies, or nothing is a number.
       {"constant", {0.0000001F, 0.0000001F}, DecimalLoss::none, 0},
       {"all zero", {0, 0, 0}, DecimalLoss::none, 0},
