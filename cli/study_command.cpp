@@ -79,12 +79,17 @@ bool isPiece(const StudyArguments& arguments) {
   return !arguments.only.empty() || arguments.runList.has_value();
 }
 
-void writeGroupOutputs(const std::string& outDir, const std::vector<RunRecord>& records,
+// The page draws the mean-FD limit of the motion rule asked now (with --group-only too).
+void writeGroupOutputs(const StudyArguments& arguments, const std::vector<RunRecord>& records,
                        const std::vector<std::string>& unreadable) {
-  writeFile(realFileSystem(), joinPath(outDir, "group.tsv"),
+  const auto limits = motionLimitsFor(arguments.check);
+  GroupPageSettings page;
+  page.meanDisplacementLimit = limits.meanDisplacement;
+  page.motionRule = motionRuleName(limits.rule);
+  writeFile(realFileSystem(), joinPath(arguments.outDir, "group.tsv"),
             [&records](std::ostream& out) { writeGroupTsv(records, out); });
-  writeFile(realFileSystem(), joinPath(outDir, "group.html"),
-            [&](std::ostream& out) { writeGroupHtml(records, unreadable, out); });
+  writeFile(realFileSystem(), joinPath(arguments.outDir, "group.html"),
+            [&](std::ostream& out) { writeGroupHtml(records, unreadable, out, page); });
 }
 
 int exitCodeOf(const std::vector<RunRecord>& records, CheckLevel failOn) {
@@ -108,7 +113,7 @@ int groupOnly(const StudyArguments& arguments) {
                              ") when it runs without --group-only");
   }
   for (const auto& error : found.errors) std::cerr << "Error: " << error << '\n';
-  writeGroupOutputs(arguments.outDir, found.records, found.errors);
+  writeGroupOutputs(arguments, found.records, found.errors);
   writeStudySummary(found.records, 0, std::cout);
   if (!found.errors.empty()) return kFailure;
   return exitCodeOf(found.records, arguments.check.failOn);
@@ -217,7 +222,7 @@ int runStudyCommand(const StudyArguments& arguments) {
   const auto records = recordSkippedRuns(std::move(result.records), pairing.skipped, options,
                                          settings, realFileSystem());
   if (!isPiece(arguments)) {
-    writeGroupOutputs(arguments.outDir, records, {});
+    writeGroupOutputs(arguments, records, {});
   } else if (!arguments.only.empty() && !arguments.quiet) {
     std::cerr << "No group outputs with --only: once every piece is done, duvendal study "
                  "--group-only --out-dir "

@@ -225,6 +225,19 @@ std::string dotSvg(const DotPlotRun& run, double x, double y, bool outlier, cons
   return "<a href=\"" + escapedHtml(run.link) + "\">" + dot + "</a>";
 }
 
+// Each limit a solid line from the axis across the strip, its label at the strip's left end
+// (the fence's is at its right), above the line.
+std::string limitsSvg(const std::vector<DotPlotLimit>& limits, const Axis& axis) {
+  std::string svg;
+  for (const auto& limit : limits) {
+    const double y = axis.at(limit.value);
+    svg += "<line class=\"limit\" x1=\"" + px(kAxisX) + "\" x2=\"" + px(kStripRight) + "\" y1=\"" +
+           px(y) + "\" y2=\"" + px(y) + "\"/><text class=\"limit-label\" x=\"" + px(kStripLeft) +
+           "\" y=\"" + px(y - 4) + "\">" + escapedHtml(limit.label) + "</text>";
+  }
+  return svg;
+}
+
 std::string runLink(const DotPlotRun& run) {
   if (run.link.empty()) return escapedHtml(run.label);
   return "<a href=\"" + escapedHtml(run.link) + "\">" + escapedHtml(run.label) + "</a>";
@@ -237,6 +250,13 @@ std::string notes(const DotPlot& plot, const TukeySummary& summary) {
                      value(summary.median) + " &middot; quartiles " + value(summary.q1) + " to " +
                      value(summary.q3) + " &middot; upper fence Q3 + 1.5 IQR " +
                      value(summary.upperFence);
+  for (const auto& limit : plot.limits) {
+    const auto above =
+        std::count_if(plot.runs.begin(), plot.runs.end(),
+                      [&](const DotPlotRun& run) { return run.value > limit.value; });
+    html += " &middot; " + escapedHtml(limit.label) + ": " + std::to_string(above) +
+            (above == 1 ? " run" : " runs") + " above";
+  }
   if (plot.withoutValue > 0) {
     html += " &middot; " + std::to_string(plot.withoutValue) +
             (plot.withoutValue == 1 ? " run" : " runs") + " without a value left out";
@@ -283,9 +303,13 @@ std::string dotPlotFigure(const DotPlot& plot) {
     lowest = 1.0;
     highest = 1.0;
   }
-  // The fence is drawn too when it lies above every value.
+  // The fence and the limits are drawn too when they lie above every value.
   if (std::isfinite(summary.upperFence)) {
     highest = std::max(highest, std::min(summary.upperFence, kFarthest));
+  }
+  for (const auto& limit : plot.limits) {
+    highest = std::max(highest, std::clamp(limit.value, -kFarthest, kFarthest));
+    lowest = std::min(lowest, std::clamp(limit.value, -kFarthest, kFarthest));
   }
   Axis axis = plot.logarithmic && lowest > 0
                   ? logarithmicAxis(std::max(lowest, kNearestZero), std::max(highest, kNearestZero))
@@ -321,6 +345,7 @@ std::string dotPlotFigure(const DotPlot& plot) {
     svg += "<text class=\"fence-label\" x=\"" + px(kStripRight) + "\" y=\"" + px(fenceY - 4) +
            "\" text-anchor=\"end\">Q3 + 1.5 IQR</text>";
   }
+  svg += limitsSvg(plot.limits, axis);
 
   const auto room = static_cast<std::size_t>((axis.bottom - 4) / kLabelLine);
   const bool cut = summary.outliers.size() > room;

@@ -3,12 +3,15 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "check/cell_text.h"
 #include "check/page_kit.h"
 #include "study/dot_plot.h"
+#include "study/group_subjects.h"
 #include "study/group_table.h"
 
 namespace duv {
@@ -66,6 +69,39 @@ std::string unreadableSection(const std::vector<std::string>& errors) {
   return html + "</ul></section>";
 }
 
+// --- subjects ------------------------------------------------------------------------------
+
+std::string motionSubjects(const GroupSubjects& subjects) {
+  const auto named = subjectsFailingMotion(subjects);
+  if (named.empty()) return "";
+  std::string html = "<p class=\"motion-subjects\">Every run fails a motion rule: ";
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    html += (i == 0 ? "<b>" : ", <b>") + escapedHtml(named[i]) + "</b>";
+  }
+  return html + "</p>";
+}
+
+std::string subjectsSection(const GroupSubjects& subjects) {
+  if (subjects.field.empty()) return "";
+  std::string html =
+      "<h2>Subjects</h2><p class=\"note\">A subject is a run's <b>" + escapedHtml(subjects.field) +
+      "</b> field.</p><div class=\"subjects\"><table class=\"subjects\"><tr><th>" +
+      escapedHtml(subjects.field) +
+      "</th><th class=\"num\">runs</th><th class=\"num\">ok</th><th class=\"num\">warned</th>"
+      "<th class=\"num\">failed</th><th class=\"num\">skipped</th><th></th></tr>";
+  const auto cell = [](std::size_t count) {
+    return "<td class=\"num\">" + (count == 0 ? std::string() : std::to_string(count)) + "</td>";
+  };
+  for (const auto& subject : subjects.subjects) {
+    html += std::string("<tr") + (subject.everyRunFailsMotion ? " class=\"motion\"" : "") +
+            "><td>" + escapedHtml(subject.subject) + "</td>" + cell(subject.runs()) +
+            cell(subject.ok) + cell(subject.warned) + cell(subject.failed) + cell(subject.skipped) +
+            "<td>" + (subject.everyRunFailsMotion ? "every run fails a motion rule" : "") +
+            "</td></tr>";
+  }
+  return html + "</table></div>\n";
+}
+
 // --- distributions -------------------------------------------------------------------------
 
 // What names a run in the plots: its name, and its fields where another run has that name too.
@@ -88,9 +124,44 @@ std::vector<std::string> runLabels(const std::vector<RunRecord>& runs) {
   return labels;
 }
 
+// What tells the runs apart beside their dots: the values of the fields whose values differ
+// between runs ("sub 03, run 2"), when no two runs share them; else the runs' labels. Either way
+// shortened for the page (shortLabels), each run's in its place.
+std::vector<std::string> runShortLabels(const std::vector<RunRecord>& runs,
+                                        const std::vector<std::string>& labels) {
+  std::vector<std::string> names;  // the fields in first-seen order
+  std::map<std::string, std::set<std::string>> values;
+  for (const auto& run : runs) {
+    for (const auto& [field, value] : run.fields) {
+      if (values.find(field) == values.end()) names.push_back(field);
+      values[field].insert(value);
+    }
+  }
+  std::vector<std::string> byFields;
+  std::set<std::string> seen;
+  bool apart = true;
+  for (const auto& run : runs) {
+    std::string label;
+    for (const auto& name : names) {
+      if (values[name].size() < 2) continue;  // the same for every run (that has it)
+      for (const auto& [field, value] : run.fields) {
+        if (field == name) label += (label.empty() ? "" : ", ") + field + " " + value;
+      }
+    }
+    apart = apart && !label.empty() && seen.insert(label).second;
+    byFields.push_back(std::move(label));
+  }
+  const auto& chosen = apart ? byFields : labels;
+  const auto shortened = shortLabels(chosen, kLongestRunLabel);
+  std::vector<std::string> shortLabels;
+  shortLabels.reserve(chosen.size());
+  for (const auto& label : chosen) shortLabels.push_back(shortened.at(label));
+  return shortLabels;
+}
+
 template <typename ValueOf>
 DotPlot plotOf(const std::vector<RunRecord>& runs, const std::vector<std::string>& labels,
-               const std::map<std::string, std::string>& shortLabels, ValueOf valueOf) {
+               const std::vector<std::string>& shortLabels, ValueOf valueOf) {
   DotPlot plot;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::optional<double> value = valueOf(runs[i]);
@@ -99,22 +170,28 @@ DotPlot plotOf(const std::vector<RunRecord>& runs, const std::vector<std::string
       ++plot.withoutValue;
       continue;
     }
-    plot.runs.push_back({*value, labels[i], shortLabels.at(labels[i]), urlOfPath(runs[i].checkPage),
-                         runs[i].status});
+    plot.runs.push_back(
+        {*value, labels[i], shortLabels[i], urlOfPath(runs[i].checkPage), runs[i].status});
   }
   return plot;
 }
 
-std::string distributions(const std::vector<RunRecord>& runs) {
+std::string distributions(const std::vector<RunRecord>& runs, const GroupPageSettings& settings) {
   const auto labels = runLabels(runs);
   // One set of short labels for both plots: no two runs on the page share one.
-  const auto shortened = shortLabels(labels, kLongestRunLabel);
+  const auto shortened = runShortLabels(runs, labels);
   auto motion =
       plotOf(runs, labels, shortened, [](const RunRecord& run) { return run.meanDisplacement; });
   motion.figure = "mean-fd";
   motion.caption = "Mean framewise displacement (mm)";
   motion.unit = "mm";
   motion.decimals = 3;
+  if (settings.meanDisplacementLimit && std::isfinite(*settings.meanDisplacementLimit)) {
+    motion.limits.push_back(
+        {*settings.meanDisplacementLimit,
+         (settings.motionRule.empty() ? std::string("limit") : settings.motionRule + " rule") +
+             ": " + significantDigits(*settings.meanDisplacementLimit) + " mm"});
+  }
   auto vif = plotOf(runs, labels, shortened, [](const RunRecord& run) {
     return run.highestTaskVif ? std::optional<double>(run.highestTaskVif->second) : std::nullopt;
   });
@@ -152,10 +229,11 @@ Heading headingOf(const GroupColumn& column) {
       {"data_points", {"data points", "of the merged design"}},
       {"predictors", {"predictors", "of the merged design"}},
       {"residual_df", {"residual df", "residual degrees of freedom"}},
-      {"highest_task_vif", {"task VIF", "the highest VIF of a task predictor"}},
+      {"highest_task_vif", {"task VIF", "the highest VIF of a task predictor, and which"}},
       {"highest_task_vif_predictor", {"its predictor", "the task predictor of the highest VIF"}},
       {"strongest_task_confound_r",
-       {"task ~ confound r", "the strongest correlation of a task predictor with a confound"}},
+       {"task ~ confound r",
+        "the strongest correlation of a task predictor with a confound, and the two"}},
       {"task_predictor", {"task predictor", "of the strongest task ~ confound pair"}},
       {"confound", {"confound", "of the strongest task ~ confound pair"}},
       {"mean_fd", {"mean FD", "mean framewise displacement, mm"}},
@@ -182,9 +260,12 @@ std::string headingCell(const GroupColumn& column) {
                           ? heading.label
                           : escapedHtml(column.header);
   if (column.kind == Kind::contrastVif) label = "<span class=\"pre\">cVIF</span> " + label;
-  return std::string("<th") + (isNumeric(column.kind) ? " class=\"num\"" : "") + " data-key=\"" +
-         escapedHtml(column.header) + "\" title=\"" + escapedHtml(heading.explanation) + "\">" +
-         label + "</th>";
+  // Contrasts' names (long, without blanks) may break anywhere; other headings between words.
+  std::string classes = isNumeric(column.kind) ? "num" : "";
+  if (column.kind == Kind::contrastVif) classes += " named";
+  return std::string("<th") + (classes.empty() ? "" : " class=\"" + classes + "\"") +
+         " data-key=\"" + escapedHtml(column.header) + "\" title=\"" +
+         escapedHtml(heading.explanation) + "\">" + label + "</th>";
 }
 
 // The sort key of a number for the page's script: Number() reads it back.
@@ -205,12 +286,14 @@ std::string shownNumber(double value, Kind kind) {
   }
 }
 
-std::string cellHtml(const GroupCell& cell, const GroupColumn& column, const RunRecord& run) {
+// `below`: the names of the predictors a measure is of, shown under its number.
+std::string cellHtml(const GroupCell& cell, const GroupColumn& column, const RunRecord& run,
+                     const std::string& below = "") {
   if (cell.text.empty()) return "<td></td>";
   switch (column.kind) {
     case Kind::name:
-      if (run.checkPage.empty()) return "<td>" + escapedHtml(cell.text) + "</td>";
-      return "<td><a href=\"" + escapedHtml(urlOfPath(run.checkPage)) + "\">" +
+      if (run.checkPage.empty()) return "<td class=\"name\">" + escapedHtml(cell.text) + "</td>";
+      return "<td class=\"name\"><a href=\"" + escapedHtml(urlOfPath(run.checkPage)) + "\">" +
              escapedHtml(cell.text) + "</a></td>";
     case Kind::status:
       return "<td class=\"num\" data-v=\"" + sortValue(cell.value.value_or(0)) +
@@ -225,8 +308,34 @@ std::string cellHtml(const GroupCell& cell, const GroupColumn& column, const Run
       break;
   }
   if (!cell.value || std::isnan(*cell.value)) return "<td>" + escapedHtml(cell.text) + "</td>";
+  if (!below.empty()) {
+    return "<td class=\"num pair\" data-v=\"" + sortValue(*cell.value) + "\">" +
+           shownNumber(*cell.value, column.kind) + "<span class=\"of\">" + escapedHtml(below) +
+           "</span></td>";
+  }
   return "<td class=\"num\" data-v=\"" + sortValue(*cell.value) + "\">" +
          shownNumber(*cell.value, column.kind) + "</td>";
+}
+
+// The columns of predictors' names that the page shows in the cell of their measure (under
+// its number) rather than as columns of their own, so that the table fits a window's width:
+// by the measure's column, the positions of its predictors' columns.
+std::map<std::size_t, std::vector<std::size_t>> companionsOf(const GroupTable& table) {
+  const auto find = [&](const char* name, Kind kind) -> std::optional<std::size_t> {
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      if (table.columns[c].kind == kind && table.columns[c].name == name) return c;
+    }
+    return std::nullopt;
+  };
+  std::map<std::size_t, std::vector<std::size_t>> companions;
+  const auto vif = find("highest_task_vif", Kind::vif);
+  const auto predictor = find("highest_task_vif_predictor", Kind::predictor);
+  if (vif && predictor) companions[*vif] = {*predictor};
+  const auto r = find("strongest_task_confound_r", Kind::correlation);
+  const auto task = find("task_predictor", Kind::predictor);
+  const auto confound = find("confound", Kind::predictor);
+  if (r && task && confound) companions[*r] = {*task, *confound};
+  return companions;
 }
 
 std::string runsTable(const std::vector<RunRecord>& runs) {
@@ -235,13 +344,28 @@ std::string runsTable(const std::vector<RunRecord>& runs) {
       "<h2>Runs</h2><p class=\"note\">Click a column's heading to sort by it, again for the other "
       "way; empty cells stay last. The name of a run opens its check page.</p>"
       "<table class=\"runs\" id=\"runs\" data-figure=\"runs\"><thead><tr>";
-  for (const auto& column : table.columns) html += headingCell(column);
+  const auto companions = companionsOf(table);
+  std::vector<bool> shown(table.columns.size(), true);
+  for (const auto& [measure, names] : companions) {
+    for (const auto c : names) shown[c] = false;
+  }
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    if (shown[c]) html += headingCell(table.columns[c]);
+  }
   html += "</tr></thead><tbody>";
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
     html += "<tr class=\"" + std::string(runStatusName(runs[r])) + "\" data-i=\"" +
             std::to_string(r) + "\">";
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
-      html += cellHtml(table.rows[r][c], table.columns[c], runs[r]);
+      if (!shown[c]) continue;
+      std::string below;
+      if (const auto found = companions.find(c); found != companions.end()) {
+        for (const auto name : found->second) {
+          const auto& text = table.rows[r][name].text;
+          if (!text.empty()) below += (below.empty() ? "" : " ~ ") + text;
+        }
+      }
+      html += cellHtml(table.rows[r][c], table.columns[c], runs[r], below);
     }
     html += "</tr>\n";
   }
@@ -294,18 +418,38 @@ p.outliers { font-size: 12px; margin: 6px 0 0; font-weight: bold; }
 p.outliers.none { font-weight: normal; color: #555; }
 ol.outliers { font-size: 12px; margin: 2px 0; padding-left: 28px; columns: 2; column-gap: 24px; }
 ol.outliers .value { color: #666; }
-table.runs { border-collapse: collapse; font-size: 12px; }
+p.motion-subjects { border-left: 5px solid #d9480f; background: #fdf0e8; padding: 6px 12px;
+                    margin: 10px 0; }
+div.subjects { display: inline-block; max-height: 320px; overflow-y: auto; }
+table.subjects { border-collapse: collapse; font-size: 12px; }
+table.subjects th { background: #eef1f5; border-bottom: 2px solid #b8c0cc; padding: 3px 8px;
+                    text-align: left; position: sticky; top: 0; }
+table.subjects td { padding: 2px 8px; border-bottom: 1px solid rgba(0, 0, 0, 0.07); }
+table.subjects .num { text-align: right; }
+table.subjects tr.motion { background: #fde9de; font-weight: bold; }
+svg .limit { stroke: #7a0c1e; stroke-width: 1.5; }
+svg .limit-label { font-size: 10px; fill: #7a0c1e; paint-order: stroke; stroke: #fff;
+                   stroke-width: 3px; }
+table.runs { border-collapse: collapse; font-size: 12px; width: 100%; }
 table.runs th { position: sticky; top: 0; background: #eef1f5; border-bottom: 2px solid #b8c0cc;
-                padding: 4px 7px; text-align: left; vertical-align: bottom; max-width: 84px;
-                cursor: pointer; user-select: none; }
+                padding: 4px 4px; text-align: left; vertical-align: bottom; max-width: 84px;
+                font-size: 11px; hyphens: auto; overflow-wrap: break-word; cursor: pointer;
+                user-select: none; }
+table.runs th.named { overflow-wrap: anywhere; }
 table.runs th:hover { background: #e0e6ee; }
 table.runs th[aria-sort=ascending]::after { content: " \25B2"; font-size: 9px; }
 table.runs th[aria-sort=descending]::after { content: " \25BC"; font-size: 9px; }
 table.runs th .pre { color: #777; font-weight: normal; }
-table.runs td { padding: 2px 7px; border-bottom: 1px solid rgba(0, 0, 0, 0.07);
-                white-space: nowrap; }
+table.runs td { padding: 2px 4px; border-bottom: 1px solid rgba(0, 0, 0, 0.07);
+                vertical-align: top; }
 table.runs .num { text-align: right; font-variant-numeric: tabular-nums; }
-table.runs td.error { max-width: 420px; overflow: hidden; text-overflow: ellipsis; }
+table.runs td.num { white-space: nowrap; }
+table.runs td.pair { min-width: 84px; }
+table.runs .of { display: block; white-space: normal; overflow-wrap: anywhere; font-size: 11px;
+                 color: #555; text-align: left; }
+table.runs td.name { min-width: 130px; overflow-wrap: anywhere; }
+table.runs td.error { min-width: 150px; overflow-wrap: anywhere; }
+table.runs td.reasons { min-width: 190px; overflow-wrap: anywhere; }
 table.runs tr.ok { background: #eef7ef; } table.runs tr.medium { background: #fdf4dc; }
 table.runs tr.high { background: #fde9de; } table.runs tr.error { background: #fbe2e6; }
 table.runs tr.failed { background: #f0cfd5; } table.runs tr.skipped { background: #eceef0; }
@@ -374,14 +518,19 @@ constexpr const char* kSortScript = R"(<script>
 }  // namespace
 
 void writeGroupHtml(const std::vector<RunRecord>& runs,
-                    const std::vector<std::string>& unreadableRecords, std::ostream& out) {
+                    const std::vector<std::string>& unreadableRecords, std::ostream& out,
+                    const GroupPageSettings& settings) {
   const std::string title = "Study check: " + plural(runs.size(), "run", "runs");
+  const auto subjects = groupSubjects(runs);
   out << pageStart(title, PageSpacing{6, 26}, kStyle) << counts(runs, unreadableRecords.size())
+      << motionSubjects(subjects)
       << "<p class=\"note\">A run's status is its design check's: error &gt; high &gt; medium "
-         "&gt; ok; warned runs are medium, high or error; failed runs stopped on an error. In "
-         "the distributions, runs above Tukey's upper fence (Q3 + 1.5 &times; the interquartile "
-         "range) are named.</p>\n"
-      << unreadableSection(unreadableRecords) << distributions(runs) << '\n'
+         "&gt; ok; warned runs are medium, high or error; failed runs stopped on an error; "
+         "skipped runs lack an input. In the distributions, runs above Tukey's upper fence (Q3 + "
+         "1.5 &times; the interquartile range) are named; a solid line is the motion rule's own "
+         "limit, which holds however many runs moved.</p>\n"
+      << unreadableSection(unreadableRecords) << subjectsSection(subjects)
+      << distributions(runs, settings) << '\n'
       << runsTable(runs) << '\n'
       << kSortScript << pageEnd(PageDrawn::figuresSized);
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -90,7 +91,7 @@ TEST(GroupHtmlTest, EveryRunIsARowInItsStatusColourLinkingToItsCheckPage) {
   }
   EXPECT_EQ(seen, expected);
 
-  EXPECT_NE(body.find("<td><a href=\"sub-01/run-1/sub-01_run-1_task.html\">"
+  EXPECT_NE(body.find("<td class=\"name\"><a href=\"sub-01/run-1/sub-01_run-1_task.html\">"
                       "sub-01_run-1_task.sdm</a></td>"),
             std::string::npos);
   // Path characters percent-encoded, the name escaped.
@@ -98,25 +99,34 @@ TEST(GroupHtmlTest, EveryRunIsARowInItsStatusColourLinkingToItsCheckPage) {
                       "&quot;co&quot;.sdm</a>"),
             std::string::npos);
   EXPECT_EQ(html.find("<b>sub 12"), std::string::npos);
-  // The failed run: its two fields, name, status and first error; the 13 others empty.
+  // The failed run: its two fields, name, status, first error and reasons; the 10 others
+  // empty (the predictors' names show in their measures' cells).
   const auto failed = between(body, "<tr class=\"failed\"", "</tr>");
   EXPECT_NE(failed.find("<span class=\"badge failed\">failed</span>"), std::string::npos);
   EXPECT_NE(failed.find("<td class=\"error\" title=\"sub-11_run-1_motion.par, line 3: "
                         "&lt;bad&gt;\">sub-11_run-1_motion.par, line 3: &lt;bad&gt;</td>"),
             std::string::npos);
-  EXPECT_EQ(occurrences(failed, "<td></td>"), 13U);
+  EXPECT_EQ(occurrences(failed, "<td></td>"), 10U);
   // Numbers keep their value for sorting; infinity as the script reads it.
   EXPECT_NE(body.find("<td class=\"num\" data-v=\"0.1\">0.100</td>"), std::string::npos);
-  EXPECT_NE(body.find("<td class=\"num\" data-v=\"Infinity\">&#8734;</td>"), std::string::npos);
+  EXPECT_NE(body.find("<td class=\"num pair\" data-v=\"Infinity\">&#8734;<span "
+                      "class=\"of\">Condition A</span></td>"),
+            std::string::npos);
+  // The strongest pair under its r; their own columns are not shown.
+  EXPECT_NE(body.find("<td class=\"num pair\" data-v=\"-0.4125\">-0.41<span class=\"of\">"
+                      "Condition A ~ tx</span></td>"),
+            std::string::npos);
+  EXPECT_EQ(html.find("data-key=\"task_predictor\""), std::string::npos);
   // Statuses sort by severity, ok 0 to failed 4.
   EXPECT_NE(body.find("<td class=\"num\" data-v=\"3\"><span class=\"badge error\">"),
             std::string::npos);
   // Headings: the group.tsv header as the sort key, numbers marked as such.
   EXPECT_NE(html.find("<th class=\"num\" data-key=\"mean_fd\""), std::string::npos);
   EXPECT_NE(html.find("<th data-key=\"sub\" title=\"pattern field\">sub</th>"), std::string::npos);
-  EXPECT_NE(html.find("<th class=\"num\" data-key=\"A-B\" title=\"contrast VIF; infinite: not "
-                      "estimable\"><span class=\"pre\">cVIF</span> A-B</th>"),
-            std::string::npos);
+  EXPECT_NE(
+      html.find("<th class=\"num named\" data-key=\"A-B\" title=\"contrast VIF; infinite: not "
+                "estimable\"><span class=\"pre\">cVIF</span> A-B</th>"),
+      std::string::npos);
   EXPECT_NE(html.find("<th data-key=\"name\""), std::string::npos);
 }
 
@@ -125,8 +135,8 @@ TEST(GroupHtmlTest, OutliersAreNamedAndRunsWithoutTheValueLeftOut) {
   const auto motion = between(html, "data-figure=\"mean-fd\"", "</figure>");
   EXPECT_EQ(occurrences(motion, "<circle"), 10U);
   EXPECT_EQ(occurrences(motion, "<text class=\"label\""), 1U);
-  EXPECT_NE(motion.find(">sub-10_run-1_task.sdm <tspan class=\"value\">1.250</tspan>"),
-            std::string::npos);
+  // Labelled by the field that tells the runs apart.
+  EXPECT_NE(motion.find(">sub 10 <tspan class=\"value\">1.250</tspan>"), std::string::npos);
   EXPECT_NE(motion.find("Above the fence (1):</p><ol class=\"outliers\"><li><a "
                         "href=\"sub-10/run-1/sub-10_run-1_task.html\">sub-10_run-1_task.sdm</a> "
                         "<span class=\"value\">1.250 mm</span></li></ol>"),
@@ -134,8 +144,7 @@ TEST(GroupHtmlTest, OutliersAreNamedAndRunsWithoutTheValueLeftOut) {
   EXPECT_NE(motion.find("2 runs without a value left out"), std::string::npos);
   const auto vif = between(html, "data-figure=\"task-vif\"", "</figure>");
   EXPECT_EQ(occurrences(vif, "<circle"), 11U);
-  EXPECT_NE(vif.find(">sub-10_run-1_task.sdm <tspan class=\"value\">&#8734;</tspan>"),
-            std::string::npos);
+  EXPECT_NE(vif.find(">sub 10 <tspan class=\"value\">&#8734;</tspan>"), std::string::npos);
 }
 
 TEST(GroupHtmlTest, RunsOfTheSameNameAreToldApartByTheirFields) {
@@ -146,7 +155,7 @@ TEST(GroupHtmlTest, RunsOfTheSameNameAreToldApartByTheirFields) {
   for (int i = 0; i < 8; ++i) runs.push_back(testing::completeRun("1" + std::to_string(i), 1));
   runs[1].meanDisplacement = 3.0;
   const auto html = page(runs);
-  EXPECT_NE(html.find(">task.sdm (sub 02, run 1) <tspan"), std::string::npos);
+  EXPECT_NE(html.find(">sub 02 <tspan"), std::string::npos);
   EXPECT_NE(html.find("<title>task.sdm (sub 01, run 1): 0.123 mm</title>"), std::string::npos);
 }
 
@@ -258,6 +267,142 @@ TEST(GroupHtmlTest, EveryValueARecordCanHoldIsDrawnOnTheFigures) {
       const double number = std::strtod(text.c_str(), &stop);
       EXPECT_TRUE(*stop == '\0' && std::abs(number) <= 1000) << (*it)[0];
     }
+  }
+}
+
+// Beside its dot a run is named by the values of the fields that tell the runs apart, by its
+// name when they do not.
+TEST(GroupHtmlTest, RunsAreLabelledByTheFieldsThatDiffer) {
+  using Fields = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    const char* title;
+    std::vector<Fields> fields;  // of each run; the last one is restless
+    std::string label;           // of the restless run
+  };
+  const Case cases[] = {
+      {"the task the same for all",
+       {{{"sub", "01"}, {"task", "a"}, {"run", "1"}},
+        {{"sub", "01"}, {"task", "a"}, {"run", "2"}},
+        {{"sub", "02"}, {"task", "a"}, {"run", "1"}},
+        {{"sub", "02"}, {"task", "a"}, {"run", "2"}}},
+       "sub 02, run 2"},
+      {"every field differs",
+       {{{"sub", "01"}, {"task", "a"}}, {{"sub", "02"}, {"task", "b"}}},
+       "sub 02, task b"},
+      {"no fields: the name", {{}, {}}, "sub-09_run-1_task.sdm"},
+      {"two runs share their fields: the names",
+       {{{"sub", "01"}}, {{"sub", "01"}}, {{"sub", "02"}}},
+       "sub-09_run-1_task.sdm"},
+      {"a field one run lacks",
+       {{{"sub", "01"}, {"ses", "a"}}, {{"sub", "01"}, {"ses", "b"}}, {{"sub", "02"}}},
+       "sub 02"},
+      {"long values, shortened",
+       {{{"sub", "01"}, {"acq", std::string(40, 'x') + "1"}},
+        {{"sub", "01"}, {"acq", std::string(40, 'x') + "2"}}},
+       "sub 01, acq xxxxxxxxxxxxxx...2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    std::vector<RunRecord> runs;
+    for (std::size_t i = 0; i < c.fields.size(); ++i) {
+      auto run = testing::completeRun("0" + std::to_string(i + 1), 1);
+      if (i + 1 == c.fields.size()) {
+        run = testing::completeRun("09", 1);
+        run.meanDisplacement = 5.0;
+      }
+      run.fields = c.fields[i];
+      runs.push_back(run);
+    }
+    // Quiet runs enough to set the fence below the restless one.
+    for (int i = 0; i < 6; ++i) {
+      auto quiet = testing::completeRun("1" + std::to_string(i), 1);
+      quiet.fields = {{"sub", "1" + std::to_string(i)}, {"quiet", "yes"}};
+      runs.insert(runs.begin(), quiet);
+    }
+    const auto motion = between(page(runs), "data-figure=\"mean-fd\"", "</figure>");
+    EXPECT_NE(motion.find(">" + c.label + " <tspan"), std::string::npos) << motion;
+  }
+}
+
+TEST(GroupHtmlTest, SubjectsAreCountedAndThoseFailingAMotionRuleNamed) {
+  auto moving = testing::completeRun("03", 1);
+  moving.status = CheckStatus::high;
+  moving.failedMotionRule = true;
+  auto moving2 = moving;
+  moving2.name = "sub-03_run-2_task.sdm";
+  auto skipped = testing::failedRun("01", 2, "no file for --confounds-from 'c.tsv'");
+  skipped.skipped = true;
+  const std::vector<RunRecord> runs{testing::completeRun("01", 1), skipped, moving, moving2,
+                                    testing::failedRun("02", 1, "bad")};
+  const auto html = page(runs);
+  EXPECT_NE(html.find("<p class=\"motion-subjects\">Every run fails a motion rule: <b>sub "
+                      "03</b></p>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<span class=\"count skipped\">1 skipped</span>"), std::string::npos);
+  const auto subjects = between(html, "<table class=\"subjects\">", "</table>");
+  EXPECT_NE(subjects.find("<tr><td>01</td><td class=\"num\">2</td><td class=\"num\"></td>"
+                          "<td class=\"num\">1</td><td class=\"num\"></td><td "
+                          "class=\"num\">1</td><td></td></tr>"),
+            std::string::npos)
+      << subjects;
+  EXPECT_NE(subjects.find("<tr class=\"motion\"><td>03</td><td class=\"num\">2</td><td "
+                          "class=\"num\"></td><td class=\"num\">2</td><td class=\"num\"></td><td "
+                          "class=\"num\"></td><td>every run fails a motion rule</td></tr>"),
+            std::string::npos)
+      << subjects;
+  // The skipped run's row: its status, why, and nothing else.
+  const auto row = between(html, "<tr class=\"skipped\" data-i=\"1\">", "</tr>");
+  EXPECT_NE(row.find("<span class=\"badge skipped\">skipped</span>"), std::string::npos);
+  EXPECT_NE(row.find("<td class=\"num\" data-v=\"5\">"), std::string::npos);
+  EXPECT_NE(row.find("<td class=\"reasons\">no file for --confounds-from &#39;c.tsv&#39;</td>"),
+            std::string::npos)
+      << row;
+  // Without fields, no subjects and no one named.
+  auto noFields = runs;
+  for (auto& run : noFields) run.fields.clear();
+  const auto plain = page(noFields);
+  EXPECT_EQ(plain.find("<table class=\"subjects\">"), std::string::npos);
+  EXPECT_EQ(plain.find("<p class=\"motion-subjects\">"), std::string::npos);
+}
+
+// The motion rule's mean-FD limit is drawn beside the fence, on the axis even above every run,
+// and the runs above it counted.
+TEST(GroupHtmlTest, TheMotionRulesLimitIsDrawnBesideTheFence) {
+  struct Case {
+    std::optional<double> limit;
+    std::string rule;
+    std::string legend;  // "" for no line
+  };
+  const Case cases[] = {
+      {std::nullopt, "stringent", ""},
+      {0.25, "stringent", "stringent rule: 0.25 mm: 1 run above"},
+      {0.55, "lenient", "lenient rule: 0.55 mm: 1 run above"},
+      {3.0, "", "limit: 3 mm: 0 runs above"},  // above every run: the axis reaches it
+      {0.0, "none", "none rule: 0 mm: 10 runs above"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.legend);
+    GroupPageSettings settings;
+    settings.meanDisplacementLimit = c.limit;
+    settings.motionRule = c.rule;
+    std::ostringstream out;
+    writeGroupHtml(smallStudy(), {}, out, settings);
+    // smallStudy's mean FD: 0.10 to 0.18, and one run at 1.25.
+    const auto motion = between(out.str(), "data-figure=\"mean-fd\"", "</figure>");
+    const auto vif = between(out.str(), "data-figure=\"task-vif\"", "</figure>");
+    EXPECT_EQ(vif.find("class=\"limit"), std::string::npos);
+    if (c.legend.empty()) {
+      EXPECT_EQ(motion.find("class=\"limit"), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(occurrences(motion, "<line class=\"limit\""), 1U);
+    EXPECT_NE(motion.find(c.legend), std::string::npos) << motion;
+    static const std::regex line(R"re(<line class="limit" x1="[^"]*" x2="[^"]*" y1="([^"]*)")re");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(motion, match, line));
+    const double y = std::stod(match[1]);
+    EXPECT_GE(y, 12.0);
+    EXPECT_LE(y, 380.0);
   }
 }
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,92 @@ TEST_F(GroupPageBrowserTest, ClickingAHeadingSortsNumbersAsNumbersWithMissingVal
   ASSERT_EQ(byName.size(), kRuns);
   EXPECT_EQ(byName.front(), kRuns - 1);
   EXPECT_EQ(byName.back(), 0U);
+}
+
+// A study as a lab has it (subjects, tasks and runs; long reasons and first errors; a run
+// skipped; contrasts) in a window 1,400 pixels wide: the table fits it without scrolling
+// sideways, and every first error and reason is shown whole. A probe added after the page's
+// own scripts measures the laid-out page.
+TEST_F(GroupPageBrowserTest, TheTableFitsA1400PixelWindowWithReasonsAndErrorsShown) {
+  constexpr int kNarrowWidth = 1400;
+  std::vector<RunRecord> runs;
+  for (const char* sub : {"01", "02", "03", "04"}) {
+    for (const char* task : {"faces", "houses"}) {
+      for (int number = 1; number <= 2; ++number) {
+        auto run = testing::completeRun(sub, number);
+        const std::string stem =
+            std::string("sub-") + sub + "_task-" + task + "_run-" + std::to_string(number);
+        run.name = stem + "_design.sdm";
+        run.fields = {{"sub", sub}, {"task", task}, {"run", std::to_string(number)}};
+        run.strongestTaskConfound = RunRecord::Pair{"Condition B", "rot_z_derivative1_power2", 0.8};
+        run.contrasts = {{"faces-houses", true, 1.3},
+                         {"faces+houses-baseline", true, 2.1},
+                         {"first_half-second_half", true, 12.1},
+                         {"scrambled-intact", true, 1.1}};
+        run.reasons = {"mean FD 0.41 mm > 0.25", "62 % of volumes > 0.2 mm",
+                       "Condition B ~ rot_z_derivative1_power2 r = 0.80",
+                       "contrast first_half-second_half cVIF 12.1"};
+        run.status = CheckStatus::high;
+        runs.push_back(run);
+      }
+    }
+  }
+  runs[3] = testing::failedRun(
+      "01", 2,
+      "examples/study/derivatives/sub-01/func/sub-01_task-houses_run-2_desc-confounds_timeseries"
+      ".tsv, line 12: expected 30 values, found 29");
+  runs[3].fields = {{"sub", "01"}, {"task", "houses"}, {"run", "2"}};
+  runs[9] = testing::failedRun(
+      "03", 2,
+      "no file for --confounds-from 'derivatives/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_"
+      "desc-confounds_timeseries.tsv' (looked for derivatives/sub-03/func/"
+      "sub-03_task-faces_run-2_desc-confounds_timeseries.tsv)");
+  runs[9].skipped = true;
+  runs[9].fields = {{"sub", "03"}, {"task", "faces"}, {"run", "2"}};
+
+  std::ostringstream page;
+  GroupPageSettings settings;
+  settings.meanDisplacementLimit = 0.25;
+  settings.motionRule = "stringent";
+  writeGroupHtml(runs, {}, page, settings);
+  const std::string probe = R"(<script>
+window.addEventListener('load', function () {
+  var table = document.getElementById('runs');
+  var cells = 0, cut = 0, outside = 0;
+  table.querySelectorAll('td.error, td.reasons').forEach(function (cell) {
+    if (cell.textContent === '') return;
+    ++cells;
+    var box = cell.getBoundingClientRect();
+    var style = getComputedStyle(cell);
+    if (cell.scrollWidth > cell.clientWidth + 1 || cell.scrollHeight > cell.clientHeight + 1 ||
+        style.visibility !== 'visible' || style.display === 'none') ++cut;
+    if (box.left < 0 || box.right > window.innerWidth || box.width < 100) ++outside;
+  });
+  document.documentElement.setAttribute('data-probe', [
+    document.documentElement.scrollWidth, window.innerWidth,
+    Math.ceil(table.getBoundingClientRect().right), cells, cut, outside].join(','));
+});
+</script>)";
+  auto html = page.str();
+  html.insert(html.rfind("</body>"), probe);
+  writeFile(realFileSystem(), dir_.file("wide.html"), [&](std::ostream& out) { out << html; });
+
+  const auto result = testing::runHeadlessBrowser(*browser_, "file://" + dir_.file("wide.html"),
+                                                  kNarrowWidth, 1000, {"--dump-dom"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("data-rendered=\"ok\""), std::string::npos);
+  EXPECT_EQ(result.out.find("data-errors=\""), std::string::npos);
+  static const std::regex measured(R"re(data-probe="(\d+),(\d+),(\d+),(\d+),(\d+),(\d+)")re");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(result.out, m, measured)) << result.out.substr(0, 600);
+  const auto at = [&m](std::size_t i) { return std::stol(m[i].str()); };
+  EXPECT_EQ(at(2), kNarrowWidth);
+  EXPECT_LE(at(1), kNarrowWidth) << "the page scrolls sideways";
+  EXPECT_LE(at(3), kNarrowWidth) << "the table is wider than the window";
+  // Reasons in every row, a first error in the failed and the skipped run's.
+  EXPECT_EQ(at(4), static_cast<long>(runs.size()) + 2);
+  EXPECT_EQ(at(5), 0) << "cells whose text is cut";
+  EXPECT_EQ(at(6), 0) << "cells outside the window or too narrow to read";
 }
 
 }  // namespace
