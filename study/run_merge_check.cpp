@@ -148,9 +148,8 @@ RunOutputs runOutputsOf(const RunPlan& plan, const RunOptions& options,
   return outputs;
 }
 
-RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
-                           const std::string& optionsText, const std::string& toolVersion,
-                           const std::string& studyFolder, FileSystem& files) {
+RunRecord plannedRecord(const RunPlan& plan, const std::string& optionsText,
+                        const std::string& toolVersion, FileSystem& files) {
   RunRecord record;
   record.name = plan.name;
   record.fields = plan.fields;
@@ -161,6 +160,13 @@ RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
   std::vector<std::string> paths{plan.primary};
   paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
   record.inputs = currentInputs(paths, files);
+  return record;
+}
+
+RunRecord mergeAndCheckRun(const RunPlan& plan, const RunOptions& options,
+                           const std::string& optionsText, const std::string& toolVersion,
+                           const std::string& studyFolder, FileSystem& files) {
+  auto record = plannedRecord(plan, optionsText, toolVersion, files);
   try {
     mergeAndCheck(record, plan, options, studyFolder, files);
   } catch (const std::exception& error) {

@@ -29,6 +29,12 @@ struct RunOutputs {
 RunOutputs runOutputsOf(const RunPlan& plan, const RunOptions& options,
                         const std::string& studyFolder, FileSystem& files);
 
+// What a record of `plan` holds before the run is done: which run (name, fields, primary,
+// confounds) and what tells whether it must be done again (the tool's version, the options'
+// text, its inputs as they are now through `files`).
+RunRecord plannedRecord(const RunPlan& plan, const std::string& optionsText,
+                        const std::string& toolVersion, FileSystem& files);
+
 // Does `plan` with `options`: the merge writes the bytes `merge-all --primary PRIMARY CONFOUND`
 // writes for one confound input, and those of `merge-sec PRIMARY CONFOUND...` for several (with
 // their report and table under options.reports), saved in the run's folder (made when the first

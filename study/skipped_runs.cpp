@@ -9,17 +9,7 @@ namespace duv {
 
 RunRecord skippedRunRecord(const SkippedRun& run, const std::string& optionsText,
                            const std::string& toolVersion, FileSystem& files) {
-  const auto& plan = run.plan;
-  RunRecord record;
-  record.name = plan.name;
-  record.fields = plan.fields;
-  record.primary = plan.primary;
-  record.confounds = plan.confounds;
-  record.toolVersion = toolVersion;
-  record.options = optionsText;
-  std::vector<std::string> paths{plan.primary};
-  paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
-  record.inputs = currentInputs(paths, files);
+  auto record = plannedRecord(run.plan, optionsText, toolVersion, files);
   record.status = CheckStatus::failed;
   record.skipped = true;
   record.firstError = run.why;
