@@ -44,13 +44,16 @@ struct StudyArguments {
 
 // Throws std::invalid_argument (a usage error) for options that do not fit together: neither or
 // both of --manifest and --primary, --confounds-from without --primary, --only with a manifest,
-// --group-only with a pairing, no --out-dir (but for a dry run).
+// --group-only with a pairing, no --out-dir (but for a dry run), and validateSubmitArguments'
+// (cli/study_submit.h).
 void validateStudyArguments(const StudyArguments& arguments);
 
-// Pairs the study (listing its problems on standard error), then: with dryRun, prints the
-// pairing table on standard output and stops; else does every run not up to date on `jobs`
-// threads, with a progress line on a terminal's standard error (runs done of all, failures so
-// far) and each failure as "Error: <run>: <its first error>", then, unless --only, writes
+// Pairs the study (listing its problems on standard error), keeps only the runs --run-list
+// lists (study/run_list.h), checks its outputs, then: with --submit, hands it to the scheduler
+// (submitStudy, cli/study_submit.h; its dry run too); with dryRun, prints the pairing table on
+// standard output and stops; else does every run not up to date on `jobs` threads, with a
+// progress line on a terminal's standard error (runs done of all, failures so far) and each
+// failure as "Error: <run>: <its first error>", then, unless --only or --run-list, writes
 // group.tsv and group.html in the output folder from the runs' records (with --only, says on
 // standard error that it writes none), and prints the closing summary (study/study_summary.h)
 // on standard output. Runs --allow-missing leaves out get a record each (study/skipped_runs.h)
