@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
 #include <system_error>
@@ -60,6 +61,27 @@ class FileActions {
   posix_spawn_file_actions_t actions_;
 };
 
+// The spawn's attributes: the child gets SIGPIPE's default action back, which the tool ignores
+// for itself (ignored signals stay ignored across exec).
+class SpawnAttributes {
+ public:
+  SpawnAttributes() {
+    posix_spawnattr_init(&attributes_);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes_, &signals);
+    posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF);
+  }
+  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+  SpawnAttributes(const SpawnAttributes&) = delete;
+  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+  const posix_spawnattr_t* get() const { return &attributes_; }
+
+ private:
+  posix_spawnattr_t attributes_;
+};
+
 // Reads both pipes until the program has closed them, taking turns as data comes, so that a
 // program filling one pipe while the other is read never waits for ever.
 void readBoth(Pipe& out, Pipe& err, ProgramOutput& output) {
@@ -103,8 +125,10 @@ ProgramOutput runProgram(const std::vector<std::string>& command) {
   posix_spawn_file_actions_adddup2(actions.get(), err.writeEnd(), STDERR_FILENO);
   posix_spawn_file_actions_addclose(actions.get(), out.readEnd());
   posix_spawn_file_actions_addclose(actions.get(), err.readEnd());
+  const SpawnAttributes attributes;
   pid_t child = 0;
-  const int failed = posix_spawnp(&child, argv[0], actions.get(), nullptr, argv.data(), environ);
+  const int failed =
+      posix_spawnp(&child, argv[0], actions.get(), attributes.get(), argv.data(), environ);
   if (failed != 0) {
     throw std::runtime_error("cannot run " + command.front() + " (" + std::strerror(failed) + ")");
   }
