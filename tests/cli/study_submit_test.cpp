@@ -200,6 +200,8 @@ TEST_F(StudySubmitTest, SbatchMissingOrRefusingIsAnErrorSayingWhatItSaid) {
     std::string sbatch;  // empty: none on PATH
     std::string error;
   };
+  std::string manyLines;
+  for (int line = 1; line < 20000; ++line) manyLines += "err\n";
   const std::vector<Case> cases{
       {"", "Error: cannot run sbatch (No such file or directory)\n"},
       {"#!/bin/sh\necho 'sbatch: error: invalid partition specified: gpu' >&2\nexit 1\n",
@@ -212,6 +214,10 @@ TEST_F(StudySubmitTest, SbatchMissingOrRefusingIsAnErrorSayingWhatItSaid) {
        "Error: sbatch refused the gathering job (exit code 2): sbatch: error: "
        "QOSMaxSubmitJobPerUserLimit; the array job 55 is submitted (scancel 55 cancels it)\n"},
       {"#!/bin/sh\nkill -9 $$\n", "Error: sbatch refused the array job (exit code 137): \n"},
+      // More than a pipe holds on both streams at once: both are read as they come.
+      {"#!/bin/sh\ni=0\nwhile [ $i -lt 20000 ]; do echo out; echo err >&2; i=$((i + 1)); "
+       "done\nexit 3\n",
+       "Error: sbatch refused the array job (exit code 3): " + manyLines + "err\n"},
   };
   for (const auto& c : cases) {
     fs::remove(file("bin/sbatch"));
