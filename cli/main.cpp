@@ -294,68 +294,6 @@ void addMergeOptions(CLI::App& command, MergeArguments& arguments) {
   command.footer(std::string(kConfoundFiles) + "\n" + kReplaceNote + "\n" + kExitCodes + "\n");
 }
 
-constexpr const char* kStudyFooter =
-    "Pairing: --primary and --confounds-from are paths (relative to the current folder, or "
-    "absolute) in which {name} is a field matching one label of letters and digits, and * "
-    "matches any characters within one folder or file name; every primary found is paired with "
-    "the file of each --confounds-from pattern that fills the same fields. A manifest (--manifest) "
-    "is a TSV with a header: primary, one or more columns whose "
-    "names begin with confounds, and an optional output (the run's folder in --out-dir). A "
-    "primary without a partner, a partner without a primary and a pattern matching nothing are "
-    "errors unless --allow-missing.\n"
-    "Each run merges its primary with its confound inputs in order (the bytes of merge-all for "
-    "one, of merge-sec PRIMARY CONFOUND... for several), checks the result (its contrasts and "
-    "the head motion of its first motion input), and writes its check page and a record "
-    "(<run>.run.json) in --out-dir, under the primary's folder relative to where the pattern "
-    "starts. A run whose inputs, options and outputs are as recorded is not done again "
-    "(--force: all are). group.tsv and group.html sum up the runs, except with --only: "
-    "--group-only builds them from the records alone (a folder without records is an error). "
-    "Interrupted, a study says how many runs are done; the same command resumes it.\n"
-    "Exit codes: 0 every run done without a counted warning at the --fail-on level, 1 a run "
-    "failed (or the pairing did), 3 a run's status reached --fail-on, 64 usage error.\n";
-
-void addStudyOptions(CLI::App& command, StudyArguments& arguments, CheckChoices& names) {
-  command.add_option("--manifest", arguments.manifest, "The runs, from a TSV manifest")
-      ->type_name("FILE");
-  command
-      .add_option("--primary", arguments.primaryPattern,
-                  "The runs' task designs: a path with {fields}, e.g. "
-                  "'sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm'")
-      ->type_name("PATTERN");
-  command
-      .add_option("--confounds-from", arguments.confoundPatterns,
-                  "The confound inputs of each run, paired by the same fields (repeatable, in "
-                  "order)")
-      ->type_name("PATTERN")
-      ->allow_extra_args(false);
-  command.add_flag("--allow-missing", arguments.allowMissing,
-                   "Skip runs whose files do not pair, rather than stop");
-  command
-      .add_option("--only", arguments.only,
-                  "Do only the runs whose FIELD is one of the VALUES, e.g. sub=01,02 (repeatable; "
-                  "the group outputs are then left to --group-only)")
-      ->type_name("FIELD=VALUES")
-      ->allow_extra_args(false);
-  command.add_flag("--dry-run", arguments.dryRun,
-                   "Print the runs found and stop (--out-dir optional: given, its outputs are "
-                   "checked too)");
-  command.add_option("--out-dir", arguments.outDir, "The study's output folder")->type_name("DIR");
-  command.add_flag("-q,--quiet", arguments.quiet,
-                   "No log lines (runs skipped, records ignored) or progress; errors and the "
-                   "summary still show");
-  command
-      .add_option("-j,--jobs", arguments.jobs,
-                  "Runs at a time, 1 to " + std::to_string(duv::cli::kMostJobs) +
-                      " (default: every core, at most " + std::to_string(duv::cli::kMostJobs) + ")")
-      ->check(CLI::Range(std::size_t{1}, duv::cli::kMostJobs));
-  command.add_flag("--force", arguments.force, "Do every run again, even those up to date");
-  command.add_flag("--group-only", arguments.groupOnly,
-                   "Only build group.tsv and group.html from the records in --out-dir");
-  addMergeShapeOptions(command, arguments.merge);
-  addCheckLevelOptions(command, arguments.check, names);
-  command.footer(std::string(kStudyFooter) + kConfoundFiles + "\n");
-}
-
 // The options that shape a design built from events: by the design command and by study runs.
 void addDesignOptions(CLI::App& command, duv::cli::DesignOptionArguments& arguments) {
   command
@@ -394,6 +332,90 @@ void addDesignOptions(CLI::App& command, duv::cli::DesignOptionArguments& argume
       .add_option("--conditions", arguments.conditions,
                   "Only these trial types' columns, comma-separated (in the design's own order)")
       ->type_name("A,B,...");
+}
+
+constexpr const char* kStudyFooter =
+    "Pairing: --primary and --confounds-from are paths (relative to the current folder, or "
+    "absolute) in which {name} is a field matching one label of letters and digits, and * "
+    "matches any characters within one folder or file name; every primary found is paired with "
+    "the file of each --confounds-from pattern that fills the same fields. A manifest (--manifest) "
+    "is a TSV with a header: primary, one or more columns whose "
+    "names begin with confounds, and an optional output (the run's folder in --out-dir). A "
+    "primary without a partner, a partner without a primary and a pattern matching nothing are "
+    "errors unless --allow-missing.\n"
+    "Each run merges its primary with its confound inputs in order (the bytes of merge-all for "
+    "one, of merge-sec PRIMARY CONFOUND... for several), checks the result (its contrasts and "
+    "the head motion of its first motion input), and writes its check page and a record "
+    "(<run>.run.json) in --out-dir, under the primary's folder relative to where the pattern "
+    "starts. A run whose inputs, options and outputs are as recorded is not done again "
+    "(--force: all are). group.tsv and group.html sum up the runs, except with --only: "
+    "--group-only builds them from the records alone (a folder without records is an error). "
+    "Interrupted, a study says how many runs are done; the same command resumes it.\n"
+    "Exit codes: 0 every run done without a counted warning at the --fail-on level, 1 a run "
+    "failed (or the pairing did), 3 a run's status reached --fail-on, 64 usage error.\n";
+
+void addStudyOptions(CLI::App& command, StudyArguments& arguments, CheckChoices& names) {
+  command.add_option("--manifest", arguments.manifest, "The runs, from a TSV manifest")
+      ->type_name("FILE");
+  command
+      .add_option("--primary", arguments.primaryPattern,
+                  "The runs' task designs: a path with {fields}, e.g. "
+                  "'sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm'")
+      ->type_name("PATTERN");
+  auto* events = command.add_option(
+      "--events", arguments.eventsPattern,
+      "Or the runs' events files, in place of --primary: each run's task design is "
+      "built from them as `design` builds it (see its options), saved beside the "
+      "run's outputs and merged as its primary");
+  events->type_name("PATTERN");
+  command
+      .add_option("--tr", arguments.design.repetitionTime,
+                  "With --events: every run's repetition time (default: each run's from its "
+                  "*_bold.json sidecars, found as BIDS inheritance finds them)")
+      ->type_name("SECONDS");
+  command
+      .add_option("--volumes", arguments.design.volumes,
+                  "With --events: every run's volumes (default: the rows of its first confound "
+                  "input)")
+      ->type_name("N");
+  addDesignOptions(command, arguments.design);
+  // The design options shape designs built from events, and nothing else.
+  for (const char* name : {"--tr", "--volumes", "--hrf", "--fir-delays", "--drift", "--high-pass",
+                           "--drift-order", "--slice-time-ref", "--min-onset", "--conditions"}) {
+    command.get_option(name)->needs(events);
+  }
+  command
+      .add_option("--confounds-from", arguments.confoundPatterns,
+                  "The confound inputs of each run, paired by the same fields (repeatable, in "
+                  "order)")
+      ->type_name("PATTERN")
+      ->allow_extra_args(false);
+  command.add_flag("--allow-missing", arguments.allowMissing,
+                   "Skip runs whose files do not pair, rather than stop");
+  command
+      .add_option("--only", arguments.only,
+                  "Do only the runs whose FIELD is one of the VALUES, e.g. sub=01,02 (repeatable; "
+                  "the group outputs are then left to --group-only)")
+      ->type_name("FIELD=VALUES")
+      ->allow_extra_args(false);
+  command.add_flag("--dry-run", arguments.dryRun,
+                   "Print the runs found and stop (--out-dir optional: given, its outputs are "
+                   "checked too)");
+  command.add_option("--out-dir", arguments.outDir, "The study's output folder")->type_name("DIR");
+  command.add_flag("-q,--quiet", arguments.quiet,
+                   "No log lines (runs skipped, records ignored) or progress; errors and the "
+                   "summary still show");
+  command
+      .add_option("-j,--jobs", arguments.jobs,
+                  "Runs at a time, 1 to " + std::to_string(duv::cli::kMostJobs) +
+                      " (default: every core, at most " + std::to_string(duv::cli::kMostJobs) + ")")
+      ->check(CLI::Range(std::size_t{1}, duv::cli::kMostJobs));
+  command.add_flag("--force", arguments.force, "Do every run again, even those up to date");
+  command.add_flag("--group-only", arguments.groupOnly,
+                   "Only build group.tsv and group.html from the records in --out-dir");
+  addMergeShapeOptions(command, arguments.merge);
+  addCheckLevelOptions(command, arguments.check, names);
+  command.footer(std::string(kStudyFooter) + kConfoundFiles + "\n");
 }
 
 constexpr const char* kDesignFooter =

@@ -13,6 +13,7 @@
 #include "design/file_system.h"
 #include "design/motion_options.h"
 #include "design/paths.h"
+#include "study/bold_sidecar.h"
 #include "study/group_html.h"
 #include "study/group_tsv.h"
 #include "study/pairing_table.h"
@@ -54,6 +55,10 @@ RunOptions runOptionsOf(const StudyArguments& arguments) {
   options.motion.limits = motionLimitsFor(check);
   if (options.spikes)
     options.motion.spikeThreshold = options.spikes->criterion.displacementThreshold;
+  if (arguments.eventsPattern) {
+    const auto request = eventsRequestOf("", arguments.design);
+    options.events = EventsRunOptions{request.options, request.conditions};
+  }
   return options;
 }
 
@@ -61,14 +66,20 @@ StudyPairing pairingOf(const StudyArguments& arguments) {
   PairingOptions options;
   options.only = parseRunSelection(arguments.only);
   options.allowMissing = arguments.allowMissing;
-  auto pairing = arguments.manifest
-                     ? pairStudyManifest(*arguments.manifest, options, realFileSystem())
-                     : pairStudyFiles("", *arguments.primaryPattern, arguments.confoundPatterns,
-                                      options, realFileSystem());
+  auto pairing =
+      arguments.manifest
+          ? pairStudyManifest(*arguments.manifest, options, realFileSystem())
+          : pairStudyFiles("",
+                           arguments.primaryPattern.value_or(arguments.eventsPattern.value_or("")),
+                           arguments.confoundPatterns, options, realFileSystem());
   if (arguments.runList) {
     pairing.runs = keepListedRuns(std::move(pairing.runs), *arguments.runList, realFileSystem());
     // The runs skipped are no piece's: a list names runs to do.
     pairing.skipped.clear();
+  }
+  // Each events run's repetition time comes from its sidecars, unless --tr gives it.
+  if (arguments.eventsPattern && !arguments.design.repetitionTime) {
+    for (auto& run : pairing.runs) run.sidecars = boldSidecarsOf(run.primary, realFileSystem());
   }
   return pairing;
 }
@@ -134,14 +145,26 @@ void validateStudyArguments(const StudyArguments& arguments) {
   }
   validateSubmitArguments(arguments);
   if (arguments.groupOnly) {
-    if (arguments.manifest || arguments.primaryPattern || !arguments.only.empty()) {
+    if (arguments.manifest || arguments.primaryPattern || arguments.eventsPattern ||
+        !arguments.only.empty()) {
       throw std::invalid_argument(
           "--group-only builds the group outputs from the records in --out-dir: it takes no "
-          "--manifest, --primary or --only");
+          "--manifest, --primary, --events or --only");
     }
     return;
   }
-  if (arguments.manifest.has_value() == arguments.primaryPattern.has_value()) {
+  if (arguments.eventsPattern) {
+    if (arguments.manifest || arguments.primaryPattern) {
+      throw std::invalid_argument(
+          "--events takes the place of --primary: give no --manifest or --primary with it");
+    }
+    if (arguments.confoundPatterns.empty()) {
+      throw std::invalid_argument(
+          "--events needs --confounds-from: a run's design is merged with its confounds");
+    }
+    parseStudyPattern(*arguments.eventsPattern, "--events");
+    eventsRequestOf("", arguments.design);
+  } else if (arguments.manifest.has_value() == arguments.primaryPattern.has_value()) {
     throw std::invalid_argument(
         "give the study's files either as --manifest FILE or as --primary PATTERN with "
         "--confounds-from PATTERN");

@@ -10,6 +10,7 @@
 
 #include "cli/check_command.h"
 #include "cli/commands.h"
+#include "cli/design_command.h"
 #include "cli/submit_arguments.h"
 
 namespace duv::cli {
@@ -22,6 +23,10 @@ struct StudyArguments {
   // The pairing: a manifest, or a primary pattern with confound patterns.
   std::optional<std::string> manifest;
   std::optional<std::string> primaryPattern;
+  // Or events files in place of the primaries, whose designs each run builds first with
+  // `design` (its --tr and --volumes optional: from the sidecars and the first confound input).
+  std::optional<std::string> eventsPattern;
+  DesignOptionArguments design;
   std::vector<std::string> confoundPatterns;
   bool allowMissing = false;
   std::vector<std::string> only;       // --only FIELD=VALUE[,VALUE...]

@@ -8,10 +8,14 @@
 #include "check/check_output.h"
 #include "check/check_reasons.h"
 #include "check/motion_check.h"
+#include "design/design_format.h"
+#include "design/design_matrix.h"
 #include "design/file_system.h"
 #include "design/paths.h"
 #include "design/sdm_writer.h"
+#include "study/bold_sidecar.h"
 #include "workflow/check_workflow.h"
+#include "workflow/events_design.h"
 #include "workflow/merge_workflow.h"
 #include "workflow/result_names.h"
 
@@ -20,6 +24,42 @@ namespace {
 
 InputFile studyInput(const std::string& path, FileSystem& files) {
   return inputFileAt(path, "a study", files);
+}
+
+// An events run merges the design built from its events, saved in its folder, as its primary.
+RunPlan mergedPlanOf(const RunPlan& plan, const RunOptions& options,
+                     const std::string& studyFolder) {
+  if (!options.events) return plan;
+  auto merged = plan;
+  merged.primary = taskDesignPathOf(studyFolder, plan);
+  return merged;
+}
+
+// The design of an events run, saved in its folder: its repetition time from the options or
+// its sidecars, its volumes from the options or its first confound input as the merge reads it.
+// Returns the design's warnings.
+std::vector<std::string> buildTaskDesign(RunRecord& record, const RunPlan& plan,
+                                         const RunOptions& options, const std::string& studyFolder,
+                                         FileSystem& files) {
+  EventsDesignRequest request;
+  request.events = plan.primary;
+  request.options = options.events->design;
+  request.conditions = options.events->conditions;
+  if (request.options.repetitionTime == 0.0) {
+    request.options.repetitionTime = repetitionTimeOf(plan.sidecars, plan.primary, files);
+  }
+  if (request.options.volumes == 0) {
+    const auto first = studyInput(plan.confounds.front(), files);
+    request.options.volumes =
+        static_cast<std::size_t>(readDesign(first.path, *first.format, options.confounds, files)
+                                     .matrix.nrOfDataPoints.value);
+  }
+  auto design = designFromEvents(request, files);
+  const auto path = taskDesignPathOf(studyFolder, plan);
+  files.createFolders(runFolderOf(studyFolder, plan));
+  saveDesign(design.matrix, path, kSdmFormat, files);
+  record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(path)));
+  return std::move(design.warnings);
 }
 
 // One confound input: merge-all's request, whose single result is the primary merged with it;
@@ -88,8 +128,11 @@ std::string checkPageNameOf(const std::string& design) {
 }
 
 // The merge, the check and the page; the record's outputs and figures as they are written.
-void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& options,
+void mergeAndCheck(RunRecord& record, const RunPlan& events, const RunOptions& options,
                    const std::string& studyFolder, FileSystem& files) {
+  std::vector<std::string> designWarnings;
+  if (options.events) designWarnings = buildTaskDesign(record, events, options, studyFolder, files);
+  const auto plan = mergedPlanOf(events, options, studyFolder);
   const auto folder = runFolderOf(studyFolder, plan);
   auto request = mergeRequestOf(plan, options, files);
   const auto formats = request.formats;
@@ -130,6 +173,8 @@ void mergeAndCheck(RunRecord& record, const RunPlan& plan, const RunOptions& opt
   record.outputs.push_back(joinPath(plan.outputFolder, pageName));
   record.checkPage = record.outputs.back();
   recordFigures(record, file, frame);
+  // What the events do that the design shows only partly follows the check's own reasons.
+  record.reasons.insert(record.reasons.end(), designWarnings.begin(), designWarnings.end());
 }
 
 }  // namespace
@@ -138,10 +183,16 @@ std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan) {
   return joinPath(studyFolder, plan.outputFolder);
 }
 
+std::string taskDesignPathOf(const std::string& studyFolder, const RunPlan& plan) {
+  return joinPath(runFolderOf(studyFolder, plan),
+                  convertedFileName(fileNameOf(plan.primary, PathStyle::native)));
+}
+
 RunOutputs runOutputsOf(const RunPlan& plan, const RunOptions& options,
                         const std::string& studyFolder, FileSystem& files) {
-  const auto request = mergeRequestOf(plan, options, files);
+  const auto request = mergeRequestOf(mergedPlanOf(plan, options, studyFolder), options, files);
   RunOutputs outputs;
+  if (options.events) outputs.taskDesign = taskDesignPathOf(studyFolder, plan);
   outputs.results = std::move(resultFiles(request, runFolderOf(studyFolder, plan)).front());
   outputs.checkPage =
       joinPath(runFolderOf(studyFolder, plan), checkPageNameOf(outputs.results.designs.front()));
@@ -157,9 +208,7 @@ RunRecord plannedRecord(const RunPlan& plan, const std::string& optionsText,
   record.confounds = plan.confounds;
   record.toolVersion = toolVersion;
   record.options = optionsText;
-  std::vector<std::string> paths{plan.primary};
-  paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
-  record.inputs = currentInputs(paths, files);
+  record.inputs = currentInputs(inputPathsOf(plan), files);
   return record;
 }
 

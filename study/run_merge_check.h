@@ -3,6 +3,7 @@
 // One run of a study: the merge of its task design with its confound inputs, the check of the
 // result (task's view, contrasts, head motion), its check page, and its record.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,12 @@ std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
 struct RunOutputs {
   ResultFiles results;
   std::string checkPage;
+  std::optional<std::string> taskDesign;  // the design built from events, for events runs
 };
+
+// The path of the task design an events run builds in its folder: the events file's name with
+// ".sdm" in place of its extension.
+std::string taskDesignPathOf(const std::string& studyFolder, const RunPlan& plan);
 
 // The outputs mergeAndCheckRun gives `plan`. Reads an input only where its extension leaves its
 // format open (inputFileAt); throws what that throws (the run itself then fails the same way).

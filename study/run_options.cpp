@@ -65,6 +65,18 @@ std::string canonicalText(const RunOptions& o) {
        << (limits.shareAbove
                ? number(limits.shareAbove->threshold) + ":" + number(limits.shareAbove->share)
                : std::string("none"));
+  // Runs from events only, so that the records of other runs keep their text.
+  if (o.events) {
+    const auto& d = o.events->design;
+    text << ";events:tr=" << number(d.repetitionTime) << ";volumes=" << d.volumes
+         << ";hrf=" << static_cast<int>(d.hrf) << ";fir-delays=";
+    for (const int delay : d.firDelays) text << delay << ',';
+    text << ";drift=" << static_cast<int>(d.drift) << ";high-pass=" << number(d.highPass)
+         << ";drift-order=" << d.driftOrder << ";slice-time-ref=" << number(d.sliceTimeReference)
+         << ";min-onset=" << number(d.minOnset) << ";oversampling=" << d.oversampling
+         << ";conditions=";
+    for (const auto& name : o.events->conditions) text << quoted(name) << ',';
+  }
   return text.str();
 }
 

@@ -13,12 +13,24 @@
 #include "check/contrasts.h"
 #include "check/design_check.h"
 #include "design/confound_file.h"
+#include "numerics/event_design.h"
 #include "numerics/motion_summary.h"
 #include "workflow/head_motion.h"
 
 namespace duv {
 
+// How a run's task design is built from its events file (its primary).
+struct EventsRunOptions {
+  // repetitionTime 0: each run's from its BOLD sidecars; volumes 0: each run's from the rows of
+  // its first confound input.
+  EventDesignOptions design;
+  std::vector<std::string> conditions;  // kept by name; empty: all
+};
+
 struct RunOptions {
+  // Runs from events: the primary is an events file whose design is built first.
+  std::optional<EventsRunOptions> events;
+
   // The merge of each run.
   bool baseline = true;
   bool zTransform = false;

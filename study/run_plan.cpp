@@ -14,6 +14,13 @@ std::string withMessages(std::string first, const std::vector<PairingProblem>& p
 
 }  // namespace
 
+std::vector<std::string> inputPathsOf(const RunPlan& plan) {
+  std::vector<std::string> paths{plan.primary};
+  paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
+  paths.insert(paths.end(), plan.sidecars.begin(), plan.sidecars.end());
+  return paths;
+}
+
 StudyPairingError::StudyPairingError(const std::string& what, std::vector<PairingProblem> problems)
     : std::runtime_error(what), problems_(std::move(problems)) {}
 

@@ -20,7 +20,13 @@ struct RunPlan {
   // Relative to the study's output folder, "/" between components, "" for that folder itself;
   // never rooted, never leading out of it.
   std::string outputFolder;
+  // Files the run reads beside its primary and confounds: the BOLD sidecars of an events run
+  // (study/bold_sidecar.h), nearest first.
+  std::vector<std::string> sidecars;
 };
+
+// Every file the run reads: its primary, its confounds, its sidecars.
+std::vector<std::string> inputPathsOf(const RunPlan& plan);
 
 enum class PairingProblemKind {
   noMatch,                // a pattern matches no file

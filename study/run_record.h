@@ -58,7 +58,8 @@ struct RunRecord {
   bool skipped = false;
   // Why the run is not ok, one short line each, most important first: its check's reasons
   // (reasonsOf, check/check_reasons.h), or a failed or skipped run's first error. Empty for an
-  // ok run, and for a record written before runs kept their reasons.
+  // ok run, and for a record written before runs kept their reasons. An events run's design
+  // warnings (events past its end, ...) follow its check's reasons, also when it is ok.
   std::vector<std::string> reasons;
   // Its head motion reached a level that counts toward its status: a motion rule failed.
   bool failedMotionRule = false;

@@ -15,8 +15,8 @@ void checkStudyOutputs(const std::vector<RunPlan>& plans, const RunOptions& opti
   std::vector<std::string> outputs;
   std::vector<ResultFiles> results;
   for (const auto& plan : plans) {
-    inputs.push_back(plan.primary);
-    inputs.insert(inputs.end(), plan.confounds.begin(), plan.confounds.end());
+    const auto paths = inputPathsOf(plan);
+    inputs.insert(inputs.end(), paths.begin(), paths.end());
     try {
       auto planned = runOutputsOf(plan, options, settings.studyFolder, files);
       const auto& designs = planned.results.designs;
@@ -24,6 +24,7 @@ void checkStudyOutputs(const std::vector<RunPlan>& plans, const RunOptions& opti
       if (planned.results.report) outputs.push_back(*planned.results.report);
       if (planned.results.table) outputs.push_back(*planned.results.table);
       outputs.push_back(planned.checkPage);
+      if (planned.taskDesign) outputs.push_back(*planned.taskDesign);
       results.push_back(std::move(planned.results));
     } catch (const std::exception&) {
       // The run's own error: it fails when it is done, as the runner records it.

@@ -24,8 +24,7 @@ std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& 
   if (settings.force) return std::nullopt;
   const auto path = recordPathOf(settings.studyFolder, plan);
   if (files.status(path).kind != FileKind::file) return std::nullopt;
-  std::vector<std::string> paths{plan.primary};
-  paths.insert(paths.end(), plan.confounds.begin(), plan.confounds.end());
+  const auto paths = inputPathsOf(plan);
   auto record = readRunRecord(files, path);
   if (const auto problem = misplacedOutput(record, plan.outputFolder)) {
     warning = path + ": " + *problem + "; the record is ignored and the run done again";

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "design/design_format.h"
+#include "examples/generator/study_events.h"
 #include "examples/generator/study_generator.h"
 
 namespace {
@@ -126,6 +127,12 @@ void writeStudy(const Options& options) {
 
   // A small study of its own, for `duvendal study`.
   for (const auto& file : exampleStudy({}, options.seed)) {
+    const auto path = out / "study" / file.path;
+    fs::create_directories(path.parent_path());
+    writeText(path, file.text);
+  }
+  // Its runs' events and the dataset's sidecar, for `duvendal study --events`.
+  for (const auto& file : exampleStudyEvents({}, options.seed)) {
     const auto path = out / "study" / file.path;
     fs::create_directories(path.parent_path());
     writeText(path, file.text);

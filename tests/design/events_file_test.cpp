@@ -223,3 +223,39 @@ TEST(EventsFile, FloatNamesArePrintedAsPythonPrintsThem) {
 
 }  // namespace
 }  // namespace duv
+
+namespace duv {
+namespace {
+
+// A valid file cut at every length, and with each byte replaced by each of a few damaging ones:
+// read, or refused with a message naming the file; never anything else.
+TEST(EventsFile, DamagedFilesAreReadOrRefusedNamingTheFile) {
+  const std::string valid =
+      "onset\tduration\ttrial_type\tmodulation\n4\t10\tblock\t1\n\n20.5\t0\t\"a b\"\t-0.5\n"
+      "20.5\t0\t\"a b\"\t2\n30\t1\tn/a\t1\n";
+  std::vector<std::string> damaged;
+  for (std::size_t length = 0; length <= valid.size(); ++length) {
+    damaged.push_back(valid.substr(0, length));
+  }
+  for (std::size_t i = 0; i < valid.size(); ++i) {
+    for (const char c : {'\t', '\n', '"', ',', '-', 'x', '\0'}) {
+      auto text = valid;
+      text[i] = c;
+      damaged.push_back(text);
+    }
+  }
+  for (const auto& text : damaged) {
+    try {
+      const auto file = readEventsFile(text, "run.tsv");
+      for (const auto& condition : file.conditions) {
+        EXPECT_FALSE(condition.events.empty()) << text;
+        for (const auto& event : condition.events) EXPECT_GE(event.duration, 0.0) << text;
+      }
+    } catch (const std::runtime_error& error) {
+      EXPECT_EQ(std::string(error.what()).rfind("run.tsv", 0), 0U) << text << ": " << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace duv

@@ -41,7 +41,7 @@ TEST(ExampleStudyTest, GeneratorReproducesTheCommittedFilesByteForByte) {
               testing::readText((examples() / relative).string()));
     ++compared;
   }
-  EXPECT_EQ(compared, 30);
+  EXPECT_EQ(compared, 40);
 }
 
 TEST(ExampleStudyTest, EveryGoodInputReadsWithTheStudysDataPoints) {
