@@ -22,7 +22,7 @@ struct RunPlan {
   std::string outputFolder;
   // Files the run reads beside its primary and confounds: the BOLD sidecars of an events run
   // (study/bold_sidecar.h), nearest first.
-  std::vector<std::string> sidecars;
+  std::vector<std::string> sidecars = {};
 };
 
 // Every file the run reads: its primary, its confounds, its sidecars.
