@@ -20,12 +20,6 @@ std::vector<double> linspace(double start, double stop, std::size_t count) {
   return points;
 }
 
-// The first index whose point is at or above `t` (a lower bound; the size when none).
-std::size_t firstAtOrAbove(const std::vector<double>& points, double t) {
-  return static_cast<std::size_t>(std::lower_bound(points.begin(), points.end(), t) -
-                                  points.begin());
-}
-
 // One stimulus change: +amplitude from index `on`, back at index `off`.
 struct Box {
   std::size_t on;
@@ -35,12 +29,12 @@ struct Box {
 
 // Onsets and offsets move up to the next grid point, never to the nearest; an event that would
 // end where it starts lasts one grid step.
-std::vector<Box> boxesOf(const EventCondition& condition, const std::vector<double>& grid) {
-  const std::size_t last = grid.size() - 1;
+std::vector<Box> boxesOf(const EventCondition& condition, const FineGrid& grid) {
+  const std::size_t last = grid.count - 1;
   std::vector<Box> boxes;
   for (const auto& event : condition.events) {
-    const auto on = std::min(firstAtOrAbove(grid, event.onset), last);
-    auto off = std::min(firstAtOrAbove(grid, event.onset + event.duration), last);
+    const auto on = std::min(grid.firstAtOrAbove(event.onset, grid.count), last);
+    auto off = std::min(grid.firstAtOrAbove(event.onset + event.duration, grid.count), last);
     if (off == on && off < last) off = on + 1;
     boxes.push_back({on, off, event.amplitude});
   }
@@ -69,16 +63,14 @@ double convolvedAt(const std::vector<Box>& boxes, const std::vector<double>& ste
 }
 
 // Linear interpolation as the reference's interpolator does it, at frame time t, between the
-// grid points `points` whose values are convolvedAt(index + shift).
-double sampledAt(const std::vector<double>& points, std::size_t count, std::size_t shift,
+// first `count` grid points, whose values are convolvedAt(index + shift).
+double sampledAt(const FineGrid& grid, std::size_t count, std::size_t shift,
                  const std::vector<Box>& boxes, const std::vector<double>& step, double t) {
-  const auto end = points.begin() + static_cast<std::ptrdiff_t>(count);
-  auto hi = static_cast<std::size_t>(std::lower_bound(points.begin(), end, t) - points.begin());
-  hi = std::clamp<std::size_t>(hi, 1, count - 1);
+  const auto hi = std::clamp<std::size_t>(grid.firstAtOrAbove(t, count), 1, count - 1);
   const auto lo = hi - 1;
   const double yLo = convolvedAt(boxes, step, lo + shift);
   const double yHi = convolvedAt(boxes, step, hi + shift);
-  return (yHi - yLo) / (points[hi] - points[lo]) * (t - points[lo]) + yLo;
+  return (yHi - yLo) / (grid.at(hi) - grid.at(lo)) * (t - grid.at(lo)) + yLo;
 }
 
 double dot(const std::vector<double>& a, const std::vector<double>& b) {
@@ -158,14 +150,34 @@ std::vector<double> frameTimes(const EventDesignOptions& options) {
                   (n - 1.0 + options.sliceTimeReference) * options.repetitionTime, options.volumes);
 }
 
-std::vector<double> fineGrid(const std::vector<double>& frames, double minOnset, int oversampling) {
+double FineGrid::at(std::size_t k) const {
+  return k + 1 == count ? stop : static_cast<double>(k) * step + start;
+}
+
+std::size_t FineGrid::firstAtOrAbove(double t, std::size_t points) const {
+  if (points == 0 || !(t > start)) return 0;
+  // An estimate from the formula, then the exact lower bound on the rounded points, which rise
+  // with k.
+  const double estimate = std::ceil((t - start) / step);
+  auto k = estimate >= static_cast<double>(points) ? points : static_cast<std::size_t>(estimate);
+  while (k > 0 && at(k - 1) >= t) --k;
+  while (k < points && at(k) < t) ++k;
+  return k;
+}
+
+FineGrid fineGrid(const std::vector<double>& frames, double minOnset, int oversampling) {
   const double lo = frames.front();
   const double hi = frames.back();
   const double intervals = static_cast<double>(frames.size() - 1);
   const double stop = hi * (1.0 + 1.0 / intervals);
   const double count =
       (intervals * 1.0 / (hi - lo)) * (((stop - lo) - minOnset) * oversampling) + 1.0;
-  return linspace(lo + minOnset, stop, static_cast<std::size_t>(std::nearbyint(count)));
+  FineGrid grid;
+  grid.start = lo + minOnset;
+  grid.stop = stop;
+  grid.count = static_cast<std::size_t>(std::nearbyint(count));
+  grid.step = (grid.stop - grid.start) / static_cast<double>(grid.count - 1);
+  return grid;
 }
 
 std::vector<std::vector<double>> cosineDrifts(const std::vector<double>& frames, double highPass) {
@@ -207,7 +219,7 @@ EventDesign buildEventDesign(const std::vector<EventCondition>& conditions,
   const auto os = static_cast<std::size_t>(options.oversampling);
   const bool shifted = options.hrf == HrfModel::fir && os > 1;
   const std::size_t shift = shifted ? os - 1 : 0;
-  const std::size_t points = grid.size() - shift;
+  const std::size_t points = grid.count - shift;
 
   EventDesign design;
   for (const auto& condition : conditions) {

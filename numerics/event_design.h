@@ -46,7 +46,18 @@ std::vector<double> frameTimes(const EventDesignOptions& options);
 // frame time times (1 + 1/(n-1)), round(count) points, where count and the step come from the
 // reference's own formulas: its step is the repetition time over the oversampling only when
 // that divides the span exactly, and its end falls short of n*TR by an ulp for some runs.
-std::vector<double> fineGrid(const std::vector<double>& frames, double minOnset, int oversampling);
+// Held as its formula, not as points, so that a long run costs no memory for it.
+struct FineGrid {
+  double start = 0.0;
+  double stop = 0.0;
+  double step = 0.0;      // (stop - start) / (count - 1)
+  std::size_t count = 0;  // >= 2
+  // Point k: k*step + start (two roundings, as numpy's linspace), the last exactly stop.
+  double at(std::size_t k) const;
+  // The first of the first `points` indexes whose point is at or above t; `points` when none.
+  std::size_t firstAtOrAbove(double t, std::size_t points) const;
+};
+FineGrid fineGrid(const std::vector<double>& frames, double minOnset, int oversampling);
 
 // The columns of `conditions` (in their order), their drifts and the constant. A condition
 // named so that two columns share a name is std::runtime_error "column <name> is named twice

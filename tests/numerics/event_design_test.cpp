@@ -286,8 +286,16 @@ TEST(EventDesign, FineGridFollowsTheReferenceFormulas) {
     auto o = options(c.tr, c.volumes, HrfModel::glover);
     o.sliceTimeReference = c.slice;
     const auto grid = fineGrid(frameTimes(o), -24.0, 50);
-    EXPECT_EQ(grid.size(), c.points) << c.tr << " " << c.volumes;
-    EXPECT_EQ(grid.back(), c.end) << c.tr << " " << c.volumes;
+    EXPECT_EQ(grid.count, c.points) << c.tr << " " << c.volumes;
+    EXPECT_EQ(grid.at(grid.count - 1), c.end) << c.tr << " " << c.volumes;
+    // The lower bound on the points as they round, at and around each point.
+    for (std::size_t k = 0; k < grid.count; k += 7) {
+      const double point = grid.at(k);
+      EXPECT_EQ(grid.firstAtOrAbove(point, grid.count), k);
+      EXPECT_EQ(grid.firstAtOrAbove(std::nextafter(point, 1e9), grid.count), k + 1);
+    }
+    EXPECT_EQ(grid.firstAtOrAbove(1e300, grid.count), grid.count);
+    EXPECT_EQ(grid.firstAtOrAbove(-1e300, grid.count), 0U);
   }
 }
 
