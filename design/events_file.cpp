@@ -247,6 +247,7 @@ double numberCell(const Row& row, std::size_t column, std::string_view columnNam
 
 std::string linesText(const std::vector<std::size_t>& lines) {
   std::vector<std::string> numbers;
+  numbers.reserve(lines.size());
   for (const auto line : lines) numbers.push_back(std::to_string(line));
   if (numbers.size() == 1) return "line " + numbers.front();
   const auto last = numbers.back();

@@ -211,6 +211,7 @@ EventDesign buildEventDesign(const std::vector<EventCondition>& conditions,
   // The kernels are built with the shortest frame spacing, not the nominal repetition time.
   const auto kernels = hrfKernels(options.hrf, shortest, options.oversampling, options.firDelays);
   std::vector<std::vector<double>> steps;
+  steps.reserve(kernels.size());
   for (const auto& kernel : kernels) steps.push_back(stepResponse(kernel));
   const auto suffixes = hrfColumnSuffixes(options.hrf, options.firDelays);
 

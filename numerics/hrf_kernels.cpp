@@ -115,6 +115,7 @@ HrfModel parseHrfModel(std::string_view text) {
 std::vector<std::string> hrfColumnSuffixes(HrfModel model, const std::vector<int>& firDelays) {
   if (model == HrfModel::fir) {
     std::vector<std::string> suffixes;
+    suffixes.reserve(firDelays.size());
     for (const int delay : firDelays) suffixes.push_back("_delay_" + std::to_string(delay));
     return suffixes;
   }
