@@ -1,5 +1,6 @@
 #include "design/design_format.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "design/file_system.h"
@@ -12,10 +13,7 @@ namespace {
 // The formats, one line each. Formats sharing an extension are asked in this order; the order
 // also lists the extensions in the refusal of an unknown one.
 const DesignFormat* const kFormats[] = {
-    &kSdmFormat,
-    &kRtcFormat,
-    &kConfoundTableFormat,
-    &kMotionTextFormat,
+    &kSdmFormat, &kRtcFormat, &kTsvDesignFormat, &kConfoundTableFormat, &kMotionTextFormat,
 };
 
 std::string extensionOf(std::string_view path, const DesignFormat& format) {
@@ -31,7 +29,10 @@ std::string readExtensions() {
   for (const auto* format : kFormats) {
     if (format->read == nullptr) continue;
     for (const auto extension : format->extensions) {
-      extensions.push_back("." + std::string(extension));
+      const auto named = "." + std::string(extension);
+      if (std::find(extensions.begin(), extensions.end(), named) == extensions.end()) {
+        extensions.push_back(named);
+      }
     }
   }
   if (extensions.size() < 2) return joined(extensions, "");
@@ -56,12 +57,11 @@ const DesignFormat* findDesignFormat(const std::string& path,
     if (format->read != nullptr && hasExtensionOf(path, *format)) candidates.push_back(format);
   }
   if (candidates.empty()) return nullptr;
-  // A file is read only when its extension leaves a question.
-  if (candidates.front()->recognizes == nullptr) return candidates.front();
-  const auto text = files.readFile(path);
+  // A file is looked at only when its extension leaves a question, and only as far as the
+  // recognizers asked need.
   std::vector<std::string> names;
   for (const auto* format : candidates) {
-    if (format->recognizes == nullptr || format->recognizes(path, text, files)) return format;
+    if (format->recognizes == nullptr || format->recognizes(path, files)) return format;
     names.emplace_back(format->name);
   }
   throw std::runtime_error(path + ": a ." + extensionOf(path, *candidates.front()) +
@@ -81,7 +81,12 @@ const DesignFormat& designFormatOf(const std::string& path, std::string_view rea
 
 ReadDesign readDesign(const std::string& path, const DesignFormat& format,
                       const ConfoundOptions& options, FileSystem& files) {
-  return format.read(files.readFile(path), path, options);
+  return format.read(files.readFile(path), path, options, files);
+}
+
+std::string pathInFormat(std::string_view path, const DesignFormat& format) {
+  return replaceExtension(path,
+                          std::string(format.suffix) + "." + std::string(format.extensions[0]));
 }
 
 void saveDesign(const DesignMatrix& design, const std::string& path, const DesignFormat& format,

@@ -38,14 +38,14 @@ struct DesignFormat {
   std::string_view name;  // as messages name it
   // Without the dot, compared exactly. A written file gets the first.
   std::span<const std::string_view> extensions;
-  // Whether the file at `path`, whose text is `text`, is of this format; `files` reaches a
-  // sidecar beside it. Null: every file of its extensions that no format before it took (such a
-  // file is not read to choose it).
-  bool (*recognizes)(const std::string& path, std::string_view text, FileSystem& files) = nullptr;
-  // Reads a file's whole text; `path` names the file in messages and in the matrix's fileName.
-  // Null for a format that is only written.
-  ReadDesign (*read)(std::string_view text, const std::string& path,
-                     const ConfoundOptions& options) = nullptr;
+  // Whether the file at `path` is of this format, reading through `files` what it needs to
+  // tell (the file's text, a sidecar beside it). Null: every file of its extensions that no
+  // format before it took (such a file is not read to choose it).
+  bool (*recognizes)(const std::string& path, FileSystem& files) = nullptr;
+  // Reads a file's whole text; `path` names the file in messages and in the matrix's fileName;
+  // `files` reaches a sidecar beside it. Null for a format that is only written.
+  ReadDesign (*read)(std::string_view text, const std::string& path, const ConfoundOptions& options,
+                     FileSystem& files) = nullptr;
   // Writes the design as this format's text. Null for a format that is only read.
   void (*write)(const DesignMatrix& design, std::ostream& out) = nullptr;
   // A matrix read keeps the path as its fileName; otherwise its fileName is the converted one
@@ -54,6 +54,10 @@ struct DesignFormat {
   // The confound files of other tools: ConfoundOptions apply to them, and a merge asked for
   // spikes takes head motion from them.
   bool confounds = false;
+  // Put in front of the extension of a file written beside a result in this format, so that
+  // formats sharing an extension (or files of other packages) are told apart: "_spm" gives
+  // "run1_spm.mat".
+  std::string_view suffix = {};
 };
 
 // The registered formats, each defined in its file in design/formats/ and listed in
@@ -62,6 +66,10 @@ extern const DesignFormat kSdmFormat;
 extern const DesignFormat kRtcFormat;
 extern const DesignFormat kConfoundTableFormat;
 extern const DesignFormat kMotionTextFormat;
+// A design as a TSV file, read where a sidecar lies beside it (tsv_design_format.h), and the
+// sidecar as a format that is only written, so that a merge writes it beside the TSV.
+extern const DesignFormat kTsvDesignFormat;
+extern const DesignFormat kTsvSidecarFormat;
 
 // Every registered format, in registration order.
 std::span<const DesignFormat* const> designFormats();
@@ -70,8 +78,8 @@ std::span<const DesignFormat* const> designFormats();
 bool hasExtensionOf(std::string_view path, const DesignFormat& format);
 
 // The format, among `formats`, of the design file at `path` (see the top of this file): null
-// when no format that reads reads files of its extension. The file is read through `files`
-// only when a recognizer has to be asked; then its errors pass on, and a file that no format
+// when no format that reads reads files of its extension. Files are read through `files` only
+// by the recognizers asked, and their errors pass on; and a file that no format
 // of its extension recognizes is std::runtime_error "<path>: a .<extension> file of none of the
 // formats <reader> reads (<their names, separated by ", ">)".
 const DesignFormat* findDesignFormat(const std::string& path,
@@ -84,6 +92,11 @@ const DesignFormat* findDesignFormat(const std::string& path,
 // end ("the tool", "a study").
 const DesignFormat& designFormatOf(const std::string& path, std::string_view reader,
                                    FileSystem& files);
+
+// The file a design saved at `path` has in `format` when written beside it: the path with the
+// format's suffix and first extension in place of its extension ("run1.sdm" gives "run1.tsv",
+// "run1_spm.mat").
+std::string pathInFormat(std::string_view path, const DesignFormat& format);
 
 // Reads the design file at `path` in `format` (which reads). Throws FileSystem::readFile's
 // errors and the format reader's, which name the file.

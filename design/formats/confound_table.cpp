@@ -7,8 +7,8 @@
 namespace duv {
 namespace {
 
-ReadDesign readTable(std::string_view text, const std::string& path,
-                     const ConfoundOptions& options) {
+ReadDesign readTable(std::string_view text, const std::string& path, const ConfoundOptions& options,
+                     FileSystem&) {
   auto input = confoundsOfTable(text, path, options);
   return {std::move(input.matrix), std::move(input.zeroedColumns), std::move(input.leftOutColumns)};
 }

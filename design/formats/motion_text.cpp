@@ -8,7 +8,7 @@ namespace duv {
 namespace {
 
 ReadDesign readMotionColumns(std::string_view text, const std::string& path,
-                             const ConfoundOptions& options) {
+                             const ConfoundOptions& options, FileSystem&) {
   return {confoundsOfMotionText(text, path, options).matrix, {}};
 }
 

@@ -4,7 +4,8 @@
 namespace duv {
 namespace {
 
-ReadDesign readTimeCourses(std::string_view text, const std::string& path, const ConfoundOptions&) {
+ReadDesign readTimeCourses(std::string_view text, const std::string& path, const ConfoundOptions&,
+                           FileSystem&) {
   return {designOfRtc(readRtc(text, path)), {}};
 }
 

@@ -6,8 +6,8 @@
 namespace duv {
 namespace {
 
-ReadDesign readDesignMatrix(std::string_view text, const std::string& path,
-                            const ConfoundOptions&) {
+ReadDesign readDesignMatrix(std::string_view text, const std::string& path, const ConfoundOptions&,
+                            FileSystem&) {
   return {readSdm(text, path), {}};
 }
 

@@ -71,11 +71,11 @@ TEST(DesignFormatTest, TheExtensionAloneChoosesWhereOneFormatHasIt) {
 // Formats that share an extension, as designs of other packages will share ".tsv" with the
 // confound tables: one told by its header, one by a sidecar beside the file, and the tables,
 // which take the rest.
-bool startsEvents(const std::string&, std::string_view text, FileSystem&) {
-  return text.starts_with("onset\tduration");
+bool startsEvents(const std::string& path, FileSystem& files) {
+  return files.readFile(path).starts_with("onset\tduration");
 }
 
-bool hasSidecar(const std::string& path, std::string_view, FileSystem& files) {
+bool hasSidecar(const std::string& path, FileSystem& files) {
   try {
     files.readFile(replaceExtension(path, ".json"));
     return true;
@@ -84,7 +84,9 @@ bool hasSidecar(const std::string& path, std::string_view, FileSystem& files) {
   }
 }
 
-ReadDesign readNothing(std::string_view, const std::string&, const ConfoundOptions&) { return {}; }
+ReadDesign readNothing(std::string_view, const std::string&, const ConfoundOptions&, FileSystem&) {
+  return {};
+}
 
 constexpr std::string_view kTsv[] = {"tsv"};
 const DesignFormat kEvents{
