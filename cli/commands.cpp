@@ -11,9 +11,10 @@
 #include "cli/terminal.h"
 #include "cli/tool_inputs.h"
 #include "cli/tool_log.h"
+#include "design/export_formats.h"
 #include "design/file_system.h"
-#include "design/sdm_reader.h"
 #include "design/sdm_writer.h"
+#include "design/tsv_design.h"
 #include "stats/matrix.h"
 #include "workflow/check_workflow.h"
 #include "workflow/correlate_workflow.h"
@@ -53,6 +54,8 @@ MergeRequest mergeRequest(const MergeArguments& arguments, MergeKind kind) {
   request.reports = arguments.allCorrelations;
   request.spikes = spikeOptionsFor(arguments.confounds);
   request.workers = workerCount();
+  request.formats = savedFormatsFor(arguments.exports);
+  request.taskColumns = arguments.taskColumns;
   return request;
 }
 
@@ -141,8 +144,14 @@ int runMerge(const MergeArguments& arguments, MergeKind kind) {
   return kSuccess;
 }
 
+std::vector<const DesignFormat*> savedFormatsFor(const std::optional<std::string>& exports) {
+  if (!exports) return {&kSdmFormat};
+  return savedFormats(parseExportFormats(*exports));
+}
+
 int runCorrelations(const std::vector<std::string>& files, bool quiet,
-                    const std::optional<std::string>& htmlDir) {
+                    const std::optional<std::string>& htmlDir,
+                    const std::vector<std::string>& taskColumns) {
   std::vector<std::string> outputs;
   std::vector<ResultFiles> reports;
   for (const auto& file : files) {
@@ -168,7 +177,7 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet,
     std::optional<DesignMatrix> design;
     bool pageWanted = htmlDir.has_value();
     try {
-      design = readSdmFile(files[i], realFileSystem());
+      design = readTaskDesignFile(files[i], taskColumns, realFileSystem());
       correlateDesign(*design, realFileSystem(), log.sink(), workerCount());
     } catch (const MatrixInversionError& error) {
       reportError(log, error);
@@ -188,6 +197,42 @@ int runCorrelations(const std::vector<std::string>& files, bool quiet,
   }
   log.finishProgress();
   return anyFailed ? kFailure : kSuccess;
+}
+
+int runConvert(const ConvertArguments& arguments) {
+  const auto exports = parseExportFormats(arguments.exports);
+  std::vector<const DesignFormat*> formats;
+  for (const auto* format : exports)
+    formats.insert(formats.end(), format->files.begin(), format->files.end());
+  std::vector<std::vector<std::string>> planned;
+  std::vector<std::string> outputs;
+  for (const auto& file : arguments.files) {
+    const auto at = pathInFolder(convertedFileName(file), arguments.outDir);
+    auto& paths = planned.emplace_back();
+    for (const auto* format : formats) paths.push_back(pathInFormat(at, *format));
+    outputs.insert(outputs.end(), paths.begin(), paths.end());
+  }
+  checkOutputs(outputs, arguments.files, realFileSystem());
+
+  auto& files = realFileSystem();
+  std::vector<DesignMatrix> designs;
+  for (const auto& file : arguments.files) {
+    if (hasExtensionOf(file, kTsvDesignFormat)) {
+      designs.push_back(readTaskDesignFile(file, arguments.taskColumns, files));
+    } else {
+      designs.push_back(
+          readDesign(file, designFormatOf(file, kToolReader, files), {}, files).matrix);
+    }
+  }
+  ToolLog log(std::cerr, logLinesOf(arguments.quiet), Progress::hidden);
+  if (arguments.outDir) createFolder(*arguments.outDir);
+  for (std::size_t i = 0; i < designs.size(); ++i) {
+    for (std::size_t f = 0; f < formats.size(); ++f) {
+      saveDesign(designs[i], planned[i][f], *formats[f], files);
+      log.log(texts::kSavedLog, planned[i][f]);
+    }
+  }
+  return kSuccess;
 }
 
 }  // namespace duv::cli

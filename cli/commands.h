@@ -30,6 +30,21 @@ struct MergeArguments {
   bool quiet = false;
   ConfoundArguments confounds;
   std::optional<std::string> htmlDir;  // a check page per result, inside this folder
+  std::optional<std::string> exports;  // --export FORMAT[,FORMAT...]
+  // --task-columns: the task predictors of a primary TSV design without a sidecar.
+  std::vector<std::string> taskColumns;
+};
+
+// The formats a result is saved in: its SDM file, then the files of every --export format.
+// Throws parseExportFormats's std::invalid_argument.
+std::vector<const DesignFormat*> savedFormatsFor(const std::optional<std::string>& exports);
+
+struct ConvertArguments {
+  std::vector<std::string> files;
+  std::string exports;  // --export, required
+  std::optional<std::string> outDir;
+  std::vector<std::string> taskColumns;
+  bool quiet = false;
 };
 
 // merge-all (MergeKind::withPrimary: the primary with every secondary) and merge-sec (all
@@ -44,6 +59,14 @@ int runMerge(const MergeArguments& arguments, MergeKind kind);
 // the others. With htmlDir, also a check page per file inside that folder (also when only the
 // report's inversion failed). Returns kFailure when any file failed.
 int runCorrelations(const std::vector<std::string>& files, bool quiet,
-                    const std::optional<std::string>& htmlDir);
+                    const std::optional<std::string>& htmlDir,
+                    const std::vector<std::string>& taskColumns);
+
+// convert: every file read as a design (readTaskDesignFile for ".tsv" files, the seam of design
+// formats for the others) and written in each --export format, beside it or in outDir under
+// its name (pathInFormat of its converted name). Every file is read before anything is written,
+// and outputs that would clash with each other or an input are refused before anything is read;
+// throws the first failure.
+int runConvert(const ConvertArguments& arguments);
 
 }  // namespace duv::cli

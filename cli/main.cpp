@@ -20,6 +20,7 @@
 #include "cli/submit_options.h"
 #include "cli/terminal.h"
 #include "design/confound_selection.h"
+#include "design/export_formats.h"
 #include "design/motion_layout.h"
 #include "design/motion_options.h"
 
@@ -263,8 +264,33 @@ void addCheckOptions(CLI::App& command, CheckArguments& arguments, CheckChoices&
   command.footer(std::string(kCheckFooter) + kConfoundFiles + "\n");
 }
 
+constexpr const char* kExportOption =
+    "Also write every result for other packages, beside its .sdm (comma-separated): tsv "
+    "(<result>.tsv, every value exact, and <result>.json naming the task columns, confounds and "
+    "constant), spm (<result>_spm.mat: R and names), fsl (<result>_fsl.txt), afni "
+    "(<result>_afni.1D); the last three hold the confounds without the constant";
+
+void addExportOption(CLI::App& command, std::optional<std::string>& exports) {
+  command.add_option("--export", exports, kExportOption)
+      ->type_name("FORMAT[,FORMAT...]")
+      ->check(parsedBy(duv::parseExportFormats, ""));
+}
+
+void addTaskColumnsOption(CLI::App& command, std::vector<std::string>& taskColumns,
+                          const char* which) {
+  command
+      .add_option("--task-columns", taskColumns,
+                  std::string("The task predictors of ") + which +
+                      " .tsv design without a sidecar (<name>.json, as --export tsv writes): "
+                      "the other columns are confounds")
+      ->type_name("NAME,...")
+      ->delimiter(',')
+      ->allow_extra_args(false);
+}
+
 // The options that shape a merge's result: by the merges and by study runs.
 void addMergeShapeOptions(CLI::App& command, MergeArguments& arguments) {
+  addExportOption(command, arguments.exports);
   auto* baseline = command.add_flag("--baseline", arguments.baseline,
                                     "Make every result end with a constant predictor (default)");
   auto* noBaseline = command.add_flag_callback(
@@ -468,8 +494,11 @@ int runTool(int argc, char** argv) {
   MergeArguments mergeAll;
   auto* mergeAllCommand = app.add_subcommand(
       "merge-all", "Merge the primary design with every secondary one: one result each");
-  mergeAllCommand->add_option("--primary", mergeAll.primary, "The primary design matrix (.sdm)")
+  mergeAllCommand
+      ->add_option("--primary", mergeAll.primary,
+                   "The primary design matrix (.sdm, or a .tsv design)")
       ->required();
+  addTaskColumnsOption(*mergeAllCommand, mergeAll.taskColumns, "the primary");
   addMergeOptions(*mergeAllCommand, mergeAll);
 
   MergeArguments mergeSecondary;
@@ -482,7 +511,10 @@ int runTool(int argc, char** argv) {
   std::optional<std::string> correlationHtml;
   auto* correlationCommand = app.add_subcommand(
       "corr", "Write the correlation report (.txt) and table (.csv) beside each design matrix");
-  correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm)")->required();
+  correlationCommand->add_option("FILE", correlationFiles, "Design matrices (.sdm, .tsv designs)")
+      ->required();
+  std::vector<std::string> correlationTaskColumns;
+  addTaskColumnsOption(*correlationCommand, correlationTaskColumns, "each");
   correlationCommand->add_flag("-q,--quiet", quietCorrelations,
                                "No log lines or progress; errors still show");
   correlationCommand->add_option("--html", correlationHtml, kHtmlOption)->type_name("DIR");
@@ -500,6 +532,25 @@ int runTool(int argc, char** argv) {
       "study", "Merge and check every run of a study on every core, with a group view");
   addStudyOptions(*studyCommand, study, studyChoices);
   duv::cli::addSubmitOptions(*studyCommand, study);
+  addTaskColumnsOption(*studyCommand, study.merge.taskColumns, "each run's primary");
+
+  duv::cli::ConvertArguments convert;
+  auto* convertCommand = app.add_subcommand(
+      "convert", "Write designs that exist in the files of other packages, without merging");
+  convertCommand
+      ->add_option("FILE", convert.files,
+                   "Designs: .sdm, .rtc, .tsv designs (and the confound files the merges read)")
+      ->required();
+  convertCommand->add_option("--export", convert.exports, kExportOption)
+      ->type_name("FORMAT[,FORMAT...]")
+      ->check(parsedBy(duv::parseExportFormats, ""))
+      ->required();
+  convertCommand->add_option("--out-dir", convert.outDir,
+                             "Write the files in DIR (made when needed); without it, beside each "
+                             "FILE");
+  addTaskColumnsOption(*convertCommand, convert.taskColumns, "each");
+  convertCommand->add_flag("-q,--quiet", convert.quiet, "No log lines; errors still show");
+  convertCommand->footer(std::string(kReplaceNote) + "\n" + kExitCodes + "\n");
 
   duv::cli::DesignArguments design;
   auto* designCommand = app.add_subcommand(
@@ -561,7 +612,9 @@ int runTool(int argc, char** argv) {
     if (checkCommand->parsed()) return duv::cli::runCheck(check);
     if (studyCommand->parsed()) return duv::cli::runStudyCommand(study);
     if (designCommand->parsed()) return duv::cli::runDesign(design);
-    return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml);
+    if (convertCommand->parsed()) return duv::cli::runConvert(convert);
+    return duv::cli::runCorrelations(correlationFiles, quietCorrelations, correlationHtml,
+                                     correlationTaskColumns);
   } catch (const duv::UnknownSelectionError& error) {
     return usageError(error.what());
   } catch (const std::exception& error) {

@@ -10,6 +10,7 @@
 #include "cli/study_submit.h"
 #include "cli/terminal.h"
 #include "cli/tool_inputs.h"
+#include "design/export_formats.h"
 #include "design/file_system.h"
 #include "design/motion_options.h"
 #include "design/paths.h"
@@ -47,6 +48,8 @@ RunOptions runOptionsOf(const StudyArguments& arguments) {
   options.confounds.squares = merge.confounds.squares;
   options.spikes = spikeOptionsFor(merge.confounds);
   options.motionReading = motionReadingFor(merge.confounds);
+  if (merge.exports) options.exports = parseExportFormats(*merge.exports);
+  options.taskColumns = merge.taskColumns;
   options.thresholds = check.thresholds;
   options.contrastThresholds = check.contrastThresholds;
   options.contrasts = contrastsOf(check);

@@ -14,6 +14,7 @@
 #include "design/paths.h"
 #include "design/sdm_writer.h"
 #include "study/bold_sidecar.h"
+#include "design/tsv_design.h"
 #include "workflow/check_workflow.h"
 #include "workflow/events_design.h"
 #include "workflow/merge_workflow.h"
@@ -68,6 +69,10 @@ MergeRequest mergeRequestOf(const RunPlan& plan, const RunOptions& options, File
   MergeRequest request;
   if (plan.confounds.size() == 1) {
     request.primary = plan.primary;
+    request.taskColumns = options.taskColumns;
+  } else if (hasExtensionOf(plan.primary, kTsvDesignFormat)) {
+    // A TSV among the secondaries would be a confound table without its sidecar.
+    request.secondaries.emplace_back(readTaskDesignFile(plan.primary, options.taskColumns, files));
   } else {
     request.secondaries.emplace_back(studyInput(plan.primary, files));
   }
@@ -80,6 +85,7 @@ MergeRequest mergeRequestOf(const RunPlan& plan, const RunOptions& options, File
   request.keepDecimals = true;
   request.reports = options.reports;
   request.spikes = options.spikes;
+  request.formats = savedFormats(options.exports);
   request.workers = 1;  // the runs share the cores
   return request;
 }

@@ -77,6 +77,12 @@ std::string canonicalText(const RunOptions& o) {
          << ";conditions=";
     for (const auto& name : o.events->conditions) text << quoted(name) << ',';
   }
+  // Only when given, so that the records of runs without them stay up to date.
+  if (!o.exports.empty()) text << ";export=" << exportNames(o.exports);
+  if (!o.taskColumns.empty()) {
+    text << ";task-columns=";
+    for (const auto& name : o.taskColumns) text << quoted(name) << ',';
+  }
   return text.str();
 }
 

@@ -14,6 +14,7 @@
 #include "check/design_check.h"
 #include "design/confound_file.h"
 #include "numerics/event_design.h"
+#include "design/export_formats.h"
 #include "numerics/motion_summary.h"
 #include "workflow/head_motion.h"
 
@@ -38,6 +39,10 @@ struct RunOptions {
   ConfoundOptions confounds;
   std::optional<SpikeOptions> spikes;
   MotionReading motionReading;  // of the runs' motion inputs
+  // Written beside each result's SDM file (--export).
+  std::vector<const ExportFormat*> exports;
+  // The task predictors of a primary TSV design without a sidecar (readTaskDesignFile).
+  std::vector<std::string> taskColumns;
 
   // The check of each result.
   CheckThresholds thresholds;

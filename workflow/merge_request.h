@@ -31,6 +31,8 @@ struct MergeRequest {
   // An SDM file merged with every secondary input, one result each; without it the secondary
   // inputs are merged, in order, into one result.
   std::optional<std::string> primary;
+  // The task columns of a primary TSV design without a sidecar (readTaskDesignFile).
+  std::vector<std::string> taskColumns;
   std::vector<SecondaryInput> secondaries;  // in order
   ConfoundOptions confounds;                // how the confound files among them are read
   // Every result ends with a constant predictor (added when its last one is not constant);

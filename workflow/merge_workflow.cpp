@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "design/paths.h"
-#include "design/sdm_reader.h"
+#include "design/tsv_design.h"
 #include "merge/constant_predictor.h"
 #include "merge/predictors.h"
 #include "merge/six_decimals.h"
@@ -234,7 +234,7 @@ MergeOutcome mergeDesigns(MergeRequest request, FileSystem& files,
 
   std::optional<DesignMatrix> primary;
   if (request.primary) {
-    primary = readSdmFile(*request.primary, files);
+    primary = readTaskDesignFile(*request.primary, request.taskColumns, files);
     if (primary->nrOfDataPoints.value != secondaries.front().nrOfDataPoints.value) {
       outcome.mismatch =
           mismatchOf(*primary, *request.primary, secondaries.front(), inputs.front());

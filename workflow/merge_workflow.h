@@ -48,8 +48,8 @@ std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<Design
 
 // Runs the merge of `request`:
 //  1. reads the secondary inputs (readSecondaries) and stops at the first whose number of data
-//     points differs from the first one's; then, with a primary, reads it (as an SDM file,
-//     whatever its extension) and stops when its count differs;
+//     points differs from the first one's; then, with a primary, reads it (readTaskDesignFile:
+//     a TSV design, or an SDM file whatever its extension) and stops when its count differs;
 //  2. builds the results: a copy of the primary with each secondary's predictors appended, or
 //     the first secondary with every further one's appended; each result's fileName is its
 //     suggested name (mergedFileName);

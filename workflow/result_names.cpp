@@ -1,6 +1,7 @@
 #include "workflow/result_names.h"
 
 #include "design/paths.h"
+#include "design/tsv_design.h"
 #include "merge/predictors.h"
 #include "stats/correlation.h"
 #include "stats/correlation_report.h"
@@ -19,9 +20,7 @@ ResultFiles resultFilesAt(const std::string& path, const std::vector<const Desig
                           bool reports) {
   ResultFiles files;
   for (const auto* format : formats) {
-    files.designs.push_back(files.designs.empty()
-                                ? path
-                                : replaceExtension(path, "." + std::string(format->extensions[0])));
+    files.designs.push_back(files.designs.empty() ? path : pathInFormat(path, *format));
   }
   if (reports) {
     files.report = correlationReportPath(path);
@@ -42,7 +41,7 @@ std::vector<std::string> suggestedResultNames(const MergeRequest& request) {
   if (request.primary) {
     names.reserve(request.secondaries.size());
     for (const auto& secondary : request.secondaries) {
-      names.push_back(mergedFileName(*request.primary, nameOf(secondary)));
+      names.push_back(mergedFileName(taskDesignNameOf(*request.primary), nameOf(secondary)));
     }
     return names;
   }

@@ -21,8 +21,8 @@ struct ResultFiles {
 };
 
 // The files of a result saved at `path`, the path its destination chose: the design in each of
-// `formats`, the first at `path` itself and every further one beside it with that format's
-// extension in place of the path's; with `reports`, the correlation report (".txt") and table
+// `formats`, the first at `path` itself and every further one beside it (pathInFormat); with
+// `reports`, the correlation report (".txt") and table
 // (".csv") beside it.
 ResultFiles resultFilesAt(const std::string& path, const std::vector<const DesignFormat*>& formats,
                           bool reports);
