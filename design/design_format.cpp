@@ -12,9 +12,15 @@ namespace {
 
 // The formats, one line each. Formats sharing an extension are asked in this order; the order
 // also lists the extensions in the refusal of an unknown one.
+// clang-format off
 const DesignFormat* const kFormats[] = {
-    &kSdmFormat, &kRtcFormat, &kTsvDesignFormat, &kConfoundTableFormat, &kMotionTextFormat,
+    &kSdmFormat,
+    &kRtcFormat,
+    &kTsvDesignFormat,
+    &kConfoundTableFormat,
+    &kMotionTextFormat,
 };
+// clang-format on
 
 std::string extensionOf(std::string_view path, const DesignFormat& format) {
   for (const auto extension : format.extensions) {
