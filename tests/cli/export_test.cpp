@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <charconv>
 #include <filesystem>
 #include <string>
@@ -192,6 +194,37 @@ TEST_F(ExportTest, BadInputIsRefusedWithNothingWritten) {
             std::string::npos)
       << result.err;
   EXPECT_FALSE(exists("out"));
+}
+
+// A study's exports are outputs of its runs: recorded, checked for being up to date, and a
+// changed --export does the runs again.
+TEST_F(ExportTest, AStudysExportsAreOutputsOfItsRuns) {
+  const auto study = [this](const std::string& exports) {
+    return run({"study", "--primary",
+                "examples/study/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm",
+                "--confounds-from",
+                "examples/study/derivatives/sub-{sub}/func/"
+                "sub-{sub}_task-{task}_run-{run}_desc-confounds_timeseries.tsv",
+                "--confounds", "motion6", "--only", "sub=01", "--out-dir", "out", "--export",
+                exports});
+  };
+  const std::string run1 =
+      "out/sub-01/func/sub-01_task-faces_run-1_design_desc-confounds_timeseries";
+  ASSERT_EQ(study("tsv").exitCode, 0);
+  const auto record =
+      nlohmann::json::parse(text("out/sub-01/func/sub-01_task-faces_run-1_design.run.json"));
+  const auto outputs = record.dump();
+  for (const char* extension : {".sdm", ".tsv", ".json"}) {
+    EXPECT_TRUE(exists(run1 + extension)) << extension;
+    EXPECT_NE(outputs.find(fs::path(run1 + extension).filename().string()), std::string::npos)
+        << extension;
+  }
+  EXPECT_NE(study("tsv").out.find("(2 up to date"), std::string::npos);
+  fs::remove(file(run1 + ".json"));
+  EXPECT_NE(study("tsv").out.find("(1 up to date"), std::string::npos);
+  EXPECT_TRUE(exists(run1 + ".json"));
+  EXPECT_EQ(study("tsv,fsl").out.find("up to date"), std::string::npos);
+  EXPECT_TRUE(exists(run1 + "_fsl.txt"));
 }
 
 }  // namespace
