@@ -7,6 +7,7 @@
 #include "check/check_html.h"
 #include "design/file_system.h"
 #include "design/motion_input.h"
+#include "design/tsv_design.h"
 #include "numerics/column_statistics.h"
 #include "numerics/framewise_displacement.h"
 #include "workflow/input_files.h"
@@ -37,7 +38,12 @@ std::optional<MotionInput> ownMotion(const CheckRequest& request, const DesignMa
   const auto* file = std::get_if<DesignFile>(&request.design);
   if (file == nullptr) return std::nullopt;
   const auto layout = motionLayoutFor(file->path, request.motionReading);
-  if (!layout || (*layout == MotionLayout::sdm && !isMotionDesign(design))) return std::nullopt;
+  if (!layout) return std::nullopt;
+  // A TSV design (told by its sidecar) is a design like an SDM file: its motion columns may be
+  // z-transformed.
+  const bool aDesign = *layout == MotionLayout::sdm ||
+                       (*layout == MotionLayout::table && hasSidecar(file->path, files));
+  if (aDesign && !isMotionDesign(design)) return std::nullopt;
   return readHeadMotion(file->path, *layout, request.motionReading, false, files);
 }
 

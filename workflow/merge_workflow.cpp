@@ -149,13 +149,20 @@ MergedResult finishResult(DesignMatrix result, const MergeRequest& request, File
       zTransformConfounds(result);
     }
   }
-  if (request.keepDecimals && writesSdm(request.formats)) keepDecimalsLogged(result, log);
+  // The rescaling is for the six decimals of SDM files: the other formats keep every value.
+  std::optional<DesignMatrix> unscaled;
+  if (request.keepDecimals && writesSdm(request.formats)) {
+    if (request.formats.size() > 1) unscaled = result;
+    keepDecimalsLogged(result, log);
+  }
   auto path = destination(result.fileName);
   if (!path) return {std::move(result), std::nullopt};
   result.fileName = *path;
   const auto names = resultFilesAt(*path, request.formats, request.reports);
   for (std::size_t i = 0; i < names.designs.size(); ++i) {
-    saveDesign(result, names.designs[i], *request.formats[i], files);
+    const bool sixDecimals = request.formats[i] == &kSdmFormat;
+    saveDesign(unscaled && !sixDecimals ? *unscaled : result, names.designs[i], *request.formats[i],
+               files);
     log(texts::kSavedLog, names.designs[i]);
   }
   if (request.reports) {

@@ -55,7 +55,8 @@ std::optional<DataPointMismatch> firstDataPointMismatch(const std::vector<Design
 //     suggested name (mergedFileName);
 //  3. for each result in order: the constant predictor added or removed, the confounds
 //     z-transformed if asked (keepIndicators: but for the indicator columns), with keepDecimals
-//     the six decimals of an SDM file kept (keepInSixDecimals: each confound scaled logged as
+//     the six decimals of an SDM file kept in the SDM file alone, every other format written
+//     from the values before (keepInSixDecimals: each confound scaled logged as
 //     texts::kScaledLog "<name> by 1e<k>: six decimals would flatten it to a constant; a
 //     confound's scale changes no fit" or "... would distort it (a rounding error of <p> % of
 //     its standard deviation); ...", each predictor left as it is as texts::kWarningLog "six
