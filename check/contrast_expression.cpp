@@ -258,53 +258,167 @@ Contrast parseContrastOption(std::string_view text) {
   return parseContrast(name, text.substr(equals + 1));
 }
 
-std::vector<Contrast> readContrasts(std::string_view text, const std::string& fileName) {
-  text = withoutByteOrderMark(text);
-  std::vector<Contrast> contrasts;
-  std::unordered_map<std::string, std::size_t> firstLines;  // name: its line
-  std::size_t lineNumber = 0;
-  while (!text.empty() || lineNumber == 0) {
-    ++lineNumber;
-    const auto newline = text.find('\n');
-    auto line = text.substr(0, newline);
-    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (lineNumber == 1) {
-      if (line != kHeader) {
-        throw std::runtime_error(lineContext(fileName, 1) +
-                                 "expected the header \"name<TAB>expression\", found " +
-                                 quoted(line));
-      }
-      continue;
+bool applyToCommonRuns(const Contrast& a, const Contrast& b) {
+  for (const auto& [field, value] : a.appliesTo) {
+    for (const auto& [otherField, otherValue] : b.appliesTo) {
+      if (field == otherField && value != otherValue) return false;
     }
-    if (trimmedBlanks(line).empty()) continue;
+  }
+  return true;
+}
+
+namespace {
+
+std::vector<std::string_view> tabCells(std::string_view line) {
+  std::vector<std::string_view> cells;
+  while (true) {
     const auto tab = line.find('\t');
-    if (tab == std::string_view::npos) {
-      throw std::runtime_error(lineContext(fileName, lineNumber) +
-                               "expected a name, a tab and an expression");
+    cells.push_back(line.substr(0, tab));
+    if (tab == std::string_view::npos) return cells;
+    line.remove_prefix(tab + 1);
+  }
+}
+
+// Where a file's columns are; `fields` holds each field column's position.
+struct ContrastColumns {
+  bool plain = true;  // the header "name<TAB>expression" exactly: an expression may hold tabs
+  std::size_t name = 0;
+  std::size_t expression = 1;
+  std::size_t count = 2;
+  std::vector<std::size_t> fields;
+};
+
+class ContrastFileReader {
+ public:
+  ContrastFileReader(std::string_view text, const std::string& fileName)
+      : text_(withoutByteOrderMark(text)), fileName_(fileName) {}
+
+  ContrastTable read() {
+    while (!text_.empty() || lineNumber_ == 0) {
+      ++lineNumber_;
+      const auto newline = text_.find('\n');
+      auto line = text_.substr(0, newline);
+      text_.remove_prefix(newline == std::string_view::npos ? text_.size() : newline + 1);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (lineNumber_ == 1) {
+        readHeader(line);
+      } else if (!trimmedBlanks(line).empty()) {
+        readContrast(line);
+      }
     }
-    const auto name = trimmedBlanks(line.substr(0, tab));
-    if (name.empty()) {
-      throw std::runtime_error(lineContext(fileName, lineNumber) +
-                               "the name before the tab is empty");
+    if (table_.contrasts.empty()) {
+      throw std::runtime_error(fileName_ + ": no contrast follows the header");
     }
-    // By hash, so that files of many contrasts are read in linear time.
-    const auto [first, isNew] = firstLines.emplace(std::string(name), lineNumber);
-    if (!isNew) {
-      throw std::runtime_error(lineContext(fileName, lineNumber) + "contrast " + quoted(name) +
-                               " is named again (first on line " + std::to_string(first->second) +
-                               ")");
+    return std::move(table_);
+  }
+
+ private:
+  [[noreturn]] void fail(const std::string& what) const {
+    throw std::runtime_error(lineContext(fileName_, lineNumber_) + what);
+  }
+
+  void readHeader(std::string_view line) {
+    if (line == kHeader) return;
+    const auto cells = tabCells(line);
+    const auto count = [&](std::string_view name) {
+      return std::count(cells.begin(), cells.end(), name);
+    };
+    if (count("name") != 1 || count("expression") != 1) {
+      fail("expected the header \"name<TAB>expression\", found " + quoted(line));
     }
+    columns_.plain = false;
+    columns_.count = cells.size();
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      if (cells[c] == "name") {
+        columns_.name = c;
+      } else if (cells[c] == "expression") {
+        columns_.expression = c;
+      } else if (cells[c].empty()) {
+        fail("column " + std::to_string(c + 1) + " of the header has no name");
+      } else if (std::find(cells.begin(), cells.begin() + static_cast<std::ptrdiff_t>(c),
+                           cells[c]) != cells.begin() + static_cast<std::ptrdiff_t>(c)) {
+        fail("column " + quoted(cells[c]) + " appears twice");
+      } else {
+        columns_.fields.push_back(c);
+        table_.fields.emplace_back(cells[c]);
+      }
+    }
+  }
+
+  void readContrast(std::string_view line) {
+    std::string_view name;
+    std::string_view expression;
+    std::vector<std::pair<std::string, std::string>> appliesTo;
+    if (columns_.plain) {
+      const auto tab = line.find('\t');
+      if (tab == std::string_view::npos) fail("expected a name, a tab and an expression");
+      name = trimmedBlanks(line.substr(0, tab));
+      if (name.empty()) fail("the name before the tab is empty");
+      expression = line.substr(tab + 1);
+    } else {
+      const auto cells = tabCells(line);
+      if (cells.size() != columns_.count) {
+        fail(std::to_string(cells.size()) + (cells.size() == 1 ? " cell" : " cells") +
+             " where the header has " + std::to_string(columns_.count));
+      }
+      name = trimmedBlanks(cells[columns_.name]);
+      if (name.empty()) fail("the name is empty");
+      expression = cells[columns_.expression];
+      for (std::size_t f = 0; f < columns_.fields.size(); ++f) {
+        const auto value = trimmedBlanks(cells[columns_.fields[f]]);
+        if (!value.empty()) appliesTo.emplace_back(table_.fields[f], value);
+      }
+    }
+    Contrast named;
+    named.name = std::string(name);
+    named.appliesTo = std::move(appliesTo);
+    checkNewName(named);
+    Contrast contrast;
     try {
-      contrasts.push_back(parseContrast(name, line.substr(tab + 1)));
+      contrast = parseContrast(name, expression);
     } catch (const std::invalid_argument& error) {
-      throw std::runtime_error(lineContext(fileName, lineNumber) + error.what());
+      fail(error.what());
     }
+    contrast.appliesTo = std::move(named.appliesTo);
+    table_.contrasts.push_back(std::move(contrast));
   }
-  if (contrasts.empty()) {
-    throw std::runtime_error(fileName + ": no contrast follows the header");
+
+  // A name again is an error for runs the earlier contrast of that name applies to; by hash, so
+  // that files of many contrasts are read in linear time.
+  void checkNewName(const Contrast& contrast) {
+    auto& earlier = byName_[contrast.name];
+    for (const auto index : earlier) {
+      if (!applyToCommonRuns(table_.contrasts[index], contrast)) continue;
+      fail("contrast " + quoted(contrast.name) + " is named again (first on line " +
+           std::to_string(lines_[index]) + ")");
+    }
+    earlier.push_back(table_.contrasts.size());
+    lines_.push_back(lineNumber_);
   }
-  return contrasts;
+
+  std::string_view text_;
+  const std::string& fileName_;
+  std::size_t lineNumber_ = 0;
+  ContrastColumns columns_;
+  ContrastTable table_;
+  std::unordered_map<std::string, std::vector<std::size_t>> byName_;  // name: its contrasts
+  std::vector<std::size_t> lines_;                                    // each contrast's line
+};
+
+}  // namespace
+
+ContrastTable readContrastTable(std::string_view text, const std::string& fileName) {
+  return ContrastFileReader(text, fileName).read();
+}
+
+std::vector<Contrast> readContrasts(std::string_view text, const std::string& fileName) {
+  auto table = readContrastTable(text, fileName);
+  if (!table.fields.empty()) {
+    throw std::runtime_error(fileName + ": column " + quoted(table.fields.front()) +
+                             " names no field (check has none; field columns choose among the "
+                             "runs of a study)");
+  }
+  return std::move(table.contrasts);
 }
 
 std::string formatExpression(const std::vector<ContrastTerm>& terms) {

@@ -20,9 +20,19 @@
 //   Faces-Houses<TAB>Faces - Houses              one contrast per line; blank lines skipped
 // The name is everything before the first tab of a line (blanks around it dropped), the
 // expression everything after it.
+//
+// A contrasts file for a study whose runs differ (a task, a session) may have field columns:
+//   task<TAB>name<TAB>expression                 the header: name, expression and field names,
+//   faces<TAB>main<TAB>Faces - Houses            in any order, each once
+//   motor<TAB>main<TAB>Left - Right
+//   <TAB>all<TAB>0.5*Faces + 0.5*Left
+// A contrast applies to the runs whose fields have the values of its field cells; an empty cell
+// asks nothing of its field. Every line has as many cells as the header, blanks around a cell
+// dropped; an expression holds no tab. Two contrasts of one name may apply to no run together.
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace duv {
@@ -39,7 +49,19 @@ struct Contrast {
   // once are added (such a sum may be 0, the name is still kept). Never empty, and not every
   // weight is 0.
   std::vector<ContrastTerm> terms;
+  // The runs of a study it applies to, from the field columns of its contrasts file: each field
+  // whose cell is not empty, with that cell, in the file's column order. Empty: every run.
+  std::vector<std::pair<std::string, std::string>> appliesTo;
 };
+
+// A contrasts file as read: its field columns and its contrasts.
+struct ContrastTable {
+  std::vector<std::string> fields;  // the field columns, in the header's order
+  std::vector<Contrast> contrasts;  // in the file's order; never empty
+};
+
+// Whether some run may get both contrasts: no field has a value in both that differs.
+bool applyToCommonRuns(const Contrast& a, const Contrast& b);
 
 // Parses `expression` for the contrast `name`. Throws std::invalid_argument when it is
 // malformed, with a message naming the contrast and, where it fails, the column (from 1; at
@@ -56,10 +78,23 @@ Contrast parseContrast(std::string_view name, std::string_view expression);
 // parseContrast.
 Contrast parseContrastOption(std::string_view text);
 
-// Reads the text of a contrasts file; `fileName` is for messages. Throws std::runtime_error
-// "<fileName>, line <n>: <what>" when the header is not "name<TAB>expression", a line has no
-// tab or an empty name, a name is used twice, or an expression is malformed (then <what> is
-// parseContrast's message); and "<fileName>: ..." when no contrast follows the header.
+// Reads the text of a contrasts file with or without field columns; `fileName` is for messages.
+// Throws std::runtime_error "<fileName>, line <n>: <what>" when the header has not one column
+// name and one expression (expected the header "name<TAB>expression", found "..."), a line has
+// no tab or an empty name, a name is used again for runs it already applies to (`contrast "F-H"
+// is named again (first on line 2)`), or an expression is malformed (then <what> is
+// parseContrast's message); with field columns also
+//   column 3 of the header has no name
+//   column "task" appears twice
+//   2 cells where the header has 3
+//   the name is empty
+// and "<fileName>: ..." when no contrast follows the header.
+ContrastTable readContrastTable(std::string_view text, const std::string& fileName);
+
+// readContrastTable for a file whose contrasts apply to every design: throws as it does, and
+// std::runtime_error when the file has field columns:
+//   contrasts.tsv: column "task" names no field (check has none; field columns choose among
+//   the runs of a study)
 std::vector<Contrast> readContrasts(std::string_view text, const std::string& fileName);
 
 // The expression in its shortest form that parses back to the same terms: weights in the

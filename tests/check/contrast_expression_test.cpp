@@ -166,5 +166,105 @@ TEST(ContrastExpressionTest, ContrastsFilesAreReadLineByLine) {
   }
 }
 
+// "name expression [field=value ...]" for each contrast of a table, "; " between them.
+std::string describe(const ContrastTable& table) {
+  std::string text;
+  for (const auto& contrast : table.contrasts) {
+    if (!text.empty()) text += "; ";
+    text += contrast.name + " " + formatExpression(contrast.terms);
+    for (const auto& [field, value] : contrast.appliesTo) text += " " + field + "=" + value;
+  }
+  return text;
+}
+
+// Field columns choose the runs of a study a contrast applies to; a file without them reads as
+// it always has.
+TEST(ContrastExpressionTest, FieldColumnsChooseTheRunsAContrastAppliesTo) {
+  struct Case {
+    std::string text;
+    const char* fields;
+    const char* contrasts;
+  };
+  const Case cases[] = {
+      {"name\texpression\nF\tA\t-\tB\n", "", "F A - B"},
+      {"task\tname\texpression\nfaces\tmain\tA - B\nmotor\tmain\tC - D\n\tall\tA + C\n", "task",
+       "main A - B task=faces; main C - D task=motor; all A + C"},
+      {"expression\tname\nA\tF\n", "", "F A"},
+      {"name\tses\texpression\ttask\r\nF\t 1 \tA\t\r\n\r\nF\t2\tA\tx\r\nG\t\tB\tx\r\n", "ses task",
+       "F A ses=1; F A ses=2 task=x; G B task=x"},
+      // One name for runs that differ in any one field.
+      {"a\tb\tname\texpression\n1\t\tF\tA\n2\t1\tF\tB\n3\t2\tF\tC\n", "a b",
+       "F A a=1; F B a=2 b=1; F C a=3 b=2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto table = readContrastTable(c.text, "contrasts.tsv");
+    std::string fields;
+    for (const auto& field : table.fields) fields += (fields.empty() ? "" : " ") + field;
+    EXPECT_EQ(fields, c.fields);
+    EXPECT_EQ(describe(table), c.contrasts);
+  }
+
+  const std::pair<std::string, const char*> damaged[] = {
+      {"task\tname\n",
+       "line 1: expected the header \"name<TAB>expression\", found \"task\\x09name\""},
+      {"name\texpression\tname\n",
+       "line 1: expected the header \"name<TAB>expression\", found "
+       "\"name\\x09expression\\x09name\""},
+      {"name\texpression\t\n", "line 1: column 3 of the header has no name"},
+      {"task\tname\texpression\ttask\n", "line 1: column \"task\" appears twice"},
+      {"task\tname\texpression\nx\tF\tA\nF\tA\n", "line 3: 2 cells where the header has 3"},
+      {"task\tname\texpression\nx\tF\tA\t\n", "line 2: 4 cells where the header has 3"},
+      {"task\tname\texpression\nx\t \tA\n", "line 2: the name is empty"},
+      {"task\tname\texpression\nx\tF\tA\tB\n", "line 2: 4 cells where the header has 3"},
+      {"task\tname\texpression\nx\tF\tA\n\tF\tB\n",
+       "line 3: contrast \"F\" is named again (first on line 2)"},
+      {"task\tname\texpression\nx\tF\tA\ny\tF\tA\nx\tF\tB\n",
+       "line 4: contrast \"F\" is named again (first on line 2)"},
+      {"a\tb\tname\texpression\n1\t\tF\tA\n\t1\tF\tB\n",
+       "line 3: contrast \"F\" is named again (first on line 2)"},
+      {"task\tname\texpression\nx\tF\tA -\n",
+       "line 2: contrast \"F\": expected a predictor name at column 4 in \"A -\""},
+      {"task\tname\texpression\n", "no contrast follows the header"},
+  };
+  for (const auto& [text, message] : damaged) {
+    SCOPED_TRACE(text);
+    const std::string where = message[0] == 'l' ? "contrasts.tsv, " : "contrasts.tsv: ";
+    testing::expectError<std::runtime_error>([&] { readContrastTable(text, "contrasts.tsv"); },
+                                             where + message);
+  }
+
+  // Designs checked on their own have no fields to choose by.
+  testing::expectError<std::runtime_error>(
+      [] { readContrasts("name\texpression\ttask\nF\tA\tx\n", "contrasts.tsv"); },
+      "contrasts.tsv: column \"task\" names no field (check has none; field columns choose among "
+      "the runs of a study)");
+}
+
+TEST(ContrastExpressionTest, ContrastsOfOneNameMeetWhereNoFieldTellsThemApart) {
+  const auto contrast = [](std::vector<std::pair<std::string, std::string>> appliesTo) {
+    Contrast c;
+    c.appliesTo = std::move(appliesTo);
+    return c;
+  };
+  struct Case {
+    Contrast a;
+    Contrast b;
+    bool common;
+  };
+  const Case cases[] = {
+      {contrast({}), contrast({}), true},
+      {contrast({}), contrast({{"task", "x"}}), true},
+      {contrast({{"task", "x"}}), contrast({{"task", "x"}}), true},
+      {contrast({{"task", "x"}}), contrast({{"task", "y"}}), false},
+      {contrast({{"task", "x"}}), contrast({{"ses", "1"}}), true},
+      {contrast({{"ses", "1"}, {"task", "x"}}), contrast({{"ses", "1"}, {"task", "y"}}), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(applyToCommonRuns(c.a, c.b), c.common);
+    EXPECT_EQ(applyToCommonRuns(c.b, c.a), c.common);
+  }
+}
+
 }  // namespace
 }  // namespace duv
