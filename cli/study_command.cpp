@@ -3,6 +3,7 @@
 #include <atomic>
 #include <iostream>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 
 #include "check/contrast_expression.h"
@@ -19,6 +20,7 @@
 #include "study/group_tsv.h"
 #include "study/pairing_table.h"
 #include "study/run_list.h"
+#include "study/run_contrasts.h"
 #include "study/run_record_format.h"
 #include "study/run_record_search.h"
 #include "study/skipped_runs.h"
@@ -52,7 +54,6 @@ RunOptions runOptionsOf(const StudyArguments& arguments) {
   options.taskColumns = merge.taskColumns;
   options.thresholds = check.thresholds;
   options.contrastThresholds = check.contrastThresholds;
-  options.contrasts = contrastsOf(check);
   options.motion.thresholds = parseThresholdList(check.fdThresholds);
   options.motion.maxFlaggedShare = check.maxScrubbedPercent / 100.0;
   options.motion.limits = motionLimitsFor(check);
@@ -63,6 +64,18 @@ RunOptions runOptionsOf(const StudyArguments& arguments) {
     options.events = EventsRunOptions{request.options, request.conditions};
   }
   return options;
+}
+
+// The study's contrasts: the --contrast options, then the --contrasts file, whose field columns
+// must be fields of the study's runs.
+std::vector<Contrast> studyContrastsOf(const CheckArguments& check,
+                                       const std::vector<std::string>& fields) {
+  std::vector<Contrast> options;
+  for (const auto& text : check.contrasts) options.push_back(parseContrastOption(text));
+  const auto table = check.contrastsFile
+                         ? readStudyContrasts(*check.contrastsFile, fields, realFileSystem())
+                         : ContrastTable{};
+  return joinedContrasts(std::move(options), table);
 }
 
 StudyPairing pairingOf(const StudyArguments& arguments) {
@@ -175,10 +188,6 @@ void validateStudyArguments(const StudyArguments& arguments) {
   if (arguments.manifest && !arguments.confoundPatterns.empty()) {
     throw std::invalid_argument("--confounds-from pairs files with --primary, not a manifest");
   }
-  if (arguments.manifest && !arguments.only.empty()) {
-    throw std::invalid_argument(
-        "--only selects runs by the fields of patterns; a manifest has none");
-  }
   // Patterns and selections are read now, so that a mistyped one is a usage error.
   if (arguments.primaryPattern) parseStudyPattern(*arguments.primaryPattern, "--primary");
   for (const auto& pattern : arguments.confoundPatterns) {
@@ -189,8 +198,9 @@ void validateStudyArguments(const StudyArguments& arguments) {
 
 int runStudyCommand(const StudyArguments& arguments) {
   if (arguments.groupOnly) return groupOnly(arguments);
-  const auto options = runOptionsOf(arguments);
+  auto options = runOptionsOf(arguments);
   const auto pairing = pairingOf(arguments);
+  options.contrasts = studyContrastsOf(arguments.check, pairing.fields);
   if (!arguments.quiet) {
     for (const auto& problem : pairing.problems) {
       std::cerr << "Skipped: " << problem.message << '\n';
@@ -208,6 +218,12 @@ int runStudyCommand(const StudyArguments& arguments) {
     for (const auto& skipped : pairing.skipped) outputs.skipped.push_back(skipped.plan);
     if (arguments.manifest) outputs.sources.push_back(*arguments.manifest);
     if (arguments.check.contrastsFile) outputs.sources.push_back(*arguments.check.contrastsFile);
+    std::set<std::string> runContrasts;
+    for (const auto& run : pairing.runs) {
+      if (!run.contrastsFile.empty() && runContrasts.insert(run.contrastsFile).second) {
+        outputs.sources.push_back(run.contrastsFile);
+      }
+    }
     checkStudyOutputs(pairing.runs, options, outputs, realFileSystem());
   }
   if (arguments.submit.scheduler) return submitStudy(arguments, pairing.runs);

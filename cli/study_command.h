@@ -48,9 +48,8 @@ struct StudyArguments {
 };
 
 // Throws std::invalid_argument (a usage error) for options that do not fit together: neither or
-// both of --manifest and --primary, --confounds-from without --primary, --only with a manifest,
-// --group-only with a pairing, no --out-dir (but for a dry run), and validateSubmitArguments'
-// (cli/study_submit.h).
+// both of --manifest and --primary, --confounds-from with a manifest, --group-only with a
+// pairing, no --out-dir (but for a dry run), and validateSubmitArguments' (cli/study_submit.h).
 void validateStudyArguments(const StudyArguments& arguments);
 
 // Pairs the study (listing its problems on standard error), keeps only the runs --run-list

@@ -64,7 +64,16 @@ void checkManifest(std::string_view text) {
     if (!duv::normalOutputFolder(run.outputFolder, normal) || normal != run.outputFolder) {
       duv::fuzz::fail("an output folder that is not normal or leads out");
     }
-    if (!run.fields.empty()) duv::fuzz::fail("a manifest's run with fields");
+    if (run.fields.size() != manifest.fields.size()) {
+      duv::fuzz::fail("a manifest's run without a value for each field column");
+    }
+    for (std::size_t f = 0; f < run.fields.size(); ++f) {
+      const auto& [name, value] = run.fields[f];
+      if (name != manifest.fields[f] || !duv::isFieldName(name)) {
+        duv::fuzz::fail("a manifest's field that is not its column");
+      }
+      if (!value.empty() && !duv::isFieldLabel(value)) duv::fuzz::fail("a field value not a label");
+    }
   }
   std::ostringstream table;
   duv::writePairingTable(manifest.runs, table);

@@ -4,10 +4,13 @@
 // study/study_manifest.h from a manifest), and the problems found on the way.
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "check/contrast_expression.h"
 
 namespace duv {
 
@@ -16,13 +19,19 @@ struct RunPlan {
   std::string name;                    // the primary's file name
   std::string primary;                 // paths as the runner opens them (see the pairings)
   std::vector<std::string> confounds;  // in the order of the patterns or columns; never empty
-  std::vector<std::pair<std::string, std::string>> fields;  // pattern fields and their values
+  // Pattern fields, or a manifest's field columns, and their values (a manifest's may be "").
+  std::vector<std::pair<std::string, std::string>> fields;
   // Relative to the study's output folder, "/" between components, "" for that folder itself;
   // never rooted, never leading out of it.
   std::string outputFolder;
   // Files the run reads beside its primary and confounds: the BOLD sidecars of an events run
   // (study/bold_sidecar.h), nearest first.
   std::vector<std::string> sidecars = {};
+  // The run's own contrasts file (a manifest's `contrasts` cell), as the runner opens it, with
+  // its contrasts: in place of the study's. "" and nothing: the study's contrasts. (Initialised
+  // here, so that plans written as lists of their first members need not name them.)
+  std::string contrastsFile = {};
+  std::optional<std::vector<Contrast>> contrasts = std::nullopt;
 };
 
 // Every file the run reads: its primary, its confounds, its sidecars.
@@ -53,6 +62,8 @@ struct StudyPairing {
   std::vector<RunPlan> runs;             // complete runs only; never empty
   std::vector<PairingProblem> problems;  // every problem, also those allowMissing lets pass
   std::vector<SkippedRun> skipped;       // in the runs' order
+  // The fields of the study's runs: the primary pattern's, or the manifest's field columns.
+  std::vector<std::string> fields = {};
 };
 
 // The pairing failed: problems that are errors, or no run left to do. what() is a first line

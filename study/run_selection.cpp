@@ -56,12 +56,15 @@ RunSelection parseRunSelection(const std::vector<std::string>& options) {
   return selection;
 }
 
-void checkSelectedFields(const RunSelection& selection, const std::vector<std::string>& known) {
+void checkSelectedFields(const RunSelection& selection, const std::vector<std::string>& known,
+                         FieldSource source) {
+  const bool patterns = source == FieldSource::patterns;
   for (const auto& field : selection.fields) {
     if (std::find(known.begin(), known.end(), field.field) != known.end()) continue;
-    throw std::invalid_argument(contextOf(field.option) + "the patterns have no field " +
-                                field.field + " (they have " +
-                                (known.empty() ? "none" : joined(known, ", ")) + ")");
+    throw std::invalid_argument(
+        contextOf(field.option) + (patterns ? "the patterns have" : "the manifest has") +
+        " no field " + field.field + (patterns ? " (they have " : " (it has ") +
+        (known.empty() ? "none" : joined(known, ", ")) + ")");
   }
 }
 

@@ -28,11 +28,16 @@ struct RunSelection {
 //   --only 'sub=02': field sub is selected twice; list its values in one --only
 RunSelection parseRunSelection(const std::vector<std::string>& options);
 
-// Throws std::invalid_argument unless every field selected is one of `known` (a pattern's
-// fields):
+// Where a study's fields come from, as messages name it.
+enum class FieldSource { patterns, manifest };
+
+// Throws std::invalid_argument unless every field selected is one of `known` (the patterns'
+// fields, or a manifest's field columns):
 //   --only 'ses=1': the patterns have no field ses (they have sub, task, run)
 //   --only 'ses=1': the patterns have no field ses (they have none)
-void checkSelectedFields(const RunSelection& selection, const std::vector<std::string>& known);
+//   --only 'ses=1': the manifest has no field ses (it has sub, task)
+void checkSelectedFields(const RunSelection& selection, const std::vector<std::string>& known,
+                         FieldSource source = FieldSource::patterns);
 
 // Whether a file whose fields `names` have `values` (one each) may belong to a selected run:
 // every selected field among `names` has one of its listed values. Fields the file lacks do not

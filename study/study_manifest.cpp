@@ -9,6 +9,8 @@
 #include "design/file_system.h"
 #include "design/paths.h"
 #include "design/text.h"
+#include "study/run_contrasts.h"
+#include "study/study_pattern.h"
 
 namespace duv {
 namespace {
@@ -16,6 +18,7 @@ namespace {
 constexpr std::string_view kPrimary = "primary";
 constexpr std::string_view kConfounds = "confounds";
 constexpr std::string_view kOutput = "output";
+constexpr std::string_view kContrasts = "contrasts";
 
 std::vector<std::string_view> cellsOf(std::string_view line) {
   std::vector<std::string_view> cells;
@@ -38,6 +41,8 @@ struct Columns {
   std::optional<std::size_t> primary;
   std::vector<std::size_t> confounds;
   std::optional<std::size_t> output;
+  std::optional<std::size_t> contrasts;
+  std::vector<std::size_t> fields;
   std::vector<std::string> names;
 };
 
@@ -89,9 +94,15 @@ class ManifestParser {
         columns_.confounds.push_back(position);
       } else if (name == kOutput) {
         columns_.output = position;
+      } else if (name == kContrasts) {
+        columns_.contrasts = position;
+      } else if (isFieldName(name)) {
+        columns_.fields.push_back(position);
+        manifest_.fields.emplace_back(name);
       } else {
         fail("unknown column " + inQuotes(name) +
-             " (the columns are primary, confounds..., output)");
+             " (the columns are primary, confounds..., output, contrasts, and fields named by "
+             "letters, digits and '_')");
       }
       columns_.names.emplace_back(name);
     }
@@ -121,6 +132,17 @@ class ManifestParser {
     run.primary = joinPath(folder_, primary);
     run.name = fileNameOf(primary, PathStyle::native);
     checkNewPrimary(primary, run.primary);
+    for (const auto c : columns_.fields) {
+      // A field's value is a label, as --only and contrasts files name it, or nothing.
+      if (!cells[c].empty() && !isFieldLabel(cells[c])) {
+        fail(inQuotes(cells[c]) + " in column " + inQuotes(columns_.names[c]) +
+             " is not a label (letters and digits)");
+      }
+      run.fields.emplace_back(columns_.names[c], cells[c]);
+    }
+    if (columns_.contrasts && !cells[*columns_.contrasts].empty()) {
+      run.contrastsFile = joinPath(folder_, cells[*columns_.contrasts]);
+    }
 
     const auto output = columns_.output ? cells[*columns_.output] : std::string_view();
     if (!output.empty()) {
@@ -198,19 +220,24 @@ StudyManifest parseStudyManifest(std::string_view text, const std::string& manif
 
 StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options,
                                FileSystem& files) {
-  if (!options.only.empty()) {
-    throw std::invalid_argument("--only cannot select the runs of a manifest: they have no fields");
-  }
   auto manifest =
       parseStudyManifest(readBoundedFile(files, manifestPath, kManifestLimit), manifestPath, files);
+  checkSelectedFields(options.only, manifest.fields, FieldSource::manifest);
   StudyPairing pairing;
+  pairing.fields = manifest.fields;
   for (std::size_t r = 0; r < manifest.runs.size(); ++r) {
     auto& run = manifest.runs[r];
+    std::vector<std::string> values;
+    for (const auto& field : run.fields) values.push_back(field.second);
+    if (!isSelected(options.only, manifest.fields, values)) continue;
     const auto context = manifestPath + ", line " + std::to_string(manifest.lines[r]) + ": ";
     std::string missing;
     checkFile(run.primary, context, files, pairing.problems, missing);
     for (const auto& confound : run.confounds) {
       checkFile(confound, context, files, pairing.problems, missing);
+    }
+    if (!run.contrastsFile.empty()) {
+      checkFile(run.contrastsFile, context, files, pairing.problems, missing);
     }
     if (missing.empty()) {
       pairing.runs.push_back(std::move(run));
@@ -218,7 +245,23 @@ StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOpt
       pairing.skipped.push_back({std::move(run), std::move(missing), pairing.runs.size()});
     }
   }
-  return settlePairing(std::move(pairing), options.allowMissing, "the manifest lists no run");
+  pairing = settlePairing(
+      std::move(pairing), options.allowMissing,
+      "--only keeps none of the " + std::to_string(manifest.runs.size()) + " runs listed");
+  // Each contrasts file once, however many runs name it.
+  std::map<std::string, std::vector<Contrast>> contrastsByFile;
+  for (auto& run : pairing.runs) {
+    if (run.contrastsFile.empty()) continue;
+    auto found = contrastsByFile.find(run.contrastsFile);
+    if (found == contrastsByFile.end()) {
+      found = contrastsByFile
+                  .emplace(run.contrastsFile,
+                           readStudyContrasts(run.contrastsFile, manifest.fields, files).contrasts)
+                  .first;
+    }
+    run.contrasts = found->second;
+  }
+  return pairing;
 }
 
 }  // namespace duv

@@ -6,17 +6,20 @@
 //   sub-01/func/run1.sdm<TAB>sub-01/c1.tsv<TAB>sub-01/rp1.txt<TAB>      a run (output empty)
 //   /data/s2/run1.sdm<TAB>/data/s2/c1.tsv<TAB><TAB>s2                   a run with one confound
 //
-// - Columns: `primary`, one or more whose names begin with "confounds", `output` (optional);
-//   no other column, no name twice, in any order. A run's confounds are its non-empty cells of
-//   the confound columns, in the header's order; a run needs at least one.
+// - Columns: `primary`, one or more whose names begin with "confounds", `output` (optional),
+//   `contrasts` (optional), and fields: any other column, named by ASCII letters, digits and
+//   "_" (`sub`, `task`); no name twice, in any order. A run's confounds are its non-empty cells
+//   of the confound columns, in the header's order; a run needs at least one.
+// - Fields: a run's cell is its value, a label (letters and digits; study/study_pattern.h) or
+//   empty. --only selects by them, contrasts files choose runs by them, group.tsv shows them.
 // - Paths are relative to the manifest's folder, or rooted (design/paths.h). A run's
 //   output folder is its `output` cell when given and not empty (relative to the study's output
 //   folder), else its primary's folder relative to the manifest's folder; neither may lead out
-//   of the folder it is relative to.
+//   of the folder it is relative to. A run's `contrasts` cell, when not empty, names its own
+//   contrasts file (check/contrast_expression.h), checked in place of the study's.
 // - Lines end with LF or CR LF; a UTF-8 byte order mark before the header is skipped; lines of
 //   nothing but blanks and tabs are skipped, before the header too. Every other line has as
 //   many cells as the header.
-// - A manifest's runs have no fields, so --only cannot select among them.
 
 #include <cstddef>
 #include <string>
@@ -30,8 +33,9 @@
 namespace duv {
 
 struct StudyManifest {
-  std::vector<RunPlan> runs;       // in the manifest's order; never empty
-  std::vector<std::size_t> lines;  // each run's line, from 1
+  std::vector<std::string> fields;  // the field columns, in the header's order
+  std::vector<RunPlan> runs;        // in the manifest's order; never empty
+  std::vector<std::size_t> lines;   // each run's line, from 1
 };
 
 // Parses a manifest's text; `manifestPath` names it in messages, and its folder (the text up to
@@ -42,7 +46,9 @@ struct StudyManifest {
 //   no column 'primary'
 //   no column whose name begins with 'confounds'
 //   column 'confounds' appears twice
-//   unknown column 'subject' (the columns are primary, confounds..., output)
+//   unknown column 'a b' (the columns are primary, confounds..., output, contrasts, and fields
+//   named by letters, digits and '_')
+//   'sub-01' in column 'sub' is not a label (letters and digits)
 //   3 cells where the header has 4
 //   a NUL byte in column 'primary'           (a NUL byte in the header)
 //   the primary is empty
@@ -56,16 +62,19 @@ struct StudyManifest {
 StudyManifest parseStudyManifest(std::string_view text, const std::string& manifestPath,
                                  FileSystem& files);
 
-// Reads the manifest at `manifestPath` (as the tool was given it) and checks that every file it
-// names is a file, both through `files`. A missing one is a problem (missingFile) naming the
-// manifest's line:
+// Reads the manifest at `manifestPath` (as the tool was given it) and checks that every file of
+// the runs `options.only` selects is a file, both through `files`. A missing one is a problem
+// (missingFile) naming the manifest's line:
 //   study.tsv, line 3: sub-02/run1.sdm: no such file
-// (or "not a file", or "cannot be looked at (<reason>)"), primary first, then confounds. Such a
-// run is a skipped run (StudyPairing::skipped), its why "sub-02/run1.sdm: no such file" for each
-// file, "; " between.
-// Throws std::invalid_argument "--only cannot select the runs of a manifest: they have no fields"
-// when `options.only` is not empty, OpenFileError (design/errors.h) when the manifest cannot be
-// read, as parseStudyManifest, and StudyPairingError as settlePairing.
+// (or "not a file", or "cannot be looked at (<reason>)"), primary first, then confounds, then
+// the contrasts file. Such a run is a skipped run (StudyPairing::skipped), its why
+// "sub-02/run1.sdm: no such file" for each file, "; " between. Then reads each contrasts file of
+// the runs kept, once, into their plans.
+// Throws std::invalid_argument "--only 'ses=1': the manifest has no field ses (it has sub,
+// task)" (checkSelectedFields), OpenFileError (design/errors.h) when the manifest or a
+// contrasts file cannot be read, as parseStudyManifest and readStudyContrasts
+// (study/run_contrasts.h), and StudyPairingError as settlePairing; with no problem, the reason
+// for no run is "--only keeps none of the 4 runs listed".
 StudyPairing pairStudyManifest(const std::string& manifestPath, const PairingOptions& options,
                                FileSystem& files);
 

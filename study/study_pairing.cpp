@@ -74,6 +74,7 @@ class FilePairer {
         options_(options) {}
 
   StudyPairing pair() {
+    pairing_.fields = primary_.fields;
     const auto primaries = findPatternFiles(primary_, root_, files_);
     if (primaries.empty()) pairing_.problems.push_back(noMatch(primary_, root_));
     for (auto& source : sources_) {

@@ -17,7 +17,7 @@
 namespace duv {
 
 struct PairingOptions {
-  RunSelection only;          // --only; must be empty for a manifest
+  RunSelection only;          // --only
   bool allowMissing = false;  // leave out the runs problems concern instead of failing
 };
 

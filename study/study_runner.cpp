@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "design/paths.h"
+#include "study/run_contrasts.h"
 #include "study/run_record_file.h"
 
 namespace duv {
@@ -37,6 +38,14 @@ std::optional<RunRecord> upToDateRecord(const RunPlan& plan, const std::string& 
   return record;
 }
 
+// A run's options: the study's, with the contrasts that apply to the run (of its own file, or
+// else the study's), so that its record holds those alone.
+RunOptions optionsOfRun(const RunPlan& plan, const RunOptions& options) {
+  RunOptions own = options;
+  own.contrasts = contrastsOfRun(plan.contrasts ? *plan.contrasts : options.contrasts, plan.fields);
+  return own;
+}
+
 // `asked` threads were wanted and only `started` (this one included) could be made.
 std::runtime_error threadsNotStarted(std::size_t asked, std::size_t started,
                                      const std::string& why) {
@@ -54,7 +63,6 @@ std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan) {
 StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,
                      const RunnerSettings& settings, FileSystem& files,
                      const std::function<void(const StudyProgress&, const RunRecord&)>& onRunDone) {
-  const auto optionsText = canonicalText(options);
   StudyResult result;
   result.records.resize(plans.size());
   std::atomic<std::size_t> next{0};
@@ -66,6 +74,8 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
   const auto work = [&] {
     for (std::size_t i = next++; i < plans.size(); i = next++) {
       try {
+        const auto runOptions = optionsOfRun(plans[i], options);
+        const auto optionsText = canonicalText(runOptions);
         std::optional<std::string> warning;
         auto record = upToDateRecord(plans[i], optionsText, settings, files, warning);
         if (warning) {
@@ -74,7 +84,7 @@ StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& option
         }
         const bool skipped = record.has_value();
         if (!record) {
-          record = mergeAndCheckRun(plans[i], options, optionsText, settings.toolVersion,
+          record = mergeAndCheckRun(plans[i], runOptions, optionsText, settings.toolVersion,
                                     settings.studyFolder, files);
           files.createFolders(runFolderOf(settings.studyFolder, plans[i]));
           writeRunRecord(files, recordPathOf(settings.studyFolder, plans[i]), *record);

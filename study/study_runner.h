@@ -41,13 +41,15 @@ struct StudyResult {
 // The path of a run's record: in its folder (runFolderOf), under runRecordFileName.
 std::string recordPathOf(const std::string& studyFolder, const RunPlan& plan);
 
-// Does every plan (mergeAndCheckRun), or takes its record when it is up to date (isUpToDate; not
-// with force), saving each new record once the run's outputs are written, so that a study stopped
-// half way resumes where it stopped. `onRunDone` is called after each run, one call at a time,
-// with the progress and the run's record. A run's own errors are in its record; an error saving
-// a record passes on (after the runs in flight have ended). When the system cannot make a thread
-// of the min(jobs, runs) asked for, no further run is begun and, once the runs in flight have
-// ended, std::runtime_error "Cannot run N runs at a time: only M threads could be made for them
+// Does every plan (mergeAndCheckRun) with `options` and the contrasts that apply to it (those of
+// its own contrasts file, or else options.contrasts, chosen by its fields: contrastsOfRun), or
+// takes its record when it is up to date (isUpToDate; not with force), saving each new record once
+// the run's outputs are written, so that a study stopped half way resumes where it stopped.
+// `onRunDone` is called after each run, one call at a time, with the progress and the run's record.
+// A run's own errors are in its record; an error saving a record passes on (after the runs in
+// flight have ended). When the system cannot make a thread of the min(jobs, runs) asked for, no
+// further run is begun and, once the runs in flight have ended, std::runtime_error "Cannot run N
+// runs at a time: only M threads could be made for them
 // (<the system's reason>)" is thrown. Every file is read, written and looked at through `files`,
 // which must be thread-safe when settings.jobs > 1.
 StudyResult runStudy(const std::vector<RunPlan>& plans, const RunOptions& options,

@@ -14,6 +14,13 @@
 
 namespace duv::testing {
 
+// The example study's patterns, from the folder the copy is in.
+inline const std::string kExamplePrimary =
+    "examples/study/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm";
+inline const std::string kExampleTables =
+    "examples/study/derivatives/sub-{sub}/func/"
+    "sub-{sub}_task-{task}_run-{run}_desc-confounds_timeseries.tsv";
+
 class StudyCopyTest : public ::testing::Test {
  protected:
   StudyCopyTest() {

@@ -18,11 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kPrimary =
-    "examples/study/sub-{sub}/func/sub-{sub}_task-{task}_run-{run}_design.sdm";
-const std::string kTables =
-    "examples/study/derivatives/sub-{sub}/func/"
-    "sub-{sub}_task-{task}_run-{run}_desc-confounds_timeseries.tsv";
+const std::string& kPrimary = testing::kExamplePrimary;
+const std::string& kTables = testing::kExampleTables;
 const std::string kMissingTable =
     "examples/study/derivatives/sub-04/func/sub-04_task-faces_run-2_desc-confounds_timeseries.tsv";
 

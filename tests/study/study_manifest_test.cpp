@@ -88,7 +88,8 @@ TEST(StudyManifestTest, MalformedManifestsAreRefusedNamingTheLine) {
       {"primary\tconfounds\tconfounds\n", ", line 1: column 'confounds' appears twice"},
       {"primary\tconfounds\tprimary\n", ", line 1: column 'primary' appears twice"},
       {"primary\tconfounds\t\n",
-       ", line 1: unknown column '' (the columns are primary, confounds..., output)"},
+       ", line 1: unknown column '' (the columns are primary, confounds..., output, contrasts, "
+       "and fields named by letters, digits and '_')"},
       {"primary\tconfounds\0\n"s, ", line 1: a NUL byte in the header"},
       {header + "a.sdm\tc.tsv\n", ", line 2: 2 cells where the header has 3"},
       {header + "a.sdm\n", ", line 2: 1 cell where the header has 3"},
@@ -127,7 +128,9 @@ const std::regex kDocumentedError(
     "m/study\\.tsv, line [0-9]+: (no column 'primary'|"
     "no column whose name begins with 'confounds'|"
     "column '[\\s\\S]*' appears twice|"
-    "unknown column '[\\s\\S]*' \\(the columns are primary, confounds\\.\\.\\., output\\)|"
+    "unknown column '[\\s\\S]*' \\(the columns are primary, confounds\\.\\.\\., output, "
+    "contrasts, and fields named by letters, digits and '_'\\)|"
+    "'[\\s\\S]*' in column '[\\s\\S]*' is not a label \\(letters and digits\\)|"
     "[0-9]+ cells? where the header has [0-9]+|"
     "a NUL byte in column '[\\s\\S]*'|a NUL byte in the header|"
     "the primary is empty|"
@@ -254,7 +257,7 @@ TEST(StudyManifestTest, AManifestsFilesMustBeThere) {
   options.only = parseRunSelection({"sub=01"});
   testing::expectError<std::invalid_argument>(
       [&] { pairStudyManifest(manifest, options, realFileSystem()); },
-      "--only cannot select the runs of a manifest: they have no fields");
+      "--only 'sub=01': the manifest has no field sub (it has none)");
   options.only = {};
   testing::expectError<OpenFileError>(
       [&] { pairStudyManifest(folder + "none.tsv", options, realFileSystem()); },
@@ -262,6 +265,100 @@ TEST(StudyManifestTest, AManifestsFilesMustBeThere) {
   testing::writeText(manifest, "primary\tconfounds\ns9/r.sdm\ts1/c.tsv\n");
   EXPECT_EQ(pairingText(options),
             "no run to do (1 problem):\nstudy.tsv, line 2: s9/r.sdm: no such file");
+}
+
+// A manifest's other columns are fields, and its `contrasts` column names a run's own contrasts.
+TEST(StudyManifestTest, OtherColumnsAreFieldsAndContrastsNameARunsOwnFile) {
+  const auto manifest = parseStudyManifest(
+      "primary\tsub\tconfounds\tcontrasts\ttask_2\n"
+      "a/r.sdm\t01\tc.tsv\tcon/f.tsv\tfaces\n"
+      "b/r.sdm\t02\tc.tsv\t\t\n",
+      kManifest, realFileSystem());
+  EXPECT_EQ(joined(manifest.fields, " "), "sub task_2");
+  ASSERT_EQ(manifest.runs.size(), 2U);
+  const auto fieldsOf = [](const RunPlan& run) {
+    Texts fields;
+    for (const auto& [name, value] : run.fields) fields.push_back(name + "=" + value);
+    return joined(fields, " ");
+  };
+  EXPECT_EQ(fieldsOf(manifest.runs[0]), "sub=01 task_2=faces");
+  EXPECT_EQ(fieldsOf(manifest.runs[1]), "sub=02 task_2=");
+  EXPECT_EQ(manifest.runs[0].contrastsFile, "m/con/f.tsv");
+  EXPECT_EQ(manifest.runs[1].contrastsFile, "");
+
+  const std::pair<std::string, const char*> refused[] = {
+      {"primary\tconfounds\ta b\nr.sdm\tc.tsv\tx\n",
+       ", line 1: unknown column 'a b' (the columns are primary, confounds..., output, contrasts, "
+       "and fields named by letters, digits and '_')"},
+      {"primary\tconfounds\tsub\nr.sdm\tc.tsv\tsub-01\n",
+       ", line 2: 'sub-01' in column 'sub' is not a label (letters and digits)"},
+      {"primary\tconfounds\tsub\nr.sdm\tc.tsv\t01 \n",
+       ", line 2: '01 ' in column 'sub' is not a label (letters and digits)"},
+      {"primary\tconfounds\tcontrasts\tcontrasts\nr.sdm\tc.tsv\t\t\n",
+       ", line 1: column 'contrasts' appears twice"},
+  };
+  for (const auto& [text, message] : refused) {
+    SCOPED_TRACE(text);
+    testing::expectError<std::runtime_error>(
+        [&] { parseStudyManifest(text, kManifest, realFileSystem()); }, kManifest + message);
+  }
+}
+
+// --only selects among a manifest's runs by its fields; a run's contrasts file must be there and
+// is read once, for the runs kept.
+TEST(StudyManifestTest, OnlySelectsByTheManifestsFieldsAndEachRunGetsItsContrasts) {
+  testing::TempDir dir;
+  const std::string folder = dir.path().string() + "/";
+  for (const char* file : {"s1/r.sdm", "s2/r.sdm", "s3/r.sdm", "c.tsv"}) {
+    std::filesystem::create_directories((dir.path() / file).parent_path());
+    testing::writeText(dir.file(file), "");
+  }
+  testing::writeText(dir.file("faces.tsv"),
+                     "task\tname\texpression\nfaces\tmain\tA - B\nmotor\tmain\tC - D\n");
+  const std::string manifest = dir.file("study.tsv");
+  testing::writeText(manifest,
+                     "primary\tconfounds\tsub\ttask\tcontrasts\n"
+                     "s1/r.sdm\tc.tsv\t01\tfaces\tfaces.tsv\n"
+                     "s2/r.sdm\tc.tsv\t02\tmotor\tfaces.tsv\n"
+                     "s3/r.sdm\tc.tsv\t03\tfaces\tnone.tsv\n");
+  // Each run kept: "primary [fields] contrasts file: its contrasts", then the problems.
+  const auto pairingText = [&](const std::vector<std::string>& only, bool allowMissing) {
+    PairingOptions options;
+    options.only = parseRunSelection(only);
+    options.allowMissing = allowMissing;
+    std::string text;
+    try {
+      const auto pairing = pairStudyManifest(manifest, options, realFileSystem());
+      EXPECT_EQ(joined(pairing.fields, " "), "sub task");
+      for (const auto& run : pairing.runs) {
+        Texts fields;
+        for (const auto& [name, value] : run.fields) fields.push_back(name + "=" + value);
+        text += run.primary + " [" + joined(fields, " ") + "] " + run.contrastsFile + ":";
+        for (const auto& contrast : *run.contrasts) text += " " + contrast.name;
+        text += "\n";
+      }
+      for (const auto& problem : pairing.problems) text += problem.message + "\n";
+    } catch (const std::exception& error) {
+      text = error.what();
+    }
+    return replaced(text, folder, "");
+  };
+  EXPECT_EQ(pairingText({"sub=01,02"}, false),
+            "s1/r.sdm [sub=01 task=faces] faces.tsv: main main\n"
+            "s2/r.sdm [sub=02 task=motor] faces.tsv: main main\n");
+  EXPECT_EQ(pairingText({"task=faces"}, true),
+            "s1/r.sdm [sub=01 task=faces] faces.tsv: main main\n"
+            "study.tsv, line 4: none.tsv: no such file\n");
+  EXPECT_EQ(
+      pairingText({"task=faces"}, false),
+      "the study's files do not pair (1 problem):\nstudy.tsv, line 4: none.tsv: no such file");
+  EXPECT_EQ(pairingText({"sub=9"}, false), "no run to do: --only keeps none of the 3 runs listed");
+  EXPECT_EQ(pairingText({"ses=1"}, false),
+            "--only 'ses=1': the manifest has no field ses (it has sub, task)");
+  // A contrasts file's field columns are the manifest's.
+  testing::writeText(dir.file("faces.tsv"), "ses\tname\texpression\n1\tmain\tA - B\n");
+  EXPECT_EQ(pairingText({"sub=01"}, false),
+            "faces.tsv: column \"ses\" names no field of the study (it has sub, task)");
 }
 
 }  // namespace
