@@ -424,9 +424,11 @@ namespace {
 // Two-digit labels as BIDS names them: 01, 02, ...
 std::string label(int number) { return (number < 10 ? "0" : "") + std::to_string(number); }
 
-// A run's head motion: slow random walks, and for a restless subject an abrupt move of the
-// whole head in about a third of the volumes.
-std::vector<std::vector<double>> runMotion(std::size_t points, bool restless, Random& random) {
+// A run's head motion: slow random walks; for a restless subject an abrupt move of the whole
+// head in about a third of the volumes; for a steady mover a back-and-forth of 0.28 mm along x
+// at every volume.
+std::vector<std::vector<double>> runMotion(std::size_t points, bool restless, bool steady,
+                                           Random& random) {
   std::vector<std::vector<double>> motion(6, std::vector<double>(points));
   std::array<double, 6> position{};
   for (std::size_t t = 0; t < points; ++t) {
@@ -436,6 +438,7 @@ std::vector<std::vector<double>> runMotion(std::size_t points, bool restless, Ra
       position[p] += step * random.normal() + (jump ? 20 * step * random.normal() : 0.0);
       motion[p][t] = position[p];
     }
+    if (steady) motion[0][t] += t % 2 == 0 ? 0.14 : -0.14;
   }
   return motion;
 }
@@ -482,36 +485,60 @@ void followMotion(std::vector<float>& column, const std::vector<double>& motion)
   }
 }
 
+// The contrasts of several tasks: each condition of a task against its next, for that task.
+std::string taskContrastsText(const std::vector<StudyTask>& tasks) {
+  std::string text = "name\texpression\ttask\n";
+  for (const auto& task : tasks) {
+    const auto& names = task.conditions;
+    for (std::size_t c = 0; c + 1 < names.size(); ++c) {
+      text += names[c] + "-" + names[c + 1] + "\t\"" + names[c] + "\" - \"" + names[c + 1] +
+              "\"\t" + task.name + "\n";
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 std::vector<StudyFile> exampleStudy(const StudyShape& shape, std::uint64_t seed) {
   std::vector<StudyFile> files;
   const auto points = static_cast<std::size_t>(shape.dataPoints);
-  for (int subject = 1; subject <= shape.subjects; ++subject) {
-    for (int run = 1; run <= shape.runs; ++run) {
-      Random random(seed * 1000 + static_cast<std::uint64_t>(subject * 10 + run));
-      const std::string sub = "sub-" + label(subject);
-      const std::string stem = sub + "_task-faces_run-" + std::to_string(run);
-      auto design = taskDesign(4, shape.dataPoints, random);
-      const auto motion = runMotion(points, subject == shape.restless, random);
-      if (subject == shape.entangledSubject && run == shape.entangledRun) {
-        followMotion(design.values[1], motion[0]);
-      }
-      std::ostringstream sdm;
-      writeSdm(design, sdm);
-      files.push_back({sub + "/func/" + stem + "_design.sdm", sdm.str()});
+  for (std::size_t task = 0; task < shape.tasks.size(); ++task) {
+    const auto& conditions = shape.tasks[task].conditions;
+    for (int subject = 1; subject <= shape.subjects; ++subject) {
+      for (int run = 1; run <= shape.runs; ++run) {
+        Random random(seed * 1000 + static_cast<std::uint64_t>(subject * 10 + run) + 100 * task);
+        const std::string sub = "sub-" + label(subject);
+        const std::string stem =
+            sub + "_task-" + shape.tasks[task].name + "_run-" + std::to_string(run);
+        auto design = taskDesign(conditions.empty() ? 4 : static_cast<int>(conditions.size()),
+                                 shape.dataPoints, random);
+        for (std::size_t c = 0; c < conditions.size(); ++c)
+          design.predictorNames[c] = conditions[c];
+        const auto motion =
+            runMotion(points, subject == shape.restless, subject == shape.steadyMover, random);
+        if (task == 0 && subject == shape.entangledSubject && run == shape.entangledRun) {
+          followMotion(design.values[1], motion[0]);
+        }
+        std::ostringstream sdm;
+        writeSdm(design, sdm);
+        files.push_back({sub + "/func/" + stem + "_design.sdm", sdm.str()});
 
-      std::vector<TableColumn> table;
-      const char* const names[] = {"trans_x", "trans_y", "trans_z", "rot_x", "rot_y", "rot_z"};
-      for (std::size_t p = 0; p < 6; ++p) table.push_back({names[p], motion[p], 0});
-      table.push_back({std::string(tsv::kFramewiseDisplacement), displacementOf(motion), 1});
-      table.push_back({"csf", tissueSignal(830, 6, points, random), 0});
-      table.push_back({"white_matter", tissueSignal(604, 1.5, points, random), 0});
-      files.push_back({"derivatives/" + sub + "/func/" + stem + "_desc-confounds_timeseries.tsv",
-                       tableText(table, points)});
+        std::vector<TableColumn> table;
+        const char* const names[] = {"trans_x", "trans_y", "trans_z", "rot_x", "rot_y", "rot_z"};
+        for (std::size_t p = 0; p < 6; ++p) table.push_back({names[p], motion[p], 0});
+        table.push_back({std::string(tsv::kFramewiseDisplacement), displacementOf(motion), 1});
+        table.push_back({"csf", tissueSignal(830, 6, points, random), 0});
+        table.push_back({"white_matter", tissueSignal(604, 1.5, points, random), 0});
+        if (stem == shape.missingTable) continue;
+        files.push_back({"derivatives/" + sub + "/func/" + stem + "_desc-confounds_timeseries.tsv",
+                         tableText(table, points)});
+      }
     }
   }
-  files.push_back({"contrasts.tsv", contrastsText(4)});
+  files.push_back({"contrasts.tsv", shape.tasks.size() == 1 && shape.tasks[0].conditions.empty()
+                                        ? contrastsText(4)
+                                        : taskContrastsText(shape.tasks)});
   return files;
 }
 

@@ -87,16 +87,24 @@ std::string motion1DText(const RealignmentMotion& motion);
 std::string contrastsText(int conditions);
 
 // A small study, as files (paths relative to the study's folder, and their texts): for each
-// subject sub-01 ... and run run-1 ..., a task design of four conditions
-// (sub-XX/func/sub-XX_task-faces_run-Y_design.sdm) and its pipeline's confound table
-// (derivatives/sub-XX/func/sub-XX_task-faces_run-Y_desc-confounds_timeseries.tsv: the six
-// motion parameters, framewise displacement, CSF and white matter), and the study's contrasts
-// (contrasts.tsv). The `restless` subject (from 1) moves abruptly in about a third of its
-// volumes; in run `entangledRun` of subject `entangledSubject`, condition B follows head motion
-// (r 0.8 with trans_x).
+// subject sub-01 ..., task and run run-1 ..., a task design
+// (sub-XX/func/sub-XX_task-T_run-Y_design.sdm) and its pipeline's confound table
+// (derivatives/sub-XX/func/sub-XX_task-T_run-Y_desc-confounds_timeseries.tsv: the six motion
+// parameters, framewise displacement, CSF and white matter), and the study's contrasts
+// (contrasts.tsv: each condition against the next, and with one task the first half of the
+// conditions against the second; with several tasks, a task column says whose contrast it is).
+// The `restless` subject (from 1) moves abruptly in about a third of its volumes; the
+// `steadyMover` subject moves a little at every volume (mean framewise displacement about
+// 0.35 mm, hardly a volume above 0.5 mm); in run `entangledRun` of subject `entangledSubject`
+// of the first task, its second condition follows head motion (r 0.8 with trans_x). The run
+// whose file stem is `missingTable` has no confound table.
 struct StudyFile {
   std::string path;
   std::string text;
+};
+struct StudyTask {
+  std::string name;
+  std::vector<std::string> conditions;  // none: four, "Condition A" to "Condition D"
 };
 struct StudyShape {
   int subjects = 4;
@@ -105,6 +113,9 @@ struct StudyShape {
   int restless = 3;
   int entangledSubject = 2;
   int entangledRun = 2;
+  std::vector<StudyTask> tasks{{"faces", {}}};
+  int steadyMover = 0;
+  std::string missingTable;
 };
 std::vector<StudyFile> exampleStudy(const StudyShape& shape, std::uint64_t seed);
 
