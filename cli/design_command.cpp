@@ -13,6 +13,7 @@
 #include "design/paths.h"
 #include "design/text.h"
 #include "workflow/output_plan.h"
+#include "workflow/result_names.h"
 #include "workflow/workflow_texts.h"
 
 namespace duv::cli {
@@ -115,12 +116,16 @@ void validateDesignArguments(const DesignArguments& arguments) {
 int runDesign(const DesignArguments& arguments) {
   const auto request = eventsRequestOf(arguments.events, arguments.options);
   const auto out = arguments.out.value_or(convertedFileName(arguments.events));
-  checkOutputs({out}, {arguments.events}, realFileSystem());
+  const auto formats = savedFormatsFor(arguments.exports);
+  const auto outputs = resultFilesAt(out, formats, false).designs;
+  checkOutputs(outputs, {arguments.events}, realFileSystem());
   ToolLog log(std::cerr, arguments.quiet ? LogLines::quiet : LogLines::shown, Progress::hidden);
   auto design = designFromEvents(request, realFileSystem());
   logWarnings(design.warnings, log.sink());
-  saveDesign(design.matrix, out, kSdmFormat);
-  log.log(texts::kSavedLog, out);
+  for (std::size_t f = 0; f < formats.size(); ++f) {
+    saveDesign(design.matrix, outputs[f], *formats[f], realFileSystem());
+    log.log(texts::kSavedLog, outputs[f]);
+  }
   return kSuccess;
 }
 

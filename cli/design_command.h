@@ -29,6 +29,7 @@ struct DesignOptionArguments {
 struct DesignArguments {
   std::string events;
   std::optional<std::string> out;
+  std::optional<std::string> exports;  // --export FORMAT[,FORMAT...]
   bool quiet = false;
   DesignOptionArguments options;
 };
@@ -48,7 +49,8 @@ EventsDesignRequest eventsRequestOf(const std::string& events, const DesignOptio
 void validateDesignArguments(const DesignArguments& arguments);
 
 // Builds the design of the events file, logs its warnings on standard error and saves it at
-// --out, or beside the events file with ".sdm" in place of its extension. Returns kSuccess;
+// --out, or beside the events file with ".sdm" in place of its extension, with the files of
+// each --export beside it. Returns kSuccess;
 // throws the reading, building and saving errors (and when the output is the events file).
 int runDesign(const DesignArguments& arguments);
 

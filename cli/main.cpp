@@ -570,6 +570,7 @@ int runTool(int argc, char** argv) {
                    "Save the design here (default: beside the events, as .sdm)")
       ->type_name("FILE.sdm");
   addDesignOptions(*designCommand, design.options);
+  addExportOption(*designCommand, design.exports);
   designCommand->add_flag("-q,--quiet", design.quiet,
                           "No log lines or warnings; errors still show");
   designCommand->footer(std::string(kDesignFooter) + kExitCodes + "\n");

@@ -13,8 +13,8 @@
 #include "design/file_system.h"
 #include "design/paths.h"
 #include "design/sdm_writer.h"
-#include "study/bold_sidecar.h"
 #include "design/tsv_design.h"
+#include "study/bold_sidecar.h"
 #include "workflow/check_workflow.h"
 #include "workflow/events_design.h"
 #include "workflow/merge_workflow.h"
@@ -34,6 +34,13 @@ RunPlan mergedPlanOf(const RunPlan& plan, const RunOptions& options,
   auto merged = plan;
   merged.primary = taskDesignPathOf(studyFolder, plan);
   return merged;
+}
+
+// The files of an events run's design: its .sdm, then those of each of the run's exports.
+std::vector<std::string> taskDesignFilesOf(const std::string& studyFolder, const RunPlan& plan,
+                                           const RunOptions& options) {
+  return resultFilesAt(taskDesignPathOf(studyFolder, plan), savedFormats(options.exports), false)
+      .designs;
 }
 
 // The design of an events run, saved in its folder: its repetition time from the options or
@@ -56,10 +63,13 @@ std::vector<std::string> buildTaskDesign(RunRecord& record, const RunPlan& plan,
                                      .matrix.nrOfDataPoints.value);
   }
   auto design = designFromEvents(request, files);
-  const auto path = taskDesignPathOf(studyFolder, plan);
+  const auto formats = savedFormats(options.exports);
+  const auto paths = taskDesignFilesOf(studyFolder, plan, options);
   files.createFolders(runFolderOf(studyFolder, plan));
-  saveDesign(design.matrix, path, kSdmFormat, files);
-  record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(path)));
+  for (std::size_t f = 0; f < formats.size(); ++f) {
+    saveDesign(design.matrix, paths[f], *formats[f], files);
+    record.outputs.push_back(joinPath(plan.outputFolder, fileNameOf(paths[f])));
+  }
   return std::move(design.warnings);
 }
 
@@ -198,7 +208,7 @@ RunOutputs runOutputsOf(const RunPlan& plan, const RunOptions& options,
                         const std::string& studyFolder, FileSystem& files) {
   const auto request = mergeRequestOf(mergedPlanOf(plan, options, studyFolder), options, files);
   RunOutputs outputs;
-  if (options.events) outputs.taskDesign = taskDesignPathOf(studyFolder, plan);
+  if (options.events) outputs.taskDesign = taskDesignFilesOf(studyFolder, plan, options);
   outputs.results = std::move(resultFiles(request, runFolderOf(studyFolder, plan)).front());
   outputs.checkPage =
       joinPath(runFolderOf(studyFolder, plan), checkPageNameOf(outputs.results.designs.front()));

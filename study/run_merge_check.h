@@ -23,7 +23,8 @@ std::string runFolderOf(const std::string& studyFolder, const RunPlan& plan);
 struct RunOutputs {
   ResultFiles results;
   std::string checkPage;
-  std::optional<std::string> taskDesign;  // the design built from events, for events runs
+  // The design built from events, for events runs: its .sdm, then its files of each export.
+  std::vector<std::string> taskDesign;
 };
 
 // The path of the task design an events run builds in its folder: the events file's name with

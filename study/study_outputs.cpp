@@ -24,7 +24,7 @@ void checkStudyOutputs(const std::vector<RunPlan>& plans, const RunOptions& opti
       if (planned.results.report) outputs.push_back(*planned.results.report);
       if (planned.results.table) outputs.push_back(*planned.results.table);
       outputs.push_back(planned.checkPage);
-      if (planned.taskDesign) outputs.push_back(*planned.taskDesign);
+      outputs.insert(outputs.end(), planned.taskDesign.begin(), planned.taskDesign.end());
       results.push_back(std::move(planned.results));
     } catch (const std::exception&) {
       // The run's own error: it fails when it is done, as the runner records it.

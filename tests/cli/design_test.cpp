@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,24 @@ TEST_F(DesignCommandTest, BuildsTheDesignNilearnBuilds) {
       EXPECT_NEAR(design.values[c][t], std::stod(row[c]), 1e-6) << design.predictorNames[c];
     }
   }
+}
+
+// The design goes to the packages as a merged design does: its .sdm and, beside it, each export.
+TEST_F(DesignCommandTest, ExportsTheDesignBesideItsSdmFile) {
+  const auto result = run({"design", "07_poly_slice_ref.tsv", "--tr", "2.5", "--volumes", "30",
+                           "--out", "d.sdm", "--export", "tsv,fsl"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err,
+            "Duvendal>  Saved d.sdm\nDuvendal>  Saved d.tsv\nDuvendal>  Saved d.json\n"
+            "Duvendal>  Saved d_fsl.txt\n");
+  const auto tsv = splitLines(testing::readText(dir_.file("d.tsv")), '\n');
+  const auto design = readSdmFile(dir_.file("d.sdm"), realFileSystem());
+  EXPECT_EQ(splitLines(tsv[0], '\t'), design.predictorNames);
+  EXPECT_EQ(run({"design", "07_poly_slice_ref.tsv", "--tr", "2.5", "--volumes", "30", "--out",
+                 "e.sdm", "--export", "stata"})
+                .exitCode,
+            64);
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("e.sdm")));
 }
 
 // Every usage error exits 64 with its message; faults of the events exit 1 naming the place;

@@ -71,6 +71,13 @@ TEST_F(EventsStudyTest, RunsFromEventsWithTheDatasetsRepetitionTimeAndRedoesChan
   const auto faster = study({"--hrf", "spm + derivative"});
   EXPECT_EQ(firstLine(faster.out).find("up to date"), std::string::npos) << faster.out;
   EXPECT_NE(readSdmFile(file(kRun + ".sdm"), realFileSystem()).values[0], derivative.values[0]);
+
+  // The built design is exported with the run's --export, and its files are the run's outputs.
+  ASSERT_NE(study({"--hrf", "spm + derivative", "--export", "tsv"}).exitCode, 1);
+  EXPECT_TRUE(exists(kRun + ".tsv"));
+  EXPECT_TRUE(exists(kRun + ".json"));
+  EXPECT_NE(text(kRun + ".run.json").find("sub-01_task-faces_run-1_events.tsv\""),
+            std::string::npos);
 }
 
 TEST_F(EventsStudyTest, ARunWithoutARepetitionTimeOrWithEventsPastItsEndSaysSo) {
