@@ -13,8 +13,8 @@
 #include "check/contrasts.h"
 #include "check/design_check.h"
 #include "design/confound_file.h"
-#include "numerics/event_design.h"
 #include "design/export_formats.h"
+#include "numerics/event_design.h"
 #include "numerics/motion_summary.h"
 #include "workflow/head_motion.h"
 
