@@ -130,6 +130,7 @@ std::string heatmapFigure(const CheckedFile& file, const CheckThresholds& thresh
   };
   const auto labelled = labelledColumns(square, cell, rows.size(), columns.size(), rAt, thresholds);
   std::vector<std::size_t> labelledPositions;
+  labelledPositions.reserve(labelled.size());
   for (const auto j : labelled) labelledPositions.push_back(columns[j]);
   const double rowLabels = rowCell >= 8 ? labelLength(check, rows, labels) : 0;
   const double columnLabels =

@@ -60,6 +60,7 @@ std::vector<const ExportFormat*> parseExportFormats(std::string_view text) {
 
 std::string exportNames(const std::vector<const ExportFormat*>& exports) {
   std::vector<std::string> names;
+  names.reserve(exports.size());
   for (const auto* format : exports) names.emplace_back(format->name);
   return joined(names, ",");
 }
