@@ -6,7 +6,7 @@
 // shortest text that reads back as the same float.
 //
 // SPM (<result>_spm.mat): a MAT-file (level 5) of two variables, as the "multiple regressors"
-// option of SPM's model specification reads it:
+// option of SPM's fMRI model setup reads it:
 //   R       data points x confounds, double
 //   names   1 x confounds cell of character arrays
 //
